@@ -1,0 +1,180 @@
+/*
+ * vekdi: data-integrity primitives with a plain C ABI.
+ *
+ * Arithmetic in GF(2^m) for m = 1 ... 8, polynomials over those fields, and
+ * Reed-Solomon codes (systematic encoder; Berlekamp-Massey and extended
+ * Euclidean errors-and-erasures decoders).
+ *
+ * Usage pattern for every record: ask for its size, allocate that many bytes,
+ * initialise it through the library, pass it to the operations, free it
+ * yourself. The library never allocates or frees a caller's record. Records
+ * point into their own memory (see the notes per record below), so an
+ * initialised record must not be moved or copied bytewise.
+ *
+ * Every function except vekdiGetLibVersion returns a VekStatus. A failing call
+ * writes nothing. Arguments are checked in one order: required pointers
+ * (StatusNullPointer), record identifiers (StatusContextMismatch), scalar
+ * ranges (StatusOutOfRange, StatusBadArgument, StatusNegativeShift),
+ * destination capacities (StatusDestinationTooSmall), then conditions of the
+ * arithmetic (StatusDivideByZero, StatusDecodeFailure).
+ *
+ * Field elements are bytes in polynomial basis (bit i = coefficient of x^i).
+ * Element arguments occupy a 32-bit argument slot; only their low 8 bits are
+ * read.
+ *
+ * Record sizes (P = pointer width in bytes, R16(x) = x rounded up to a
+ * multiple of 16, r = n - k):
+ *
+ *   record                  32-bit pointers          64-bit pointers
+ *   field context           28 + 2*2^m               28 + 2*2^m
+ *   polynomial object       maxDegree + 21           maxDegree + 33
+ *   encoder context         n - k + 41               n - k + 65
+ *   decoder context         5*R16(r) + 1094          5*R16(r) + 1130
+ *   encoder scratch         2n - k                   2n - k
+ *   BM decoder scratch      R16(n) + 3*R16(r+1) + 7*R16(r) + 15       (both)
+ *   EE decoder scratch      R16(n) + R16(2r+1) + 2*R16(r+1) + 7*R16(r) + 15
+ *
+ * Always take the sizes from the size queries; the table is documentation.
+ * The field context addresses its tables at a fixed position after its
+ * header, so it is the same size on every target.
+ *
+ * All functions are reentrant and take no locks. Records that a call only
+ * reads (field contexts, source polynomials, encoder and decoder contexts) may
+ * be shared by any number of threads; every encode or decode call needs its
+ * own scratch buffer.
+ */
+#ifndef VEKDI_H
+#define VEKDI_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(VEKDI_BUILDING_LIBRARY)
+#    define VEKDI_API __declspec(dllexport)
+#  elif defined(VEKDI_STATIC)
+#    define VEKDI_API
+#  else
+#    define VEKDI_API __declspec(dllimport)
+#  endif
+#else
+#  define VEKDI_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Status codes. There are no positive (warning) codes. */
+typedef int32_t VekStatus;
+enum {
+    StatusOk = 0,
+    StatusNoMemory = -4,            /* working memory of a polynomial test unavailable */
+    StatusBadArgument = -5,         /* unacceptable degree, count, generator, root or erasure list */
+    StatusDecodeFailure = -6,       /* the received word could not be corrected */
+    StatusOutOfRange = -7,          /* element not below the field order; m, n or k out of range */
+    StatusNullPointer = -8,         /* a required pointer is null */
+    StatusDivideByZero = -10,       /* division by, or inverse of, the zero element */
+    StatusDestinationTooSmall = -11,/* destination polynomial cannot hold the result */
+    StatusContextMismatch = -17,    /* record does not carry the identifier its argument needs */
+    StatusNegativeShift = -32       /* negative shift count */
+};
+
+/* Version record: static, read-only, the same pointer on every call. */
+typedef struct VekdiLibVersion {
+    int32_t versionMajor;
+    int32_t versionMinor;
+    int32_t versionUpdate;
+    int32_t revision;
+    char targetCode[4];
+    const char* libraryName;
+    const char* versionText;
+    const char* buildDate;
+} VekdiLibVersion;
+
+/* Opaque records; allocate them at the size their query reports. */
+typedef struct VeksGFSpec_8u VeksGFSpec_8u;             /* field context GF(2^m) */
+typedef struct VeksPolyGF_8u VeksPolyGF_8u;             /* polynomial object */
+typedef struct VeksRSEncodeSpec_8u VeksRSEncodeSpec_8u; /* Reed-Solomon encoder context */
+typedef struct VeksRSDecodeSpec_8u VeksRSDecodeSpec_8u; /* Reed-Solomon decoder context */
+
+VEKDI_API const VekdiLibVersion* vekdiGetLibVersion(void);
+
+/* ---- Field GF(2^m), m = 1 ... 8 ------------------------------------------ */
+
+VEKDI_API VekStatus veksGFGetSize_8u(int m, int* sizeOut);
+/* generatorCoeffs: m + 1 bytes, entry i the coefficient (0 or 1) of x^i; entry m must be 1.
+ * The polynomial must be irreducible over GF(2). alpha is x when it is primitive, otherwise
+ * the smallest element of multiplicative order 2^m - 1. */
+VEKDI_API VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFSub_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+/* a^e for any signed e; 0^e = 0 for every e. */
+VEKDI_API VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+
+/* ---- Polynomials over GF(2^m) --------------------------------------------- */
+/* Coefficient i is that of x^i, lowest power first. Results are normalised
+ * (leading zero coefficients dropped, degree never below 0). */
+
+VEKDI_API VekStatus veksPolyGFGetSize_8u(int maxDegree, int* sizeOut);
+VEKDI_API VekStatus veksPolyGFInit_8u(const VeksGFSpec_8u* fieldCtx, int maxDegree, VeksPolyGF_8u* poly);
+VEKDI_API VekStatus veksPolyGFSetCoeffs_8u(const uint8_t* coeffsIn, int degree, VeksPolyGF_8u* poly);
+VEKDI_API VekStatus veksPolyGFSetDegree_8u(int degree, VeksPolyGF_8u* poly);
+/* Each of the three outputs is optional (left alone when null). */
+VEKDI_API VekStatus veksPolyGFGetRef_8u(uint8_t** coeffsOut, int* degreeOut, const VeksGFSpec_8u** fieldOut,
+                                        const VeksPolyGF_8u* poly);
+VEKDI_API VekStatus veksPolyGFCopy_8u(const VeksPolyGF_8u* src, VeksPolyGF_8u* dst);
+VEKDI_API VekStatus veksPolyGFAdd_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
+VEKDI_API VekStatus veksPolyGFSub_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
+/* r must be a third object, distinct from both operands. */
+VEKDI_API VekStatus veksPolyGFMul_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
+VEKDI_API VekStatus veksPolyGFShlC_8u(const VeksPolyGF_8u* a, int shift, VeksPolyGF_8u* r);
+VEKDI_API VekStatus veksPolyGFShrC_8u(const VeksPolyGF_8u* a, int shift, VeksPolyGF_8u* r);
+VEKDI_API VekStatus veksPolyGFDerive_8u(const VeksPolyGF_8u* a, VeksPolyGF_8u* r);
+VEKDI_API VekStatus veksPolyGFValue_8u(const VeksPolyGF_8u* a, uint8_t x, uint8_t* valueOut);
+VEKDI_API VekStatus veksPolyGFDiv_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* q,
+                                     VeksPolyGF_8u* r);
+VEKDI_API VekStatus veksPolyGFMod_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
+/* roots: room for min(degree, order - 1) bytes. */
+VEKDI_API VekStatus veksPolyGFRoots_8u(const VeksPolyGF_8u* p, uint8_t* roots, int* countOut);
+VEKDI_API VekStatus veksPolyGFGCD_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* g);
+/* *result: 1 irreducible, 0 reducible. */
+VEKDI_API VekStatus veksPolyGFIrreducible_8u(const VeksPolyGF_8u* f, int* result);
+/* *result: 1 when x has order 2^n - 1 modulo f. assumeIrreducible == 1 skips the irreducibility test. */
+VEKDI_API VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, int* result);
+
+/* ---- Reed-Solomon codes, n = 2^m - 1 -------------------------------------- */
+/* Byte i of an n-byte codeword is the coefficient of x^(n-1-i): the k message
+ * bytes first, the n - k parity bytes last. Generator roots root*alpha^j,
+ * j = 0 ... n-k-1. Erasure positions are byte indices 0 ... n-1. */
+
+VEKDI_API VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut);
+VEKDI_API VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root,
+                                        VeksRSEncodeSpec_8u* encoder);
+VEKDI_API VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncodeSpec_8u* encoder, int* sizeOut);
+/* message may be the buffer or the codeword; codeword may be the buffer. */
+VEKDI_API VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncodeSpec_8u* encoder,
+                                    uint8_t* buffer);
+
+VEKDI_API VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut);
+VEKDI_API VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root,
+                                        VeksRSDecodeSpec_8u* decoder);
+VEKDI_API VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut);
+VEKDI_API VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut);
+/* erasures may be null (no erasures). The codeword is corrected in place; on
+ * StatusDecodeFailure it is left untouched. The buffer must not overlap it. */
+VEKDI_API VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword,
+                                      const VeksRSDecodeSpec_8u* decoder, uint8_t* buffer);
+VEKDI_API VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword,
+                                      const VeksRSDecodeSpec_8u* decoder, uint8_t* buffer);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VEKDI_H */

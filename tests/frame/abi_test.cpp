@@ -1,0 +1,71 @@
+// Element arguments travel in 32-bit slots and only their low 8 bits count:
+// call the shared library's exports through function-pointer types that pass
+// full 32-bit values with garbage above bit 7.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/support/reference_gf.h"
+#include "vekdi.h"
+
+namespace {
+
+// Reinterprets an export as the 32-bit-slot signature a caller may use.
+template <typename To, typename From>
+To asSlotSignature(From fn) {
+    return reinterpret_cast<To>(reinterpret_cast<void (*)()>(fn));
+}
+
+// GF(256)/0x11D with alpha = 2, laid out by hand from the reference arithmetic.
+std::vector<uint32_t> handBuiltField() {
+    std::vector<uint32_t> words(540 / 4);
+    auto* bytes = reinterpret_cast<uint8_t*>(words.data());
+    const uint32_t header[7] = {0x434D416E, 8, 256, 0x11D, 2, 28, 28 + 256};
+    std::memcpy(bytes, header, sizeof header);
+    uint8_t* exp = bytes + 28;
+    uint8_t* log = exp + 256;
+    for (uint32_t i = 0; i < 256; ++i) exp[i] = uint8_t(vekdi::test::refPow(2, i, 0x11D, 8));
+    for (uint32_t i = 0; i < 255; ++i) log[exp[i]] = uint8_t(i);
+    log[0] = 255;
+    return words;
+}
+
+TEST(Abi, ElementArgumentsReadOnlyTheirLowByte) {
+    const auto words = handBuiltField();
+    const auto* f = reinterpret_cast<const VeksGFSpec_8u*>(words.data());
+    using Binary32 = VekStatus (*)(uint32_t, uint32_t, uint8_t*, const VeksGFSpec_8u*);
+    using Unary32 = VekStatus (*)(uint32_t, uint8_t*, const VeksGFSpec_8u*);
+    using Pow32 = VekStatus (*)(uint32_t, int, uint8_t*, const VeksGFSpec_8u*);
+    const auto mul = asSlotSignature<Binary32>(&veksGFMul_8u);
+    const auto div = asSlotSignature<Binary32>(&veksGFDiv_8u);
+    const auto add = asSlotSignature<Binary32>(&veksGFAdd_8u);
+    const auto inv = asSlotSignature<Unary32>(&veksGFInv_8u);
+    const auto expAlpha = asSlotSignature<Unary32>(&veksGFExpAlpha_8u);
+    const auto logAlpha = asSlotSignature<Unary32>(&veksGFLogAlpha_8u);
+    const auto pow = asSlotSignature<Pow32>(&veksGFPow_8u);
+    const uint32_t garbage[] = {0x00000000, 0x12345600, 0xFFFFFF00, 0x80000000, 0x00000100};
+    for (uint32_t g : garbage) {
+        for (uint32_t a = 0; a < 256; a += 7) {
+            uint8_t r = 0;
+            ASSERT_EQ(mul(g | a, g | 0x80, &r, f), StatusOk);
+            ASSERT_EQ(r, vekdi::test::refMul(a, 0x80, 0x11D, 8));
+            ASSERT_EQ(add(g | a, g | 0x0F, &r, f), StatusOk);
+            ASSERT_EQ(r, a ^ 0x0F);
+            ASSERT_EQ(div(g | a, g | 3, &r, f), StatusOk);
+            ASSERT_EQ(vekdi::test::refMul(r, 3, 0x11D, 8), a);
+            ASSERT_EQ(expAlpha(g | a, &r, f), StatusOk);
+            ASSERT_EQ(r, vekdi::test::refPow(2, a, 0x11D, 8));
+            ASSERT_EQ(pow(g | a, 3, &r, f), StatusOk);
+            ASSERT_EQ(r, vekdi::test::refPow(a, 3, 0x11D, 8));
+            if (a != 0) {
+                ASSERT_EQ(inv(g | a, &r, f), StatusOk);
+                ASSERT_EQ(vekdi::test::refMul(r, a, 0x11D, 8), 1u);
+                ASSERT_EQ(logAlpha(g | a, &r, f), StatusOk);
+                ASSERT_EQ(vekdi::test::refPow(2, r, 0x11D, 8), a);
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// Field contexts for tests, built through the table builder (independent of
+// the field initialiser), and canary-guarded buffers.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "gf/field.h"
+
+namespace vekdi::test {
+
+// An owned field context built by gfBuildTables with the smallest generating
+// element as alpha (x when the generator is primitive).
+class TestField {
+public:
+    TestField(int m, uint32_t generatorMask);
+    TestField(int m, uint32_t generatorMask, uint32_t alpha);
+    const FieldGF* get() const { return reinterpret_cast<const FieldGF*>(storage_.data()); }
+    operator const FieldGF*() const { return get(); }
+    int m() const { return m_; }
+    uint32_t mask() const { return mask_; }
+
+private:
+    int m_;
+    uint32_t mask_;
+    std::vector<uint32_t> storage_;  // 4-byte aligned
+};
+
+// The fields the randomised suites run over: GF(2), GF(16)/0x13,
+// GF(256)/0x11D (primitive), GF(256)/0x11B (x not primitive).
+const std::vector<std::pair<int, uint32_t>>& sampleFields();
+
+// Number of random iterations: `quick` normally, `longRuns` with VEKDI_LONG_TESTS.
+inline int iterations(int quick, int longRuns) {
+#if defined(VEKDI_LONG_TESTS)
+    (void)quick;
+    return longRuns;
+#else
+    (void)longRuns;
+    return quick;
+#endif
+}
+
+inline constexpr uint8_t kCanary = 0xA5;
+
+// Bytes filled with a canary value; `intact()` tells whether nothing wrote them.
+class Canary {
+public:
+    explicit Canary(size_t size, uint8_t fill = kCanary) : bytes_(size, fill), fill_(fill) {}
+    uint8_t* data() { return bytes_.data(); }
+    bool intact() const {
+        for (uint8_t b : bytes_)
+            if (b != fill_) return false;
+        return true;
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    uint8_t fill_;
+};
+
+// A fixed-seed generator per test, so failures reproduce.
+inline std::mt19937& rng() {
+    static thread_local std::mt19937 gen(12345);
+    return gen;
+}
+
+}  // namespace vekdi::test
