@@ -115,17 +115,59 @@ TEST(PolyIrreducible, RandomPolynomialsMatchFactorSearch) {
         RefField ref(m, g);
         std::uniform_int_distribution<int> degree(0, 6);
         std::uniform_int_distribution<int> coeff(0, int(ref.q()) - 1);
+        std::uniform_int_distribution<int> nonZero(1, int(ref.q()) - 1);
         int irreducibleSeen = 0;
         for (int it = 0; it < test::iterations(count, 10 * count); ++it) {
-            std::vector<uint8_t> c(size_t(degree(gen)) + 1);
+            std::vector<uint8_t> c(size_t(degree(gen)));
             for (auto& v : c) v = uint8_t(coeff(gen));
-            if (c.back() == 0) c.back() = 1;
+            c.push_back(uint8_t(nonZero(gen)));
             WrappedPoly f(field, c);
             const bool expect = bruteForceIrreducible(c, ref);
             irreducibleSeen += expect && c.size() > 2;
             ASSERT_EQ(irreducible(f), int(expect)) << m << " iteration " << it;
         }
         EXPECT_GT(irreducibleSeen, 0) << m;
+    }
+}
+
+// Monic polynomial of degree d over GF(q) with random lower coefficients.
+std::vector<uint8_t> randomMonic(int d, uint32_t q) {
+    std::uniform_int_distribution<int> coeff(0, int(q) - 1);
+    std::vector<uint8_t> c(static_cast<size_t>(d));
+    for (auto& v : c) v = uint8_t(coeff(test::rng()));
+    c.push_back(1);
+    return c;
+}
+
+std::vector<uint8_t> product(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, const RefField& field) {
+    std::vector<uint8_t> r(a.size() + b.size() - 1, 0);
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j) r[i + j] ^= field.mul(a[i], b[j]);
+    return r;
+}
+
+TEST(PolyIrreducible, QuarticsAndSexticsOverGf256) {
+    // Irreducible ones are rare among random draws: keep drawing until some
+    // turn up, and build sextics with no factor below degree 3.
+    TestField field(8, 0x11D);
+    RefField ref(8, 0x11D);
+    for (int d : {4, 6}) {
+        int found = 0;
+        while (found < (d == 4 ? 4 : test::iterations(1, 4))) {
+            const std::vector<uint8_t> c = randomMonic(d, 256);
+            WrappedPoly f(field, c);
+            const bool expect = bruteForceIrreducible(c, ref);
+            found += expect;
+            ASSERT_EQ(irreducible(f), int(expect)) << d;
+        }
+    }
+    for (int pairs = 0; pairs < 2;) {
+        const std::vector<uint8_t> a = randomMonic(3, 256);
+        const std::vector<uint8_t> b = randomMonic(3, 256);
+        if (!bruteForceIrreducible(a, ref) || !bruteForceIrreducible(b, ref)) continue;
+        WrappedPoly f(field, product(a, b, ref));
+        EXPECT_EQ(irreducible(f), 0);
+        ++pairs;
     }
 }
 

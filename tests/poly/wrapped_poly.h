@@ -23,6 +23,7 @@ public:
     WrappedPoly& operator=(const WrappedPoly&) = delete;
 
     const PolyGF* get() const { return &poly_; }
+    PolyGF* get() { return &poly_; }
     operator const PolyGF*() const { return &poly_; }
 
 private:
