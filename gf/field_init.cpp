@@ -61,11 +61,11 @@ VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fi
     PolyGF generator;
     polyWrap(&generator, gfBuiltinBinaryField(), const_cast<uint8_t*>(generatorCoeffs), m + 1, m);
     int irreducible = 0;
-    status = veksPolyGFIrreducible_8u(&generator, &irreducible);
+    status = impl::veksPolyGFIrreducible_8u(&generator, &irreducible);
     if (status != StatusOk) return status;
     if (irreducible != 1) return StatusBadArgument;
     int primitive = 0;
-    status = veksPolyGFPrimitive_8u(&generator, 1, &primitive);
+    status = impl::veksPolyGFPrimitive_8u(&generator, 1, &primitive);
     if (status != StatusOk) return status;
 
     const uint32_t mask = coeffsToMask(generatorCoeffs, m);

@@ -84,7 +84,7 @@ VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, 
     if (assumeIrreducible == 1) {
         *result = 1;
     } else {
-        const VekStatus status = veksPolyGFIrreducible_8u(f, result);
+        const VekStatus status = impl::veksPolyGFIrreducible_8u(f, result);
         if (status != StatusOk) return status;
         if (*result == 0) return StatusOk;
     }
