@@ -38,7 +38,10 @@ int gcdDegree(PolyGF* b, PolyGF* c, PolyGF* r) {
 
 // The working objects: w1 (max degree n) the normalised f and a Euclid
 // buffer; w2 (n) a Euclid buffer; w3 (2n - 2) the squares before reduction,
-// then h + x; w4 (n - 1) h, kept across stages.
+// then h + x; w4 (n - 1) h, kept across stages. w4 has one slot fewer than
+// the divisor w1 may need: a remainder by a divisor of degree d fills only d
+// slots, and one of lower degree than w1 is copied from a square of degree
+// below that of w1.
 struct IrreducibleWork {
     PolyGF* w1;
     PolyGF* w2;
@@ -76,9 +79,11 @@ VekStatus veksPolyGFIrreducible_8u(const VeksPolyGF_8u* f, int* result) {
         *result = 1;
         return StatusOk;
     }
+    VekStatus status = checkWorkingField(f->field);
+    if (status != StatusOk) return status;
     WorkingPolys work;
     IrreducibleWork w{};
-    VekStatus status = work.obtain(f->field, n, &w.w1);
+    status = work.obtain(f->field, n, &w.w1);
     if (status == StatusOk) status = work.obtain(f->field, n, &w.w2);
     if (status == StatusOk) status = work.obtain(f->field, 2 * n - 2, &w.w3);
     if (status == StatusOk) status = work.obtain(f->field, n - 1, &w.w4);

@@ -79,6 +79,10 @@ VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, 
     if (f == nullptr || result == nullptr) return StatusNullPointer;
     if (f->id != kPolyId) return StatusContextMismatch;
     const int n = f->degree;
+    if (n >= 1) {
+        const VekStatus status = checkWorkingField(f->field);
+        if (status != StatusOk) return status;
+    }
     // 2^n - 1 and its prime divisors are known for n <= 32 only.
     if (n < 0 || n > kMaxPrimitiveDegree) return StatusBadArgument;
     if (assumeIrreducible == 1) {

@@ -8,6 +8,14 @@
 
 namespace vekdi {
 
+// Status of the field that working polynomials over it would be initialised
+// with: null, then a wrong identifier. Checked before anything is written.
+inline VekStatus checkWorkingField(const FieldGF* field) {
+    if (field == nullptr) return StatusNullPointer;
+    if (field->id != kFieldId) return StatusContextMismatch;
+    return StatusOk;
+}
+
 class WorkingPolys {
 public:
     static constexpr int kMaxObjects = 4;
