@@ -155,7 +155,8 @@ void runSweep(int wordsPerCase) {
             const uint8_t roots[] = {1, alpha, expTable(f.get())[gen() % 255], nonzero(gen)};
             const FastCode code(rec.key, r, roots[choice++ % 4], int(gen() % 16));
             ASSERT_NE(code.context(), nullptr);
-            ASSERT_TRUE(decoderHasFastTables(&code.header()));
+            const RSDecoder h = code.header();
+            ASSERT_TRUE(decoderHasFastTables(&h));
             for (int kind = 0; kind < int(Kind::kCount); ++kind) {
                 for (int i = 0; i < wordsPerCase; ++i) {
                     const Word w = makeWord(code, Kind(kind), gen);
