@@ -248,7 +248,7 @@ constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N>;
     return TowerKernels{name,         features,        &B::convert,     &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::mulConst, &B::mulAddConst, &B::polyMul,   &B::mulLinear,
-                        nullptr};
+                        nullptr,       nullptr};
 }
 
 }  // namespace

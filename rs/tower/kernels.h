@@ -62,6 +62,13 @@ struct TowerKernels {
     // (monic), points: its r distinct roots; everything in the field's basis.
     void (*encodeParity)(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator,
                          const uint8_t* points, const uint8_t* toTower, const uint8_t* fromTower);
+
+    // Optional: the syndromes of an error pattern in the tower basis,
+    // out[j - 1] = XOR over i of towerPow[(logs[i] + (b + j - 1) * exps[i]) mod 255]
+    // for j = 1 ... r, with the exponents exps[i] (0 ... 254), the value
+    // logarithms logs[i] (0 ... 254) and b (0 ... 254).
+    void (*errataSyndromes)(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
+                            const uint8_t* towerPow);
 };
 
 // Every variant compiled into this build, portable first.

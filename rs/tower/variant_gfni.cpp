@@ -248,12 +248,53 @@ void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const u
     std::memcpy(parity, buf, size_t(r));
 }
 
+// Every term is c_i X_i^(j-1) with c_i = pow[log Y_i + b d_i] and X_i =
+// pow[d_i]: each error contributes a geometric sequence, built 32 lanes at a
+// time from the powers X^0 ... X^31 (lane j takes X^(2^q) for every bit q
+// of j) and carried on by X^32.
+void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
+                     const uint8_t* towerPow) {
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t c[256 + 32], x[256 + 32];
+    for (int i = 0; i < count; ++i) {
+        c[i] = towerPow[(unsigned(logs[i]) + unsigned(b) * exps[i]) % 255u];
+        x[i] = towerPow[exps[i]];
+    }
+    affineBytes(c, c, count, basis.toAes);
+    affineBytes(x, x, count, basis.toAes);
+    alignas(32) static constexpr uint8_t kLanes[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                       11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                                       22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
+    const __m256i lanes = Avx2Ops::load(kLanes);
+    const int vectors = (r + 31) / 32;
+    __m256i acc[8] = {};
+    for (int i = 0; i < count; ++i) {
+        __m256i powers = _mm256_set1_epi8(1);
+        __m256i square = broadcastByte(x + i);
+        for (int q = 0; q < 5; ++q) {
+            const __m256i bit = _mm256_set1_epi8(static_cast<char>(1 << q));
+            const __m256i take = _mm256_cmpeq_epi8(_mm256_and_si256(lanes, bit), bit);
+            powers = _mm256_blendv_epi8(powers, mul(powers, square), take);
+            square = mul(square, square);
+        }
+        __m256i term = mul(powers, broadcastByte(c + i));
+        for (int v = 0; v < vectors; ++v) {
+            acc[v] = Avx2Ops::bxor(acc[v], term);
+            term = mul(term, square);
+        }
+    }
+    alignas(32) uint8_t values[256];
+    for (int v = 0; v < vectors; ++v) Avx2Ops::store(values + 32 * v, affine(acc[v], basis.toTower));
+    std::memcpy(out, values, size_t(r));
+}
+
 constexpr TowerKernels makeGfni() {
     TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
     k.convert = convert;
     k.evalPoly16 = evalPoly16;
     k.evalPolyBlocks = evalPolyBlocks;
     k.encodeParity = encodeParity;
+    k.errataSyndromes = errataSyndromes;
     return k;
 }
 

@@ -294,5 +294,36 @@ TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
     }
 }
 
+// The syndromes of an error pattern, against the defining sum.
+TEST(FastKernels, ErrataSyndromesFollowTheDefinition) {
+    std::mt19937 gen(5);
+    const uint8_t* pow = fastTableLookup(0x11D)->towerPow;
+    int checked = 0;
+    for (const tower::TowerKernels* k : runnableVariants()) {
+        if (k->errataSyndromes == nullptr) continue;
+        for (int r : {1, 2, 16, 31, 32, 33, 64, 200, 254}) {
+            for (int trial = 0; trial < 20; ++trial) {
+                const int count = int(gen() % unsigned(std::min(r, 40) + 1));
+                const auto pos = distinctPositions(count, gen);
+                std::vector<uint8_t> exps(static_cast<size_t>(count)), logs(static_cast<size_t>(count));
+                for (int i = 0; i < count; ++i) {
+                    exps[size_t(i)] = uint8_t(pos[size_t(i)]);
+                    logs[size_t(i)] = uint8_t(gen() % 255);
+                }
+                const int b = int(gen() % 255);
+                std::vector<uint8_t> expected(size_t(r), 0), got(size_t(r) + 8, 0x5A);
+                for (int j = 1; j <= r; ++j)
+                    for (int i = 0; i < count; ++i)
+                        expected[size_t(j - 1)] ^= pow[(logs[size_t(i)] + unsigned(b + j - 1) * exps[size_t(i)]) % 255];
+                k->errataSyndromes(got.data(), exps.data(), logs.data(), count, b, r, pow);
+                ASSERT_TRUE(std::equal(expected.begin(), expected.end(), got.begin())) << k->name << " r " << r;
+                for (size_t i = size_t(r); i < got.size(); ++i) ASSERT_EQ(got[i], 0x5A);
+                ++checked;
+            }
+        }
+    }
+    std::printf("checked %d patterns\n", checked);
+}
+
 }  // namespace
 }  // namespace vekdi::test
