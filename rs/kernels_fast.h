@@ -23,8 +23,11 @@ void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, 
 
 // L *= (1 + X_i x) for each position p_i, X_i = towerPow[(n-1-p_i) mod 256],
 // the degree capped at r after every factor (the product mod x^(r+1)).
-// L->coeffs 16-byte aligned with room for R16(deg L + count + 1) bytes, or,
-// when capped, R16(r + 2); coefficients above the degree may be stale.
+// L->coeffs is 16-byte aligned. The kernel first zeroes L above its degree
+// up to coefficient R16(r + 1) - 1 (when the capacity reaches that far),
+// then works on whole groups of 16 up to coefficient R16(d + 2) - 1 for the
+// running degree d <= r, so the area must reach that far; whatever lies
+// above r there never reaches the coefficients at or below r.
 void rsErasureLocatorFast(PolyGF* l, const int* positions, int count, const RSDecoder* d, const TowerKernels& k);
 
 // Roots of L among all 255 nonzero points, as x-exponents 255 - i for
