@@ -68,4 +68,29 @@ TEST(Abi, ElementArgumentsReadOnlyTheirLowByte) {
     }
 }
 
+// Polynomial evaluation takes its point in a 32-bit slot too.
+TEST(Abi, PolynomialValueReadsOnlyTheLowByteOfX) {
+    const auto words = handBuiltField();
+    const auto* f = reinterpret_cast<const VeksGFSpec_8u*>(words.data());
+    int size = 0;
+    ASSERT_EQ(veksPolyGFGetSize_8u(4, &size), StatusOk);
+    std::vector<uint64_t> record((size_t(size) + 7) / 8);
+    auto* p = reinterpret_cast<VeksPolyGF_8u*>(record.data());
+    ASSERT_EQ(veksPolyGFInit_8u(f, 4, p), StatusOk);
+    const uint8_t coeffs[] = {7, 0, 0x53, 1, 0xC2};
+    ASSERT_EQ(veksPolyGFSetCoeffs_8u(coeffs, 4, p), StatusOk);
+    using Value32 = VekStatus (*)(const VeksPolyGF_8u*, uint32_t, uint8_t*);
+    const auto value = asSlotSignature<Value32>(&veksPolyGFValue_8u);
+    const uint32_t garbage[] = {0x00000000, 0x12345600, 0xFFFFFF00, 0x80000000, 0x00000100};
+    for (uint32_t g : garbage) {
+        for (uint32_t x = 0; x < 256; x += 5) {
+            uint8_t expected = 0;
+            for (int i = 4; i >= 0; --i) expected = uint8_t(vekdi::test::refMul(expected, x, 0x11D, 8) ^ coeffs[i]);
+            uint8_t r = 0;
+            ASSERT_EQ(value(p, g | x, &r), StatusOk);
+            ASSERT_EQ(r, expected) << std::hex << (g | x);
+        }
+    }
+}
+
 }  // namespace

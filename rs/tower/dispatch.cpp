@@ -1,0 +1,32 @@
+#include "rs/tower/kernels.h"
+
+namespace vekdi::tower {
+
+namespace {
+
+// Ordered from the most portable to the fastest.
+constexpr const TowerKernels* kVariants[] = {
+    &towerPortable,
+#if defined(VEKDI_TOWER_X86)
+    &towerSsse3,
+    &towerAvx2,
+#endif
+};
+
+const TowerKernels& choose() {
+    const TowerKernels* best = &towerPortable;
+    for (const TowerKernels* k : kVariants)
+        if (towerSupported(*k)) best = k;
+    return *best;
+}
+
+}  // namespace
+
+std::span<const TowerKernels* const> towerVariants() { return kVariants; }
+
+const TowerKernels& towerActive() {
+    static const TowerKernels& active = choose();
+    return active;
+}
+
+}  // namespace vekdi::tower

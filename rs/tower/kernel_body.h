@@ -1,0 +1,240 @@
+// The vector primitives written once over a small vector-operations type.
+// Each variant translation unit includes this header after defining its ops
+// types in an anonymous namespace, so every instantiation is private to the
+// unit that was compiled with that variant's flags.
+//
+// An ops type O provides:
+//   V, lanes (a multiple of 16)
+//   zero(), set1(b), load(p), store(p, v)       unaligned 'lanes'-byte access
+//   table(p16)          a 16-byte table repeated in every 16-lane group
+//   loadRows(p, stride) / storeRows(p, stride, v)
+//                       16-lane group i at p + i*stride
+//   bxor, band, add8, sub8, cmpgt8 (signed), cmpeq8
+//   shuffle(table, idx) per 16-lane group: 0 where idx has its top bit set,
+//                       else table[idx & 15]
+//   srl4(v)             (v >> 4) per byte
+//   sll4(v)             (v << 4) per byte, for bytes below 16
+//   shiftIn(v, b)       lanes moved up by one, lane 0 = b
+// W is the widest ops type of the variant, N its 16-lane type.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "rs/tower/gf16_tables.h"
+#include "rs/tower/kernels.h"
+
+namespace vekdi::tower {
+namespace {
+
+inline int groupBytes(int len) { return ((len + 15) / 16) * 16; }
+
+// The two 16-entry tables for multiplying by c = ch*y + cl:
+// t1[v] = (ch*v):(cl*v), t2[v] = ((cl + ch)*v):(9*ch*v); c*b = t1[bl] ^ t2[bh].
+struct ConstTables {
+    alignas(16) uint8_t t1[16];
+    alignas(16) uint8_t t2[16];
+    explicit ConstTables(uint8_t c) {
+        const uint8_t cl = c & 15, ch = c >> 4;
+        const uint8_t* rl = gf16Tables.product[cl];
+        const uint8_t* rh = gf16Tables.product[ch];
+        const uint8_t* rs = gf16Tables.product[cl ^ ch];
+        const uint8_t* r9h = gf16Tables.product[gf16Tables.product[9][ch]];
+        for (int v = 0; v < 16; ++v) {
+            t1[v] = static_cast<uint8_t>((rh[v] << 4) | rl[v]);
+            t2[v] = static_cast<uint8_t>((rs[v] << 4) | r9h[v]);
+        }
+    }
+};
+
+template <class O>
+struct Ops : O {
+    using V = typename O::V;
+
+    static V mulByTables(V b, V t1, V t2, V mask) {
+        return O::bxor(O::shuffle(t1, O::band(b, mask)), O::shuffle(t2, O::srl4(b)));
+    }
+
+    // Nibble product from two logarithm-row values (0xC0 marks a zero factor).
+    static V nibbleProduct(V logA, V logB, V fifteen, V powRow) {
+        V s = O::add8(logA, logB);
+        s = O::sub8(s, O::cmpgt8(s, fifteen));  // s > 15: s + 1, so the low nibble is s - 15
+        return O::shuffle(powRow, s);
+    }
+
+    struct Block {
+        V r1, r2, r3, r4;
+    };
+
+    static Block loadBlock(const uint8_t* b) {
+        return {O::loadRows(b, 64), O::loadRows(b + 16, 64), O::loadRows(b + 32, 64), O::loadRows(b + 48, 64)};
+    }
+
+    // One Horner step a = a*x + c in every lane.
+    struct Horner {
+        V mask = O::table(gf16Tables.nibbleMask);
+        V logRow = O::table(gf16Tables.logRow);
+        V powRow = O::table(gf16Tables.powRow);
+        V fifteen = O::set1(15);
+
+        V step(V a, V c, const Block& x) const {
+            const V la = O::shuffle(logRow, O::band(a, mask));
+            const V ha = O::shuffle(logRow, O::srl4(a));
+            const V lo = O::bxor(nibbleProduct(la, x.r1, fifteen, powRow), nibbleProduct(ha, x.r3, fifteen, powRow));
+            const V hi = O::bxor(nibbleProduct(la, x.r2, fifteen, powRow), nibbleProduct(ha, x.r4, fifteen, powRow));
+            return O::bxor(c, O::bxor(lo, O::sll4(hi)));
+        }
+    };
+
+    // Blocks covered by one vector: lanes / 16 consecutive point blocks.
+    static constexpr int kBlocks = O::lanes / 16;
+
+    static void evalOne(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
+        const Horner h;
+        const Block x = loadBlock(blocks);
+        V a = O::set1(coeffs[count - 1]);
+        for (int i = count - 2; i >= 0; --i) a = h.step(a, O::set1(coeffs[i]), x);
+        O::storeRows(out, 16, a);
+    }
+
+    // Two independent vectors per step for instruction-level parallelism.
+    static void evalTwo(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
+        const Horner h;
+        const Block x = loadBlock(blocks);
+        const Block y = loadBlock(blocks + 64 * kBlocks);
+        V a = O::set1(coeffs[count - 1]);
+        V b = a;
+        for (int i = count - 2; i >= 0; --i) {
+            const V c = O::set1(coeffs[i]);
+            a = h.step(a, c, x);
+            b = h.step(b, c, y);
+        }
+        O::storeRows(out, 16, a);
+        O::storeRows(out + 16 * kBlocks, 16, b);
+    }
+
+    // Runs over the bytes of [i, end) that fill whole vectors; returns the new i.
+    template <class F>
+    static int forVectors(int i, int end, F&& f) {
+        for (; i + O::lanes <= end; i += O::lanes) f(i);
+        return i;
+    }
+};
+
+template <class W, class N>
+struct Body {
+    using WO = Ops<W>;
+    using NO = Ops<N>;
+
+    static void convert(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) {
+        const int end = groupBytes(len);
+        auto run = [&](auto ops, int i) {
+            using O = decltype(ops);
+            return O::forVectors(i, end, [&](int at) {
+                const auto v = O::load(in + at);
+                auto acc = O::zero();
+                for (int j = 7; j >= 0; --j) {
+                    const auto bit = O::set1(static_cast<uint8_t>(1u << j));
+                    const auto set = O::cmpeq8(O::band(v, bit), bit);
+                    acc = O::bxor(acc, O::band(O::table(matrix + 16 * j), set));
+                }
+                O::store(out + at, acc);
+            });
+        };
+        run(NO{}, run(WO{}, 0));
+    }
+
+    static void expandPoints(uint8_t* out, const uint8_t* in, int len) {
+        const int end = groupBytes(len);
+        auto run = [&](auto ops, int i) {
+            using O = decltype(ops);
+            return O::forVectors(i, end, [&](int at) {
+                const auto mask = O::table(gf16Tables.nibbleMask);
+                const auto logRow = O::table(gf16Tables.logRow);
+                const auto times9 = O::table(gf16Tables.product[9]);
+                const auto v = O::load(in + at);  // read the whole group before writing
+                const auto l = O::band(v, mask);
+                const auto h = O::srl4(v);
+                uint8_t* b = out + 4 * at;
+                const auto r1 = O::shuffle(logRow, l);
+                const auto r2 = O::shuffle(logRow, h);
+                const auto r3 = O::shuffle(logRow, O::shuffle(times9, h));
+                const auto r4 = O::shuffle(logRow, O::bxor(l, h));
+                O::storeRows(b, 64, r1);
+                O::storeRows(b + 16, 64, r2);
+                O::storeRows(b + 32, 64, r3);
+                O::storeRows(b + 48, 64, r4);
+            });
+        };
+        run(NO{}, run(WO{}, 0));
+    }
+
+    static void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block) {
+        NO::evalOne(out, coeffs, count, block);
+    }
+
+    static void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
+        int g = 0;
+        for (; g + 2 * WO::kBlocks <= blockCount; g += 2 * WO::kBlocks)
+            WO::evalTwo(out + 16 * g, coeffs, count, blocks + 64 * g);
+        for (; g + WO::kBlocks <= blockCount; g += WO::kBlocks)
+            WO::evalOne(out + 16 * g, coeffs, count, blocks + 64 * g);
+        for (; g < blockCount; ++g) NO::evalOne(out + 16 * g, coeffs, count, blocks + 64 * g);
+    }
+
+    template <bool Accumulate>
+    static void mulConstInto(uint8_t* out, const uint8_t* in, int len, uint8_t c) {
+        const ConstTables t(c);
+        const int end = groupBytes(len);
+        auto run = [&](auto ops, int i) {
+            using O = decltype(ops);
+            const auto t1 = O::table(t.t1), t2 = O::table(t.t2), mask = O::table(gf16Tables.nibbleMask);
+            return O::forVectors(i, end, [&](int at) {
+                auto p = O::mulByTables(O::load(in + at), t1, t2, mask);
+                if constexpr (Accumulate) p = O::bxor(p, O::load(out + at));
+                O::store(out + at, p);
+            });
+        };
+        run(NO{}, run(WO{}, 0));
+    }
+
+    static void mulConst(uint8_t* out, const uint8_t* in, int len, uint8_t c) { mulConstInto<false>(out, in, len, c); }
+    static void mulAddConst(uint8_t* inout, const uint8_t* in, int len, uint8_t c) {
+        mulConstInto<true>(inout, in, len, c);
+    }
+
+    static void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) {
+        std::memset(out, 0, static_cast<size_t>(groupBytes(aLen + sLen - 1)));
+        for (int j = 0; j < sLen; ++j)
+            if (s[j] != 0) mulConstInto<true>(out + j, a, aLen, s[j]);
+    }
+
+    static void mulLinear(uint8_t* p, int len, uint8_t c) {
+        const ConstTables t(c);
+        const int end = groupBytes(len + 1);
+        uint8_t carry = 0;  // the last old coefficient of the previous group
+        auto run = [&](auto ops, int i) {
+            using O = decltype(ops);
+            const auto t1 = O::table(t.t1), t2 = O::table(t.t2), mask = O::table(gf16Tables.nibbleMask);
+            return O::forVectors(i, end, [&](int at) {
+                const auto old = O::load(p + at);
+                const uint8_t nextCarry = p[at + O::lanes - 1];
+                const auto shifted = O::shiftIn(old, carry);
+                O::store(p + at, O::bxor(old, O::mulByTables(shifted, t1, t2, mask)));
+                carry = nextCarry;
+            });
+        };
+        run(NO{}, run(WO{}, 0));
+    }
+
+};
+
+template <class W, class N>
+constexpr TowerKernels makeKernels(const char* name, unsigned features) {
+    using B = Body<W, N>;
+    return TowerKernels{name,         features,        &B::convert,     &B::expandPoints, &B::evalPoly16,
+                        &B::evalPolyBlocks, &B::mulConst, &B::mulAddConst, &B::polyMul,   &B::mulLinear};
+}
+
+}  // namespace
+}  // namespace vekdi::tower

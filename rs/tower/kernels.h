@@ -1,0 +1,74 @@
+// The tower-basis vector primitives behind one interface, with one
+// implementation per instruction set. Every variant gives the same bytes;
+// the portable one is the reference and runs everywhere.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define VEKDI_TOWER_X86 1
+#endif
+
+namespace vekdi::tower {
+
+// CPU features a variant needs.
+enum CpuFeature : unsigned {
+    kCpuNone = 0,
+    kCpuSsse3 = 1u << 0,
+    kCpuAvx2 = 1u << 1,  // includes the OS saving the 256-bit registers
+    kCpuNeon = 1u << 2,
+};
+
+// Features of the machine we run on (queried once).
+unsigned cpuFeatures();
+
+// Lengths are in bytes; every loop handles whole groups of 16 elements
+// (16*ceil(len/16) bytes) and runs at least once. Buffers documented as
+// aligned must start on a 16-byte boundary.
+struct TowerKernels {
+    const char* name;
+    unsigned requiredFeatures;
+
+    // out[i] = XOR of matrix rows j (lane i mod 16) over the bits j set in
+    // in[i]. out, in, matrix aligned; out may equal in.
+    void (*convert)(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix);
+    // Point blocks (64 bytes per group of 16 elements) of in[0 ... len).
+    // Both aligned; in may lie at out + 3*len (the last quarter of out).
+    void (*expandPoints)(uint8_t* out, const uint8_t* in, int len);
+    // out[j] = polynomial (count >= 1 coefficients, lowest power first) at
+    // point j of the aligned point block.
+    void (*evalPoly16)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block);
+    // evalPoly16 over `blocks` consecutive point blocks, results at out + 16*g.
+    void (*evalPolyBlocks)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount);
+    // out[i] = c*in[i]; no alignment needed.
+    void (*mulConst)(uint8_t* out, const uint8_t* in, int len, uint8_t c);
+    // inout[i] ^= c*in[i]; no alignment needed.
+    void (*mulAddConst)(uint8_t* inout, const uint8_t* in, int len, uint8_t c);
+    // out = a(x)*s(x): out zeroed over 16*ceil((aLen + sLen - 1)/16) bytes,
+    // then out[j + i] ^= s[j]*a[i] for i < 16*ceil(aLen/16) and every nonzero
+    // s[j]. a must be zero from aLen to the next multiple of 16.
+    void (*polyMul)(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen);
+    // p(x) becomes p(x)*(1 + c*x) over 16*ceil((len + 1)/16) coefficients;
+    // p aligned, coefficients above the degree inside those groups zero.
+    void (*mulLinear)(uint8_t* p, int len, uint8_t c);
+};
+
+// Every variant compiled into this build, portable first.
+std::span<const TowerKernels* const> towerVariants();
+
+// Whether the machine can run a variant.
+inline bool towerSupported(const TowerKernels& k) { return (k.requiredFeatures & ~cpuFeatures()) == 0; }
+
+// The variant this process uses: the last supported one of towerVariants(),
+// chosen on first use and never changed.
+const TowerKernels& towerActive();
+
+// Individual variants (the x86 ones exist only in x86 builds).
+extern const TowerKernels towerPortable;
+#if defined(VEKDI_TOWER_X86)
+extern const TowerKernels towerSsse3;
+extern const TowerKernels towerAvx2;
+#endif
+
+}  // namespace vekdi::tower

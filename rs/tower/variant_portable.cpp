@@ -1,0 +1,9 @@
+// The portable variant: the reference every other variant must match.
+#include "rs/tower/ops_portable.h"
+#include "rs/tower/kernel_body.h"
+
+namespace vekdi::tower {
+
+constinit const TowerKernels towerPortable = makeKernels<PortableOps, PortableOps>("portable", kCpuNone);
+
+}  // namespace vekdi::tower
