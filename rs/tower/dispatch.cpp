@@ -11,6 +11,9 @@ constexpr const TowerKernels* kVariants[] = {
     &towerSsse3,
     &towerAvx2,
 #endif
+#if defined(VEKDI_TOWER_NEON)
+    &towerNeon,
+#endif
 };
 
 const TowerKernels& choose() {

@@ -89,6 +89,9 @@ TEST(TowerDispatch, ActiveVariantIsTheBestSupported) {
 #if defined(VEKDI_TOWER_X86)
     const char* expect = __builtin_cpu_supports("avx2") ? "avx2" : __builtin_cpu_supports("ssse3") ? "ssse3" : "portable";
     EXPECT_STREQ(tower::towerActive().name, expect);
+#elif defined(VEKDI_TOWER_NEON)
+    EXPECT_EQ(&tower::towerActive(), &tower::towerNeon);
+    EXPECT_STREQ(tower::towerActive().name, "neon");
 #endif
 }
 
