@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "poly/poly.h"
 
@@ -47,5 +48,22 @@ inline constexpr int eeBufferSize(int n, int k) {
 }
 
 inline bool decoderHasFastTables(const RSDecoder* d) { return d->toTower != nullptr; }
+
+// A decoder context may sit at any address, so its header is read and written
+// as bytes; the decode routines work on an aligned copy of the header (its
+// pointers still lead into the caller's context).
+inline uint32_t decoderIdAt(const void* context) {
+    uint32_t id;
+    std::memcpy(&id, context, sizeof id);
+    return id;
+}
+
+inline RSDecoder loadDecoderHeader(const void* context) {
+    RSDecoder h;
+    std::memcpy(&h, context, sizeof h);
+    return h;
+}
+
+inline void storeDecoderHeader(void* context, const RSDecoder& h) { std::memcpy(context, &h, sizeof h); }
 
 }  // namespace vekdi

@@ -93,4 +93,40 @@ TEST(Abi, PolynomialValueReadsOnlyTheLowByteOfX) {
     }
 }
 
+TEST(Abi, RootArgumentsReadOnlyTheirLowByte) {
+    const auto words = handBuiltField();
+    const auto* f = reinterpret_cast<const VeksGFSpec_8u*>(words.data());
+    using EncInit32 = VekStatus (*)(int, int, const VeksGFSpec_8u*, uint32_t, VeksRSEncodeSpec_8u*);
+    using DecInit32 = VekStatus (*)(int, int, const VeksGFSpec_8u*, uint32_t, VeksRSDecodeSpec_8u*);
+    const auto encInit = asSlotSignature<EncInit32>(&veksRSEncodeInit_8u);
+    const auto decInit = asSlotSignature<DecInit32>(&veksRSDecodeInit_8u);
+    const int n = 255, k = 239;
+    int encSize = 0, decSize = 0, bufSize = 0;
+    ASSERT_EQ(veksRSEncodeGetSize_8u(n, k, &encSize), StatusOk);
+    ASSERT_EQ(veksRSDecodeGetSize_8u(n, k, &decSize), StatusOk);
+    std::vector<uint64_t> plainEnc(size_t(encSize) / 8 + 1), enc(size_t(encSize) / 8 + 1), dec(size_t(decSize) / 8 + 1);
+    auto* plain = reinterpret_cast<VeksRSEncodeSpec_8u*>(plainEnc.data());
+    ASSERT_EQ(veksRSEncodeInit_8u(n, k, f, 0x1D, plain), StatusOk);
+    std::vector<uint8_t> message(k), expected(n), word(n), buffer(1024);
+    for (int i = 0; i < k; ++i) message[size_t(i)] = uint8_t(i * 37 + 11);
+    ASSERT_EQ(veksRSEncode_8u(message.data(), expected.data(), plain, buffer.data()), StatusOk);
+    const uint32_t garbage[] = {0x12345600, 0xFFFFFF00, 0x80000000, 0x00000100};
+    for (uint32_t g : garbage) {
+        auto* e = reinterpret_cast<VeksRSEncodeSpec_8u*>(enc.data());
+        auto* d = reinterpret_cast<VeksRSDecodeSpec_8u*>(dec.data());
+        EXPECT_EQ(encInit(n, k, f, g, e), StatusBadArgument);  // low byte 0
+        EXPECT_EQ(decInit(n, k, f, g, d), StatusBadArgument);
+        ASSERT_EQ(encInit(n, k, f, g | 0x1D, e), StatusOk);
+        ASSERT_EQ(decInit(n, k, f, g | 0x1D, d), StatusOk);
+        ASSERT_EQ(veksRSEncode_8u(message.data(), word.data(), e, buffer.data()), StatusOk);
+        EXPECT_EQ(word, expected);
+        word[3] ^= 0x40;
+        word[200] ^= 0x01;
+        ASSERT_EQ(veksRSDecodeBMGetBufferSize_8u(d, &bufSize), StatusOk);
+        ASSERT_LE(bufSize, 1024);
+        EXPECT_EQ(veksRSDecodeBM_8u(nullptr, 0, word.data(), d, buffer.data()), StatusOk);
+        EXPECT_EQ(word, expected);
+    }
+}
+
 }  // namespace

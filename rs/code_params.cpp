@@ -1,0 +1,29 @@
+#include "rs/code_params.h"
+
+#include <cstdint>
+
+namespace vekdi {
+
+VekStatus rsCheckInitArgs(int n, int k, const FieldGF* field, unsigned root, const void* context) {
+    if (field == nullptr || context == nullptr) return StatusNullPointer;
+    if (field->id != kFieldId) return StatusContextMismatch;
+    if (n != int(field->order) - 1 || k < 1 || k >= n) return StatusOutOfRange;
+    if (root == 0 || root >= field->order) return StatusBadArgument;
+    return StatusOk;
+}
+
+bool rsBytesInField(const uint8_t* bytes, int count, const FieldGF* field) {
+    const unsigned order = field->order;
+    if (order >= 256) return true;
+    unsigned seen = 0;
+    for (int i = 0; i < count; ++i) seen |= bytes[i];
+    return seen < order;  // order is a power of two: any high bit shows in the OR
+}
+
+bool rsRegionsOverlap(const void* a, int aLen, const void* b, int bLen) {
+    const auto pa = reinterpret_cast<uintptr_t>(a);
+    const auto pb = reinterpret_cast<uintptr_t>(b);
+    return pa < pb + uintptr_t(bLen) && pb < pa + uintptr_t(aLen);
+}
+
+}  // namespace vekdi

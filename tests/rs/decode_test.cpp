@@ -1,0 +1,283 @@
+// Both decoders: restoration within the capability, agreement and soundness
+// beyond it, placement of the context, concurrency.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <thread>
+
+#include "tests/rs/rs_code.h"
+#include "tests/support/reference_gf.h"
+
+namespace vekdi::test {
+namespace {
+
+uint8_t alphaPower(int m, uint32_t mask, int e) {
+    TestField f(m, mask);
+    uint32_t v = 1;
+    for (int i = 0; i < e; ++i) v = gfMulTable(f, v, f.get()->alpha);
+    return uint8_t(v);
+}
+
+// Both decoders on copies of `word`; both must restore `original`.
+void expectRestored(const RSCode& code, const std::vector<uint8_t>& original, const std::vector<uint8_t>& word,
+                    const std::vector<int>& erasures, const char* what) {
+    auto bm = word, ee = word;
+    ASSERT_EQ(code.decodeBM(bm, erasures), StatusOk) << what;
+    ASSERT_EQ(code.decodeEE(ee, erasures), StatusOk) << what;
+    ASSERT_EQ(bm, original) << what;
+    ASSERT_EQ(ee, original) << what;
+}
+
+TEST(RSDecode, CleanCodewordsComeBackUntouched) {
+    std::mt19937& gen = rng();
+    for (auto [m, mask] : {std::pair{3, 0xBu}, {4, 0x13u}, {6, 0x43u}, {8, 0x11Du}, {8, 0x11Bu}}) {
+        const int n = (1 << m) - 1;
+        for (int k : {1, n / 2, n - 1}) {
+            RSCode code(m, mask, k, alphaPower(m, mask, 1));
+            const auto word = code.encode(code.randomMessage(gen));
+            expectRestored(code, word, word, {}, "no erasures");
+            const std::vector<int> list = code.r() >= 2 ? std::vector<int>{0, n - 1} : std::vector<int>{n - 1};
+            expectRestored(code, word, word, list, "erasure list ignored");
+        }
+    }
+}
+
+// Every (nu, s) with 2 nu + s <= r, errors and erasures anywhere (data and
+// parity), erased bytes garbage or kept.
+void sweepCapability(const RSCode& code, int patterns, std::mt19937& gen) {
+    const int r = code.r();
+    for (int s = 0; s <= r; ++s) {
+        for (int nu = 0; 2 * nu + s <= r; ++nu) {
+            for (int i = 0; i < patterns; ++i) {
+                const auto original = code.encode(code.randomMessage(gen));
+                auto word = original;
+                const Errata e = corrupt(word, code.order(), nu, s, gen);
+                expectRestored(code, original, word, e.erasures, "within capability");
+                if (::testing::Test::HasFatalFailure()) {
+                    ADD_FAILURE() << "n=" << code.n() << " k=" << code.k() << " root=" << int(code.root())
+                                  << " nu=" << nu << " s=" << s;
+                    return;
+                }
+            }
+        }
+    }
+}
+
+TEST(RSDecode, SmallFieldsRestoreEveryCorrectablePattern) {
+    std::mt19937& gen = rng();
+    const int patterns = iterations(12, 60);
+    for (int m : {3, 4}) {
+        const int n = (1 << m) - 1;
+        for (uint32_t mask : irreducibleMasks(m)) {
+            for (int b : {0, 1, n - 2}) {
+                const uint8_t root = alphaPower(m, mask, b);
+                for (int k = 1; k < n; ++k) {
+                    RSCode code(m, mask, k, root);
+                    sweepCapability(code, patterns, gen);
+                    if (HasFailure()) return;
+                }
+            }
+        }
+    }
+}
+
+TEST(RSDecode, LargeFieldsRestoreRandomCorrectablePatterns) {
+    std::mt19937& gen = rng();
+    const int words = iterations(400, 4000);
+    struct Case {
+        int m;
+        uint32_t mask;
+        int k, b;
+    };
+    for (const Case& c : {Case{8, 0x11D, 223, 1}, Case{8, 0x11D, 239, 0}, Case{8, 0x11B, 200, 120},
+                          Case{8, 0x1F5, 251, 7}, Case{8, 0x12B, 127, 1}, Case{6, 0x43, 41, 3}, Case{5, 0x25, 20, 30}}) {
+        RSCode code(c.m, c.mask, c.k, alphaPower(c.m, c.mask, c.b));
+        const int r = code.r();
+        for (int i = 0; i < words; ++i) {
+            const int s = int(gen() % unsigned(r + 1));
+            const int nu = int(gen() % unsigned((r - s) / 2 + 1));
+            const auto original = code.encode(code.randomMessage(gen));
+            auto word = original;
+            const Errata e = corrupt(word, code.order(), nu, s, gen);
+            expectRestored(code, original, word, e.erasures, "random pattern");
+            if (HasFatalFailure()) return;
+        }
+        // The extreme patterns: all erasures, all errors, first and last byte.
+        for (int i = 0; i < 20; ++i) {
+            const auto original = code.encode(code.randomMessage(gen));
+            auto word = original;
+            const Errata e = corrupt(word, code.order(), 0, r, gen);
+            expectRestored(code, original, word, e.erasures, "r erasures");
+            word = original;
+            corrupt(word, code.order(), r / 2, 0, gen);
+            expectRestored(code, original, word, {}, "r/2 errors");
+        }
+        auto original = code.encode(code.randomMessage(gen));
+        auto word = original;
+        word.front() ^= 1;
+        word.back() ^= 0x11 & (code.order() - 1);
+        expectRestored(code, original, word, {}, "first and last byte");
+    }
+}
+
+// Number of positions outside the erasures where two words differ.
+int errorsOutside(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, const std::vector<int>& erasures) {
+    int count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && std::find(erasures.begin(), erasures.end(), int(i)) == erasures.end()) ++count;
+    return count;
+}
+
+TEST(RSDecode, BeyondCapabilityBothDecodersAgreeAndNeverLie) {
+    std::mt19937& gen = rng();
+    const int words = iterations(20000, 100000);
+    struct Case {
+        int m;
+        uint32_t mask;
+        int k, b;
+    };
+    const Case cases[] = {{3, 0xB, 3, 1}, {4, 0x13, 9, 0}, {4, 0x19, 5, 3}, {5, 0x25, 21, 1},
+                          {6, 0x43, 51, 2}, {8, 0x11D, 239, 1}, {8, 0x11B, 247, 0}};
+    int ok = 0, failed = 0;
+    for (const Case& c : cases) {
+        RSCode code(c.m, c.mask, c.k, alphaPower(c.m, c.mask, c.b));
+        const int r = code.r();
+        for (int i = 0; i < words / int(std::size(cases)); ++i) {
+            const auto original = code.encode(code.randomMessage(gen));
+            auto word = original;
+            const int s = int(gen() % unsigned(r + 1));
+            const int nu = (r - s) / 2 + 1 + int(gen() % 3);  // one to three errors too many
+            if (nu + s > code.n()) continue;
+            const Errata e = corrupt(word, code.order(), nu, s, gen);
+            auto bm = word, ee = word;
+            const VekStatus sb = code.decodeBM(bm, e.erasures);
+            const VekStatus se = code.decodeEE(ee, e.erasures);
+            ASSERT_EQ(sb, se) << "i=" << i << " m=" << c.m;
+            ASSERT_EQ(bm, ee) << "i=" << i << " m=" << c.m;
+            if (sb == StatusOk) {
+                ++ok;
+                ASSERT_TRUE(code.isCodeword(bm));
+                ASSERT_LE(2 * errorsOutside(bm, word, e.erasures) + s, r);
+            } else {
+                ASSERT_EQ(sb, StatusDecodeFailure);
+                ASSERT_EQ(bm, word);
+                ++failed;
+            }
+        }
+    }
+    // Small codes miscorrect often; both outcomes must have been exercised.
+    EXPECT_GT(ok, 0);
+    EXPECT_GT(failed, 0);
+}
+
+TEST(RSDecode, RepeatedErasureIsADecodeFailure) {
+    RSCode code(8, 0x11D, 223, 2);
+    const auto original = code.encode(code.randomMessage(rng()));
+    auto word = original;
+    word[10] ^= 0x44;
+    word[50] ^= 0x01;
+    const std::vector<int> list = {10, 50, 10};
+    auto bm = word, ee = word;
+    EXPECT_EQ(code.decodeBM(bm, list), StatusDecodeFailure);
+    EXPECT_EQ(code.decodeEE(ee, list), StatusDecodeFailure);
+    EXPECT_EQ(bm, word);
+    EXPECT_EQ(ee, word);
+    // A clean word with the same list is still fine (syndromes zero first).
+    auto clean = original;
+    EXPECT_EQ(code.decodeBM(clean, list), StatusOk);
+    EXPECT_EQ(clean, original);
+}
+
+TEST(RSDecode, ContextAtEveryAddressOffsetGivesSameResults) {
+    TestField f(8, 0x11D);
+    const int n = 255, k = 235;
+    RSCode ref(8, 0x11D, k, 2);
+    int size = 0;
+    ASSERT_EQ(veksRSDecodeGetSize_8u(n, k, &size), StatusOk);
+    std::mt19937 gen(7);
+    std::vector<std::vector<uint8_t>> words;
+    std::vector<std::vector<int>> lists;
+    for (int i = 0; i < 8; ++i) {
+        words.push_back(ref.encode(ref.randomMessage(gen)));
+        lists.push_back(corrupt(words.back(), 256, i % 6, (i * 3) % 9, gen).erasures);
+    }
+    words.push_back(words[0]);  // beyond capability
+    corrupt(words.back(), 256, 14, 0, gen);
+    lists.emplace_back();
+    int bmSize = 0, eeSize = 0;
+    ASSERT_EQ(veksRSDecodeBMGetBufferSize_8u(ref.decoder(), &bmSize), StatusOk);
+    ASSERT_EQ(veksRSDecodeEEGetBufferSize_8u(ref.decoder(), &eeSize), StatusOk);
+    for (int offset = 0; offset < 16; ++offset) {
+        std::vector<uint8_t> mem(static_cast<size_t>(size + 32));
+        uint8_t* base = mem.data() + (16 - reinterpret_cast<uintptr_t>(mem.data()) % 16) + offset;
+        auto* dec = reinterpret_cast<VeksRSDecodeSpec_8u*>(base);
+        ASSERT_EQ(veksRSDecodeInit_8u(n, k, f, 2, dec), StatusOk);
+        for (size_t w = 0; w < words.size(); ++w) {
+            auto expectBM = words[w], expectEE = words[w], gotBM = words[w], gotEE = words[w];
+            const int* list = lists[w].empty() ? nullptr : lists[w].data();
+            const int count = int(lists[w].size());
+            std::vector<uint8_t> buffer(static_cast<size_t>(std::max(bmSize, eeSize)));
+            const VekStatus rb = veksRSDecodeBM_8u(list, count, expectBM.data(), ref.decoder(), buffer.data());
+            const VekStatus re = veksRSDecodeEE_8u(list, count, expectEE.data(), ref.decoder(), buffer.data());
+            EXPECT_EQ(veksRSDecodeBM_8u(list, count, gotBM.data(), dec, buffer.data() + offset % 3), rb);
+            EXPECT_EQ(veksRSDecodeEE_8u(list, count, gotEE.data(), dec, buffer.data() + offset % 3), re);
+            EXPECT_EQ(gotBM, expectBM) << offset;
+            EXPECT_EQ(gotEE, expectEE) << offset;
+        }
+    }
+}
+
+TEST(RSDecode, ThreadsSharingContextsMatchOneThread) {
+    RSCode code(8, 0x11B, 223, 3);
+    struct Job {
+        std::vector<uint8_t> message, word;
+        std::vector<int> erasures;
+        VekStatus bm = StatusOk, ee = StatusOk;
+        std::vector<uint8_t> encoded, bmOut, eeOut;
+    };
+    std::mt19937 gen(99);
+    const int jobsPerThread = iterations(40, 400), threads = 8;
+    std::vector<Job> jobs(size_t(jobsPerThread * threads));
+    for (Job& j : jobs) {
+        j.message = code.randomMessage(gen);
+        j.word = code.encode(j.message);
+        const int nu = int(gen() % 20), s = int(gen() % 8);
+        j.erasures = corrupt(j.word, 256, nu, s, gen).erasures;
+    }
+    auto run = [&](Job& j, std::vector<uint8_t>& encBuf, std::vector<uint8_t>& decBuf) {
+        j.encoded.assign(255, 0);
+        veksRSEncode_8u(j.message.data(), j.encoded.data(), code.encoder(), encBuf.data());
+        j.bmOut = j.word;
+        j.eeOut = j.word;
+        const int* list = j.erasures.empty() ? nullptr : j.erasures.data();
+        j.bm = veksRSDecodeBM_8u(list, int(j.erasures.size()), j.bmOut.data(), code.decoder(), decBuf.data());
+        j.ee = veksRSDecodeEE_8u(list, int(j.erasures.size()), j.eeOut.data(), code.decoder(), decBuf.data());
+    };
+    std::vector<Job> single = jobs;
+    {
+        std::vector<uint8_t> encBuf(287), decBuf(700);
+        for (Job& j : single) run(j, encBuf, decBuf);
+    }
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t) {
+        pool.emplace_back([&, t] {
+            std::vector<uint8_t> encBuf(287), decBuf(700);
+            for (int i = t; i < int(jobs.size()); i += threads) run(jobs[size_t(i)], encBuf, decBuf);
+        });
+    }
+    for (auto& th : pool) th.join();
+    int corrected = 0;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        ASSERT_EQ(jobs[i].encoded, single[i].encoded);
+        ASSERT_EQ(jobs[i].bm, single[i].bm);
+        ASSERT_EQ(jobs[i].ee, single[i].ee);
+        ASSERT_EQ(jobs[i].bmOut, single[i].bmOut);
+        ASSERT_EQ(jobs[i].eeOut, single[i].eeOut);
+        corrected += jobs[i].bm == StatusOk;
+    }
+    EXPECT_GT(corrected, 0);
+}
+
+}  // namespace
+}  // namespace vekdi::test
