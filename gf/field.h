@@ -40,7 +40,7 @@ inline const uint8_t* expTable(const FieldGF* f) {
 // logTable[alpha^i] = i for i = 0 ... order-2; logTable[0] = 255 (never used in arithmetic).
 inline const uint8_t* logTable(const FieldGF* f) { return expTable(f) + f->order; }
 
-// Table product of Part-style index arithmetic: logarithms added and reduced
+// Table product: logarithms added and reduced
 // once by n = order - 1 when above n (s = n reads expTable[n] = 1). Operands
 // are masked to the field's width first, so no byte value can index past a
 // table; for elements below the order the mask changes nothing.

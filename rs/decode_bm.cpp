@@ -1,6 +1,7 @@
 // Berlekamp-Massey decoding: the export and the driver on the generic kernels.
 #include "frame/impl.h"
 #include "rs/decode.h"
+#include "rs/decode_fast.h"
 #include "rs/errata.h"
 #include "rs/kernels_generic.h"
 
@@ -46,6 +47,7 @@ VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* code
     RSDecoder header;
     const VekStatus st = rsCheckDecodeArgs(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, &header);
     if (st != StatusOk) return st;
+    if (decoderHasFastTables(&header)) return rsDecodeBMFast(erasures, erasureCount, codeword, &header, buffer);
     return rsDecodeBMGeneric(erasures, erasureCount, codeword, &header, buffer);
 }
 

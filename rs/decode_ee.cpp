@@ -3,6 +3,7 @@
 
 #include "frame/impl.h"
 #include "rs/decode.h"
+#include "rs/decode_fast.h"
 #include "rs/errata.h"
 #include "rs/kernels_generic.h"
 
@@ -62,6 +63,7 @@ VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* code
     RSDecoder header;
     const VekStatus st = rsCheckDecodeArgs(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, &header);
     if (st != StatusOk) return st;
+    if (decoderHasFastTables(&header)) return rsDecodeEEFast(erasures, erasureCount, codeword, &header, buffer);
     return rsDecodeEEGeneric(erasures, erasureCount, codeword, &header, buffer);
 }
 

@@ -6,6 +6,7 @@
 #include "frame/impl.h"
 #include "rs/code_params.h"
 #include "rs/decoder.h"
+#include "rs/fast_attach.h"
 
 namespace vekdi {
 namespace {
@@ -49,6 +50,7 @@ VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8
     h.field = fieldCtx;
     h.rootPowers = alignUp16(base + kDecoderHeaderSize);
     rsWriteRootPowers(h.rootPowers, fieldCtx, root, n - k);
+    rsAttachFastTables(&h);
     storeDecoderHeader(decoder, h);
     return StatusOk;
 }

@@ -26,7 +26,10 @@ unsigned detect() {
     // SSE and AVX state (XCR0 bits 1 and 2) must both be saved by the OS.
     if (osxsave && avx && (readXcr0() & 0x6) == 0x6) {
         unsigned a7 = 0, b7 = 0, c7 = 0, d7 = 0;
-        if (__get_cpuid_count(7, 0, &a7, &b7, &c7, &d7) && (b7 & bit_AVX2)) features |= kCpuAvx2;
+        if (__get_cpuid_count(7, 0, &a7, &b7, &c7, &d7)) {
+            if (b7 & bit_AVX2) features |= kCpuAvx2;
+            if (c7 & bit_GFNI) features |= kCpuGfni;
+        }
     }
     return features;
 }

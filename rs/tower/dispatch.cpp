@@ -10,6 +10,7 @@ constexpr const TowerKernels* kVariants[] = {
 #if defined(VEKDI_TOWER_X86)
     &towerSsse3,
     &towerAvx2,
+    &towerGfni,
 #endif
 #if defined(VEKDI_TOWER_NEON)
     &towerNeon,

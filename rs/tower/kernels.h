@@ -21,6 +21,7 @@ enum CpuFeature : unsigned {
     kCpuSsse3 = 1u << 0,
     kCpuAvx2 = 1u << 1,  // includes the OS saving the 256-bit registers
     kCpuNeon = 1u << 2,
+    kCpuGfni = 1u << 3,  // Galois-field instructions (with AVX2 for the 256-bit forms)
 };
 
 // Features of the machine we run on (queried once).
@@ -73,6 +74,7 @@ extern const TowerKernels towerPortable;
 #if defined(VEKDI_TOWER_X86)
 extern const TowerKernels towerSsse3;
 extern const TowerKernels towerAvx2;
+extern const TowerKernels towerGfni;
 #endif
 #if defined(VEKDI_TOWER_NEON)
 extern const TowerKernels towerNeon;

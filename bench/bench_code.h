@@ -1,0 +1,94 @@
+// A GF(256)/0x11D Reed-Solomon code with root alpha and a fixed set of
+// corrupted words, shared by the decoder benchmarks and the peer comparison.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "gf/field.h"
+#include "rs/decoder.h"
+#include "vekdi.h"
+
+namespace vekdi::bench {
+
+struct Errata {
+    int errors;
+    int erasures;
+};
+
+struct Sample {
+    std::vector<uint8_t> word;     // received
+    std::vector<int> erasures;     // positions (distinct)
+};
+
+class BenchCode {
+public:
+    static constexpr int kSamples = 64;
+
+    explicit BenchCode(int k) : k_(k), field_(540 / 4 + 1) {
+        gfBuildTables(field_.data(), 8, 0x11D, 2);
+        int size = 0;
+        veksRSEncodeGetSize_8u(255, k, &size);
+        enc_.resize(size_t(size) / 8 + 2);
+        veksRSEncodeInit_8u(255, k, field(), 2, encoder());
+        veksRSEncodeGetBufferSize_8u(encoder(), &size);
+        encBuf_.resize(size_t(size));
+        veksRSDecodeGetSize_8u(255, k, &size);
+        dec_.resize(size_t(size) / 8 + 2);
+        veksRSDecodeInit_8u(255, k, field(), 2, decoder());
+        int bm = 0, ee = 0;
+        veksRSDecodeBMGetBufferSize_8u(decoder(), &bm);
+        veksRSDecodeEEGetBufferSize_8u(decoder(), &ee);
+        decBuf_.resize(size_t(std::max(bm, ee)));
+    }
+
+    int k() const { return k_; }
+    const VeksGFSpec_8u* field() const { return reinterpret_cast<const VeksGFSpec_8u*>(field_.data()); }
+    VeksRSEncodeSpec_8u* encoder() { return reinterpret_cast<VeksRSEncodeSpec_8u*>(enc_.data()); }
+    VeksRSDecodeSpec_8u* decoder() { return reinterpret_cast<VeksRSDecodeSpec_8u*>(dec_.data()); }
+    RSDecoder header() const { return loadDecoderHeader(dec_.data()); }
+    uint8_t* encodeBuffer() { return encBuf_.data(); }
+    uint8_t* decodeBuffer() { return decBuf_.data(); }
+
+    // kSamples codewords of random messages with the given errata applied.
+    std::vector<Sample> samples(Errata e, uint32_t seed) {
+        std::mt19937 gen(seed);
+        std::vector<Sample> out(kSamples);
+        std::vector<uint8_t> message(static_cast<size_t>(k_));
+        for (Sample& s : out) {
+            for (auto& b : message) b = uint8_t(gen());
+            s.word.resize(255);
+            veksRSEncode_8u(message.data(), s.word.data(), encoder(), encodeBuffer());
+            std::vector<int> pos(255);
+            std::iota(pos.begin(), pos.end(), 0);
+            std::shuffle(pos.begin(), pos.end(), gen);
+            for (int i = 0; i < e.errors; ++i) s.word[size_t(pos[size_t(i)])] ^= uint8_t(1 + gen() % 255);
+            for (int i = 0; i < e.erasures; ++i) {
+                const int p = pos[size_t(e.errors + i)];
+                s.word[size_t(p)] = uint8_t(gen());
+                s.erasures.push_back(p);
+            }
+        }
+        return out;
+    }
+
+    std::vector<std::vector<uint8_t>> messages(uint32_t seed) const {
+        std::mt19937 gen(seed);
+        std::vector<std::vector<uint8_t>> out(kSamples, std::vector<uint8_t>(size_t(k_)));
+        for (auto& m : out)
+            for (auto& b : m) b = uint8_t(gen());
+        return out;
+    }
+
+private:
+    int k_;
+    std::vector<uint32_t> field_;
+    std::vector<uint64_t> enc_, dec_;
+    std::vector<uint8_t> encBuf_, decBuf_;
+};
+
+}  // namespace vekdi::bench

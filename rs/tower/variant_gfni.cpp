@@ -1,0 +1,165 @@
+// AVX2 with the Galois-field instructions; compiled with -mavx2 -mgfni only.
+// The products by constants and the point-block preparation are those of
+// the AVX2 variant. Evaluation and the basis change differ: polynomial
+// values are computed with GF2P8MULB in the isomorphic field GF(2)[x]/(0x11B)
+// (one product per lane per instruction), reaching it and coming back with
+// GF2P8AFFINEQB and the built-in record of that polynomial, whose matrices map
+// that field's polynomial basis to the tower basis and back. Field
+// isomorphisms preserve every sum and product, so the values are the same
+// bytes the tower arithmetic gives.
+#include <cstring>
+
+#include "rs/fast_tables.h"
+#include "rs/tower/kernel_body.h"
+#include "rs/tower/ops_x86.h"
+
+namespace vekdi::tower {
+namespace {
+
+using Base = Body<Avx2Ops, Ssse3Ops>;
+
+// GF2P8AFFINEQB operand for a matrix given by columns (row j of `columns`
+// holds, in every lane, the image of bit j): byte 7 - i selects the input
+// bits that make output bit i.
+uint64_t affineOperand(const uint8_t* columns) {
+    uint64_t m = 0;
+    for (int i = 0; i < 8; ++i) {
+        unsigned row = 0;
+        for (int j = 0; j < 8; ++j) row |= ((columns[16 * j] >> i) & 1u) << j;
+        m |= uint64_t(row) << (8 * (7 - i));
+    }
+    return m;
+}
+
+// True when every row repeats one byte in all 16 lanes.
+bool rowsAreBroadcast(const uint8_t* matrix) {
+    for (int j = 0; j < 8; ++j) {
+        const __m128i row = _mm_loadu_si128(reinterpret_cast<const __m128i*>(matrix + 16 * j));
+        const __m128i first = _mm_shuffle_epi8(row, _mm_setzero_si128());
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(row, first)) != 0xFFFF) return false;
+    }
+    return true;
+}
+
+struct AesBasis {
+    __m256i toAes, toTower;
+    AesBasis() {
+        const FastTableRecord* aes = fastTableLookup(0x11B);  // GF(2)[x]/(x^8 + x^4 + x^3 + x + 1)
+        toAes = _mm256_set1_epi64x(static_cast<long long>(affineOperand(aes->fromTower)));
+        toTower = _mm256_set1_epi64x(static_cast<long long>(affineOperand(aes->toTower)));
+    }
+};
+
+const AesBasis& aesBasis() {
+    static const AesBasis basis;
+    return basis;
+}
+
+inline __m256i affine(__m256i v, __m256i m) { return _mm256_gf2p8affine_epi64_epi8(v, m, 0); }
+inline __m256i mul(__m256i a, __m256i b) { return _mm256_gf2p8mul_epi8(a, b); }
+
+void convert(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) {
+    if (!rowsAreBroadcast(matrix)) {
+        Base::convert(out, in, len, matrix);
+        return;
+    }
+    const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
+    const int end = groupBytes(len);
+    int i = 0;
+    for (; i + 32 <= end; i += 32) Avx2Ops::store(out + i, affine(Avx2Ops::load(in + i), m));
+    if (i < end) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm256_castsi256_si128(affine(_mm256_castsi128_si256(v), m)));
+    }
+}
+
+// Coefficients in the AES basis, zero up to a multiple of 32 past `count`.
+void coefficientsToAes(uint8_t* dst, const uint8_t* coeffs, int count, __m256i toAes) {
+    int i = 0;
+    for (; i + 32 <= count; i += 32) Avx2Ops::store(dst + i, affine(Avx2Ops::load(coeffs + i), toAes));
+    alignas(32) uint8_t tail[32] = {};
+    std::memcpy(tail, coeffs + i, size_t(count - i));
+    Avx2Ops::store(dst + i, affine(Avx2Ops::load(tail), toAes));
+    Avx2Ops::store(dst + i + 32, _mm256_setzero_si256());
+}
+
+// The points of a pair of blocks (the second at `stride`) in the AES basis.
+__m256i pointsOf(const uint8_t* block, int stride, __m256i toAes) {
+    const __m256i powRow = Avx2Ops::table(gf16Tables.powRow);
+    const __m256i lo = Avx2Ops::shuffle(powRow, Avx2Ops::loadRows(block, stride));
+    const __m256i hi = Avx2Ops::shuffle(powRow, Avx2Ops::loadRows(block + 16, stride));
+    return affine(Avx2Ops::bxor(lo, Avx2Ops::sll4(hi)), toAes);
+}
+
+inline __m256i broadcastByte(const uint8_t* p) { return _mm256_set1_epi8(static_cast<char>(*p)); }
+
+// Values at NV vectors of points, Horner's rule on each.
+template <int NV>
+void hornerMany(__m256i* values, const __m256i* x, const uint8_t* c, int count) {
+    __m256i a[NV];
+    for (int v = 0; v < NV; ++v) a[v] = broadcastByte(c + count - 1);
+    for (int i = count - 2; i >= 0; --i) {
+        const __m256i ci = broadcastByte(c + i);
+        for (int v = 0; v < NV; ++v) a[v] = Avx2Ops::bxor(mul(a[v], x[v]), ci);
+    }
+    for (int v = 0; v < NV; ++v) values[v] = a[v];
+}
+
+// Value at one vector of points with four independent chains:
+// p(x) = sum_t x^t p_t(x^4), p_t holding the coefficients t, t + 4, ...
+__m256i hornerSplit(__m256i x, const uint8_t* c, int count) {
+    const __m256i x4 = mul(mul(x, x), mul(x, x));
+    __m256i a[4] = {};
+    for (int i = (count + 3) / 4 - 1; i >= 0; --i)
+        for (int t = 0; t < 4; ++t) a[t] = Avx2Ops::bxor(mul(a[t], x4), broadcastByte(c + 4 * i + t));
+    __m256i r = a[3];
+    for (int t = 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
+    return r;
+}
+
+constexpr int kMaxCoefficients = 512;
+
+void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
+    if (count > kMaxCoefficients) {  // longer than any polynomial of the decoders
+        Base::evalPolyBlocks(out, coeffs, count, blocks, blockCount);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t c[kMaxCoefficients + 64];
+    coefficientsToAes(c, coeffs, count, basis.toAes);
+    int g = 0;
+    for (; g + 8 <= blockCount; g += 8) {  // four vectors side by side
+        __m256i x[4], v[4];
+        for (int i = 0; i < 4; ++i) x[i] = pointsOf(blocks + 64 * (g + 2 * i), 64, basis.toAes);
+        hornerMany<4>(v, x, c, count);
+        for (int i = 0; i < 4; ++i) Avx2Ops::storeRows(out + 16 * (g + 2 * i), 16, affine(v[i], basis.toTower));
+    }
+    for (; g < blockCount; g += 2) {  // a pair, or a last single block read twice
+        const bool pair = g + 1 < blockCount;
+        const __m256i x = pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes);
+        const __m256i v = affine(hornerSplit(x, c, count), basis.toTower);
+        if (pair) {
+            Avx2Ops::storeRows(out + 16 * g, 16, v);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * g), _mm256_castsi256_si128(v));
+        }
+    }
+}
+
+void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block) {
+    evalPolyBlocks(out, coeffs, count, block, 1);
+}
+
+constexpr TowerKernels makeGfni() {
+    TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
+    k.convert = convert;
+    k.evalPoly16 = evalPoly16;
+    k.evalPolyBlocks = evalPolyBlocks;
+    return k;
+}
+
+}  // namespace
+
+constinit const TowerKernels towerGfni = makeGfni();
+
+}  // namespace vekdi::tower

@@ -1,0 +1,294 @@
+// The table-driven decoders against the generic ones: for every built-in
+// field, a spread of redundancies and roots, words clean, within and beyond
+// the correction capability and every kind of erasure list, both decoders in
+// every vector variant the machine runs must give the generic status and the
+// generic bytes, without touching a byte past their scratch buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "frame/impl.h"
+#include "rs/decode.h"
+#include "rs/decode_fast.h"
+#include "rs/fast_tables.h"
+#include "rs/kernels_fast.h"
+#include "tests/rs/fast_code.h"
+#include "tests/rs/tower_support.h"
+
+namespace vekdi::test {
+namespace {
+
+constexpr int kRedundancies[] = {1, 2, 15, 16, 17, 31, 32, 33, 64, 128, 254};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kSanitizerDivisor = 4;
+#else
+constexpr int kSanitizerDivisor = 1;
+#endif
+
+enum class Kind { Clean, Within, Beyond, Repeated, ErasedErrors, AllErased, Garbage, kCount };
+
+struct Word {
+    std::vector<uint8_t> bytes;
+    std::vector<int> erasures;
+    bool nullList = false;
+    int count = 0;  // passed as the erasure count
+};
+
+std::vector<int> distinctPositions(int count, std::mt19937& gen) {
+    std::vector<int> all(255);
+    std::iota(all.begin(), all.end(), 0);
+    std::shuffle(all.begin(), all.end(), gen);
+    all.resize(size_t(count));
+    return all;
+}
+
+uint8_t nonzero(std::mt19937& gen) { return uint8_t(std::uniform_int_distribution<int>(1, 255)(gen)); }
+
+// Builds a received word of the given kind from a codeword.
+Word makeWord(const FastCode& code, Kind kind, std::mt19937& gen) {
+    const int r = code.r();
+    Word w{code.randomCodeword(gen), {}, false, 0};
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(gen); };
+    int nu = 0, s = 0;
+    switch (kind) {
+        case Kind::Clean: s = uni(0, r); break;
+        case Kind::Within: s = uni(0, r); nu = uni(0, (r - s) / 2); break;
+        case Kind::Beyond: s = uni(0, r); nu = std::min(254 - s, (r - s) / 2 + uni(1, 3)); break;
+        case Kind::Repeated: s = std::max(2, uni(0, r)); nu = uni(0, r / 4); break;
+        case Kind::ErasedErrors: s = uni(1, r); nu = uni(0, (r - s) / 2); break;
+        case Kind::AllErased: s = r; break;
+        case Kind::Garbage: s = uni(0, r); break;
+        default: break;
+    }
+    s = std::min(s, r);
+    const auto pos = distinctPositions(std::min(255, nu + s), gen);
+    for (int i = 0; i < nu; ++i) w.bytes[size_t(pos[size_t(i)])] ^= nonzero(gen);
+    for (int i = 0; i < s && nu + i < 255; ++i) {
+        const int p = pos[size_t(nu + i)];
+        w.erasures.push_back(p);
+        if (uni(0, 1)) w.bytes[size_t(p)] = uint8_t(uni(0, 255));  // sometimes keeps the right byte
+    }
+    if (kind == Kind::Repeated && w.erasures.size() >= 2) w.erasures.back() = w.erasures.front();
+    if (kind == Kind::ErasedErrors && nu > 0) w.erasures.front() = pos[0];  // an error inside the list
+    if (kind == Kind::Garbage)
+        for (auto& b : w.bytes) b = uint8_t(uni(0, 255));
+    w.count = int(w.erasures.size());
+    if (w.erasures.empty() && uni(0, 1)) {  // a null list with a meaningless count
+        w.nullList = true;
+        w.count = uni(-3, 1000);
+    }
+    return w;
+}
+
+using Driver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*);
+using FastDriver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*, const tower::TowerKernels&);
+
+struct Outcome {
+    VekStatus status;
+    std::vector<uint8_t> bytes;
+    bool operator==(const Outcome&) const = default;
+};
+
+template <class Run>
+Outcome runWith(const Word& w, int bufferSize, int offset, Run&& run) {
+    Outcome o{StatusOk, w.bytes};
+    Scratch scratch(bufferSize, offset);
+    o.status = run(w.nullList ? nullptr : w.erasures.data(), w.count, o.bytes.data(), scratch.data());
+    EXPECT_TRUE(scratch.canariesIntact()) << "scratch overrun";
+    return o;
+}
+
+struct Tally {
+    long words = 0, corrected = 0, failures = 0, miscorrections = 0;
+};
+
+// Generic against every variant for both decoders; returns the generic BM outcome.
+void compareAll(const FastCode& code, const Word& w, Tally* tally, std::mt19937& gen) {
+    const RSDecoder h = code.header();
+    const int n = 255, k = 255 - code.r();
+    const int offset = int(gen() % 16);
+    struct Pair {
+        Driver generic;
+        FastDriver fast;
+        int size;
+        VekStatus (*exported)(const int*, int, uint8_t*, const VeksRSDecodeSpec_8u*, uint8_t*);
+        const char* name;
+    };
+    const Pair pairs[] = {{rsDecodeBMGeneric, rsDecodeBMFastWith, bmBufferSize(n, k), impl::veksRSDecodeBM_8u, "BM"},
+                          {rsDecodeEEGeneric, rsDecodeEEFastWith, eeBufferSize(n, k), impl::veksRSDecodeEE_8u, "EE"}};
+    for (const Pair& p : pairs) {
+        const Outcome ref = runWith(w, p.size, offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+            return p.generic(l, c, cw, &h, buf);
+        });
+        for (const tower::TowerKernels* variant : runnableVariants()) {
+            const Outcome got = runWith(w, p.size, offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+                return p.fast(l, c, cw, &h, buf, *variant);
+            });
+            ASSERT_EQ(got, ref) << p.name << " " << variant->name << " r=" << code.r() << " key=" << std::hex
+                                << code.field()->generatorMask;
+        }
+        const Outcome exported = runWith(w, p.size, offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+            return p.exported(l, c, cw, code.context(), buf);
+        });
+        ASSERT_EQ(exported, ref) << p.name << " through the export";
+        ++tally->words;
+        if (ref.status == StatusOk) {
+            if (ref.bytes != w.bytes) ++tally->corrected;
+            if (!code.isCodeword(ref.bytes)) ++tally->miscorrections;
+        } else {
+            ++tally->failures;
+            EXPECT_EQ(ref.status, StatusDecodeFailure);
+        }
+    }
+}
+
+void runSweep(int wordsPerCase) {
+    std::mt19937 gen(2024);
+    Tally tally;
+    int choice = 0;
+    for (const FastTableRecord& rec : fastTableRecords()) {
+        for (int r : kRedundancies) {
+            const TestField f(8, rec.key);
+            const uint8_t alpha = uint8_t(f.get()->alpha);
+            const uint8_t roots[] = {1, alpha, expTable(f.get())[gen() % 255], nonzero(gen)};
+            const FastCode code(rec.key, r, roots[choice++ % 4], int(gen() % 16));
+            ASSERT_NE(code.context(), nullptr);
+            const RSDecoder h = code.header();
+            ASSERT_TRUE(decoderHasFastTables(&h));
+            for (int kind = 0; kind < int(Kind::kCount); ++kind) {
+                for (int i = 0; i < wordsPerCase; ++i) {
+                    const Word w = makeWord(code, Kind(kind), gen);
+                    compareAll(code, w, &tally, gen);
+                    if (::testing::Test::HasFatalFailure()) return;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(tally.miscorrections, 0) << "a decoder returned StatusOk with a word that is not a codeword";
+    EXPECT_GT(tally.corrected, tally.words / 4);
+    EXPECT_GT(tally.failures, tally.words / 20);
+    std::printf("words %ld corrected %ld failed %ld\n", tally.words, tally.corrected, tally.failures);
+}
+
+TEST(FastDecoders, MatchGenericOnEveryFieldRedundancyAndWordKind) {
+    runSweep(iterations(2, 400) / kSanitizerDivisor + 1);
+}
+
+// Within the capability every decoder restores the transmitted codeword.
+TEST(FastDecoders, CorrectEverythingWithinCapability) {
+    std::mt19937 gen(7);
+    for (int r : {2, 16, 17, 32, 33}) {
+        const FastCode code(0x11D, r, 2);
+        const RSDecoder h = code.header();
+        for (int i = 0; i < iterations(60, 3000) / kSanitizerDivisor; ++i) {
+            Word w = makeWord(code, Kind::Within, gen);
+            // Recover the codeword the word was made from by decoding generically.
+            const Outcome ref = runWith(w, bmBufferSize(255, 255 - r), 0, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+                return rsDecodeBMGeneric(l, c, cw, &h, buf);
+            });
+            ASSERT_EQ(ref.status, StatusOk);
+            ASSERT_TRUE(code.isCodeword(ref.bytes));
+            for (auto fast : {rsDecodeBMFast, rsDecodeEEFast}) {
+                const Outcome got = runWith(w, eeBufferSize(255, 255 - r), 3, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+                    return fast(l, c, cw, &h, buf);
+                });
+                ASSERT_EQ(got, ref);
+            }
+        }
+    }
+}
+
+// Contexts at every address offset modulo 16 decode identically.
+TEST(FastDecoders, ContextOffsetsGiveIdenticalResults) {
+    std::mt19937 gen(99);
+    const FastCode base(0x11D, 32, 2, 0);
+    std::vector<Word> words;
+    for (int kind = 0; kind < int(Kind::kCount); ++kind) words.push_back(makeWord(base, Kind(kind), gen));
+    std::vector<Outcome> expected;
+    for (const Word& w : words)
+        expected.push_back(runWith(w, bmBufferSize(255, 223), 0, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+            return impl::veksRSDecodeBM_8u(l, c, cw, base.context(), buf);
+        }));
+    for (int offset = 1; offset < 16; ++offset) {
+        const FastCode code(0x11D, 32, 2, offset);
+        for (size_t i = 0; i < words.size(); ++i) {
+            for (auto dec : {impl::veksRSDecodeBM_8u, impl::veksRSDecodeEE_8u}) {
+                const Outcome got = runWith(words[i], eeBufferSize(255, 223), offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
+                    return dec(l, c, cw, code.context(), buf);
+                });
+                ASSERT_EQ(got, expected[i]) << offset;
+            }
+        }
+    }
+}
+
+// The context's point blocks: Chien blocks are gamma^0 ... gamma^255 in
+// order, starting with the block of 1 and ending with lane 15 = 1; the
+// syndrome blocks describe the root powers in the tower basis.
+TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
+    for (const FastTableRecord& rec : fastTableRecords()) {
+        const FastCode code(rec.key, 17, 3, 5);
+        const RSDecoder h = code.header();
+        ASSERT_EQ(h.toTower, rec.toTower);
+        ASSERT_EQ(h.fromTower, rec.fromTower);
+        ASSERT_EQ(h.towerPow, rec.towerPow);
+        ASSERT_EQ(h.towerLog, rec.towerLog);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(h.chienBlocks) % 16, 0u);
+        EXPECT_EQ(h.chienBlocks, h.rootPowers + 32);
+        EXPECT_EQ(h.syndromeBlocks, h.chienBlocks + 1024);
+        const uint8_t* first = h.chienBlocks;
+        const uint8_t* last = h.chienBlocks + 15 * 64;
+        const uint8_t one[4] = {0x00, 0xC0, 0xC0, 0x00};
+        for (int row = 0; row < 4; ++row) {
+            EXPECT_EQ(first[16 * row], one[row]);
+            EXPECT_EQ(last[16 * row + 15], one[row]);
+        }
+        // Evaluating x at the blocks gives back the points.
+        const uint8_t x[2] = {0, 1};
+        uint8_t values[256];
+        tower::towerPortable.evalPolyBlocks(values, x, 2, h.chienBlocks, 16);
+        for (int i = 0; i < 256; ++i) ASSERT_EQ(values[i], rec.towerPow[i]);
+        tower::towerPortable.evalPolyBlocks(values, x, 2, h.syndromeBlocks, 2);
+        for (int j = 0; j < 32; ++j) {
+            uint8_t image = 0;
+            for (int bit = 0; bit < 8; ++bit)
+                if (h.rootPowers[j] & (1 << bit)) image ^= rec.toTower[16 * bit];
+            ASSERT_EQ(values[j], image) << j;
+        }
+    }
+    // Fields below GF(256) carry no tables.
+    const TestField f16(4, 0x13);
+    std::vector<uint64_t> store(200);
+    auto* ctx = reinterpret_cast<VeksRSDecodeSpec_8u*>(store.data());
+    ASSERT_EQ(impl::veksRSDecodeInit_8u(15, 11, f16.get(), 2, ctx), StatusOk);
+    const RSDecoder small = loadDecoderHeader(ctx);
+    EXPECT_FALSE(decoderHasFastTables(&small));
+}
+
+// Forney's step forms a value wherever the derivative is nonzero and reports
+// how many it formed; a position where it vanishes is not skipped silently.
+TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
+    const FastCode code(0x11D, 8, 2);
+    const RSDecoder h = code.header();
+    for (const tower::TowerKernels* k : runnableVariants()) {
+        // D(x) = 1 + X2 x vanishes at X2^-1 only; W = 1.
+        const uint8_t exps[3] = {10, 20, 30};
+        alignas(16) uint8_t dc[16] = {1, h.towerPow[20]};
+        alignas(16) uint8_t wc[16] = {1};
+        PolyGF dPoly, wPoly;
+        polyWrap(&dPoly, code.field(), dc, 16, 1);
+        polyWrap(&wPoly, code.field(), wc, 16, 0);
+        alignas(16) uint8_t scratch[7 * 16];
+        uint8_t e[3], lg[3];
+        ErrataList errata{e, lg, 0};
+        EXPECT_EQ(rsErrorValuesFast(&errata, &dPoly, &wPoly, exps, 3, scratch, &h, *k), 2) << k->name;
+        ASSERT_EQ(errata.count, 2);
+        EXPECT_EQ(errata.exps[0], 10);
+        EXPECT_EQ(errata.exps[1], 30);
+    }
+}
+
+}  // namespace
+}  // namespace vekdi::test
