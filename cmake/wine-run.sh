@@ -37,9 +37,14 @@ else
   wineserver -p30 </dev/null >/dev/null 2>&1 || true
 fi
 
-if [ ! -f "$prefix/system.reg" ]; then
-  # Several programs may start at once: one of them creates the prefix.
-  if ! flock "$prefix.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >"$prefix.boot.log" 2>&1; then
+# The marker is written once wineboot has set the prefix up (the registry
+# files themselves appear only when the server saves them).
+ready="$prefix/.prefix-ready"
+if [ ! -f "$ready" ]; then
+  # Several programs may start at once: one of them creates the prefix. The
+  # lock is not handed down to wine's own long-lived processes (-o).
+  if ! flock -o -w 300 "$prefix.lock" sh -c '[ -f "$1" ] || { timeout 300 wineboot -i && touch "$1"; }' sh "$ready" \
+      </dev/null >"$prefix.boot.log" 2>&1; then
     echo "wine-run: could not create the wine prefix $prefix; wineboot said:" >&2
     cat "$prefix.boot.log" >&2
     exit 126
@@ -48,7 +53,7 @@ fi
 
 if [ "$mode" = start ]; then
   # A trivial program proves that 32-bit Windows programs start at all.
-  if ! wine cmd /c exit 0 </dev/null >"$prefix.start.log" 2>&1; then
+  if ! timeout 120 wine cmd /c exit 0 </dev/null >"$prefix.start.log" 2>&1; then
     echo "wine-run: wine cannot start a 32-bit program in $prefix (is wine32:i386 installed?):" >&2
     cat "$prefix.start.log" >&2
     exit 125
