@@ -10,6 +10,8 @@
 #include <string>
 
 #include "bench/bench_code.h"
+#include "rs/decode.h"
+#include "rs/decode_fast.h"
 #include "rs/tower/kernels.h"
 
 extern "C" {
@@ -110,6 +112,19 @@ bool run(int k, std::vector<Row>* rows) {
         });
         rows->push_back({prefix + label + " BM", timeOurs(veksRSDecodeBM_8u), peerNs});
         rows->push_back({prefix + label + " EE", timeOurs(veksRSDecodeEE_8u), peerNs});
+        // Berlekamp-Massey in every variant this machine runs, and the generic path.
+        const RSDecoder h = code.header();
+        for (const tower::TowerKernels* v : tower::towerVariants()) {
+            if (!tower::towerSupported(*v)) continue;
+            rows->push_back({prefix + label + " BM/" + v->name, timeOurs([&](const int* l, int c, uint8_t* w, const void*, uint8_t* b) {
+                                 return rsDecodeBMFastWith(l, c, w, &h, b, *v);
+                             }),
+                             peerNs});
+        }
+        rows->push_back({prefix + label + " BM/generic", timeOurs([&](const int* l, int c, uint8_t* w, const void*, uint8_t* b) {
+                             return rsDecodeBMGeneric(l, c, w, &h, b);
+                         }),
+                         peerNs});
     }
     free_rs_char(fec);
     return true;

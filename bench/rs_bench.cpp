@@ -9,6 +9,7 @@
 #include "bench/bench_code.h"
 #include "rs/decode.h"
 #include "rs/decode_fast.h"
+#include "rs/encode_fast.h"
 #include "rs/tower/kernels.h"
 
 namespace vekdi::bench {
@@ -58,10 +59,26 @@ void encode(benchmark::State& state, int k) {
     state.SetBytesProcessed(int64_t(state.iterations()) * k);
 }
 
+// Parity through one variant's kernel (where it has one) or the shift register.
+void parity(benchmark::State& state, int k, const tower::TowerKernels* variant) {
+    BenchCode code(k);
+    const auto messages = code.messages(99);
+    uint8_t out[255];
+    size_t i = 0;
+    for (auto _ : state) {
+        rsEncodeParityFast(out, messages[i++ % messages.size()].data(), code.encoder(), *variant);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * k);
+}
+
 void registerAll() {
     for (int k : {223, 239}) {
         const std::string code = "RS(255," + std::to_string(k) + ")/";
         benchmark::RegisterBenchmark((code + "encode").c_str(), encode, k);
+        for (const tower::TowerKernels* v : tower::towerVariants())
+            if (tower::towerSupported(*v) && v->encodeParity != nullptr)
+                benchmark::RegisterBenchmark((code + "encode/parity/" + v->name).c_str(), parity, k, v);
         for (const Case& c : kCases) {
             const Errata e = k == 223 ? c.errata223 : c.errata239;
             const std::string base = code + c.name + "/";

@@ -11,12 +11,6 @@ namespace {
 struct TowerLogTables {
     const uint8_t* pow;
     const uint8_t* log;
-    uint8_t mul(uint8_t a, uint8_t b) const {
-        if (a == 0 || b == 0) return 0;
-        unsigned s = unsigned(log[a]) + log[b];
-        if (s >= 255) s -= 255;
-        return pow[s];
-    }
     uint8_t inverse(uint8_t a) const { return pow[255 - log[a]]; }
 };
 
@@ -34,6 +28,14 @@ void rsBerlekampMasseyFast(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, con
     const int r = d->n - d->k;
     const uint8_t* s = syn->coeffs;
     uint8_t* lam = lambda->coeffs;
+    // Discrepancies in the logarithm domain: logarithms of the syndromes
+    // (255 marks a zero) and the power table twice over, so a sum of two
+    // logarithms needs no reduction.
+    uint8_t logS[256];
+    for (int t = 0; t <= r; ++t) logS[t] = d->towerLog[s[t]];
+    uint8_t pow2[510];
+    std::memcpy(pow2, d->towerPow, 255);
+    std::memcpy(pow2 + 255, d->towerPow, 255);
 
     alignas(16) uint8_t store[2][kSpan];
     int current = 0;
@@ -48,7 +50,10 @@ void rsBerlekampMasseyFast(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, con
     for (int t = gammaDegree + 1; t <= r; ++t) {
         uint8_t delta = 0;
         const int top = std::min(lambda->degree, t);
-        for (int j = 0; j <= top; ++j) delta ^= tt.mul(lam[j], s[t - j]);
+        for (int j = 0; j <= top; ++j) {
+            const uint8_t ls = logS[t - j];
+            if (lam[j] != 0 && ls != 255) delta ^= pow2[tt.log[lam[j]] + ls];
+        }
         if (delta != 0) {
             const int candidate = t - mark - 1;
             const bool grow = length < candidate;

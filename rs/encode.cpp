@@ -4,6 +4,7 @@
 
 #include "frame/impl.h"
 #include "rs/code_params.h"
+#include "rs/encode_fast.h"
 #include "rs/encoder.h"
 
 namespace vekdi {
@@ -77,8 +78,10 @@ VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksR
     // buffer is written only after both are used.
     uint8_t* gLogs = buffer + k;
     uint8_t* reg = buffer + n;
-    rsGeneratorLogs(gLogs, encoder->generator, r);
-    rsShiftRegister(reg, message, k, gLogs, r, f);
+    if (!rsEncodeParityFast(reg, message, encoder, tower::towerActive())) {
+        rsGeneratorLogs(gLogs, encoder->generator, r);
+        rsShiftRegister(reg, message, k, gLogs, r, f);
+    }
     std::memmove(codeword, message, size_t(k));
     std::memcpy(codeword + k, reg, size_t(r));
     return StatusOk;

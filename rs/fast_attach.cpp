@@ -1,27 +1,26 @@
 #include "rs/fast_attach.h"
 
 #include "rs/fast_tables.h"
-#include "rs/tower/kernels.h"
+#include "rs/tower/primitives.h"
 
 namespace vekdi {
 
 void rsAttachFastTables(RSDecoder* h) {
     const FastTableRecord* rec = fastTableLookup(h->field->generatorMask);
     if (rec == nullptr) return;
-    const tower::TowerKernels& k = tower::towerActive();
     const int area = r16(h->n - h->k);
     h->toTower = rec->toTower;
     h->fromTower = rec->fromTower;
     h->towerPow = rec->towerPow;
     h->towerLog = rec->towerLog;
     h->chienBlocks = h->rootPowers + area;
-    k.expandPoints(h->chienBlocks, rec->towerPow, 256);
+    rsTowerExpandPoints(h->chienBlocks, rec->towerPow, 256);
     // Convert into the last quarter of the block area, then expand over the
     // whole area: each group is read before its 64 bytes are written.
     h->syndromeBlocks = h->chienBlocks + 1024;
     uint8_t* converted = h->syndromeBlocks + 3 * area;
-    k.convert(converted, h->rootPowers, area, rec->toTower);
-    k.expandPoints(h->syndromeBlocks, converted, area);
+    rsTowerConvert(converted, h->rootPowers, area, rec->toTower);
+    rsTowerExpandPoints(h->syndromeBlocks, converted, area);
 }
 
 }  // namespace vekdi

@@ -29,27 +29,22 @@ namespace {
 
 inline int groupBytes(int len) { return ((len + 15) / 16) * 16; }
 
-// The two 16-entry tables for multiplying by c = ch*y + cl:
-// t1[v] = (ch*v):(cl*v), t2[v] = ((cl + ch)*v):(9*ch*v); c*b = t1[bl] ^ t2[bh].
-struct ConstTables {
-    alignas(16) uint8_t t1[16];
-    alignas(16) uint8_t t2[16];
-    explicit ConstTables(uint8_t c) {
-        const uint8_t cl = c & 15, ch = c >> 4;
-        const uint8_t* rl = gf16Tables.product[cl];
-        const uint8_t* rh = gf16Tables.product[ch];
-        const uint8_t* rs = gf16Tables.product[cl ^ ch];
-        const uint8_t* r9h = gf16Tables.product[gf16Tables.product[9][ch]];
-        for (int v = 0; v < 16; ++v) {
-            t1[v] = static_cast<uint8_t>((rh[v] << 4) | rl[v]);
-            t2[v] = static_cast<uint8_t>((rs[v] << 4) | r9h[v]);
-        }
-    }
-};
-
 template <class O>
 struct Ops : O {
     using V = typename O::V;
+
+    // The two 16-entry tables for multiplying by c = ch*y + cl, from rows of
+    // the product table: t1[v] = (ch*v):(cl*v), t2[v] = ((cl + ch)*v):(9*ch*v);
+    // then c*b = t1[bl] ^ t2[bh].
+    struct ConstTables {
+        V t1, t2;
+        explicit ConstTables(uint8_t c) {
+            const uint8_t cl = c & 15, ch = c >> 4;
+            const auto& p = gf16Tables.product;
+            t1 = O::bxor(O::sll4(O::table(p[ch])), O::table(p[cl]));
+            t2 = O::bxor(O::sll4(O::table(p[cl ^ ch])), O::table(p[p[9][ch]]));
+        }
+    };
 
     static V mulByTables(V b, V t1, V t2, V mask) {
         return O::bxor(O::shuffle(t1, O::band(b, mask)), O::shuffle(t2, O::srl4(b)));
@@ -89,12 +84,30 @@ struct Ops : O {
     // Blocks covered by one vector: lanes / 16 consecutive point blocks.
     static constexpr int kBlocks = O::lanes / 16;
 
-    static void evalOne(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
+    // The point block of the elements in v.
+    static Block blockOf(V v) {
+        const V mask = O::table(gf16Tables.nibbleMask);
+        const V logRow = O::table(gf16Tables.logRow);
+        const V l = O::band(v, mask);
+        const V h = O::srl4(v);
+        return {O::shuffle(logRow, l), O::shuffle(logRow, h),
+                O::shuffle(logRow, O::shuffle(O::table(gf16Tables.product[9]), h)), O::shuffle(logRow, O::bxor(l, h))};
+    }
+
+    // One vector of points, two independent chains: p(x) = e(x^2) + x o(x^2)
+    // with e, o the even and odd coefficients, so the two Horner chains of
+    // half the length overlap in time.
+    static void evalSplit(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
         const Horner h;
         const Block x = loadBlock(blocks);
-        V a = O::set1(coeffs[count - 1]);
-        for (int i = count - 2; i >= 0; --i) a = h.step(a, O::set1(coeffs[i]), x);
-        O::storeRows(out, 16, a);
+        const V points = O::bxor(O::shuffle(h.powRow, x.r1), O::sll4(O::shuffle(h.powRow, x.r2)));
+        const Block x2 = blockOf(h.step(points, O::zero(), x));
+        V even = O::zero(), odd = O::zero();
+        for (int i = (count + 1) / 2 - 1; i >= 0; --i) {
+            even = h.step(even, O::set1(coeffs[2 * i]), x2);
+            odd = h.step(odd, O::set1(2 * i + 1 < count ? coeffs[2 * i + 1] : 0), x2);
+        }
+        O::storeRows(out, 16, h.step(odd, even, x));
     }
 
     // Two independent vectors per step for instruction-level parallelism.
@@ -170,25 +183,26 @@ struct Body {
     }
 
     static void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block) {
-        NO::evalOne(out, coeffs, count, block);
+        NO::evalSplit(out, coeffs, count, block);
     }
 
     static void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
         int g = 0;
         for (; g + 2 * WO::kBlocks <= blockCount; g += 2 * WO::kBlocks)
             WO::evalTwo(out + 16 * g, coeffs, count, blocks + 64 * g);
+        // A lone vector's Horner chain is bound by its latency: split it.
         for (; g + WO::kBlocks <= blockCount; g += WO::kBlocks)
-            WO::evalOne(out + 16 * g, coeffs, count, blocks + 64 * g);
-        for (; g < blockCount; ++g) NO::evalOne(out + 16 * g, coeffs, count, blocks + 64 * g);
+            WO::evalSplit(out + 16 * g, coeffs, count, blocks + 64 * g);
+        for (; g < blockCount; ++g) NO::evalSplit(out + 16 * g, coeffs, count, blocks + 64 * g);
     }
 
     template <bool Accumulate>
     static void mulConstInto(uint8_t* out, const uint8_t* in, int len, uint8_t c) {
-        const ConstTables t(c);
         const int end = groupBytes(len);
         auto run = [&](auto ops, int i) {
             using O = decltype(ops);
-            const auto t1 = O::table(t.t1), t2 = O::table(t.t2), mask = O::table(gf16Tables.nibbleMask);
+            const typename O::ConstTables t(c);
+            const auto t1 = t.t1, t2 = t.t2, mask = O::table(gf16Tables.nibbleMask);
             return O::forVectors(i, end, [&](int at) {
                 auto p = O::mulByTables(O::load(in + at), t1, t2, mask);
                 if constexpr (Accumulate) p = O::bxor(p, O::load(out + at));
@@ -210,12 +224,12 @@ struct Body {
     }
 
     static void mulLinear(uint8_t* p, int len, uint8_t c) {
-        const ConstTables t(c);
         const int end = groupBytes(len + 1);
         uint8_t carry = 0;  // the last old coefficient of the previous group
         auto run = [&](auto ops, int i) {
             using O = decltype(ops);
-            const auto t1 = O::table(t.t1), t2 = O::table(t.t2), mask = O::table(gf16Tables.nibbleMask);
+            const typename O::ConstTables t(c);
+            const auto t1 = t.t1, t2 = t.t2, mask = O::table(gf16Tables.nibbleMask);
             return O::forVectors(i, end, [&](int at) {
                 const auto old = O::load(p + at);
                 const uint8_t nextCarry = p[at + O::lanes - 1];
@@ -233,7 +247,8 @@ template <class W, class N>
 constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N>;
     return TowerKernels{name,         features,        &B::convert,     &B::expandPoints, &B::evalPoly16,
-                        &B::evalPolyBlocks, &B::mulConst, &B::mulAddConst, &B::polyMul,   &B::mulLinear};
+                        &B::evalPolyBlocks, &B::mulConst, &B::mulAddConst, &B::polyMul,   &B::mulLinear,
+                        nullptr,       nullptr};
 }
 
 }  // namespace

@@ -56,6 +56,22 @@ struct TowerKernels {
     // p(x) becomes p(x)*(1 + c*x) over 16*ceil((len + 1)/16) coefficients;
     // p aligned, coefficients above the degree inside those groups zero.
     void (*mulLinear)(uint8_t* p, int len, uint8_t c);
+
+    // Optional (null when the variant has no fast form): the r parity bytes
+    // of a systematic Reed-Solomon code over a field GF(256) whose
+    // basis-change matrices (to and from the tower basis) are given: parity
+    // = the coefficients, highest power first, of M(x) x^r mod g(x) with
+    // M(x) = message[0] x^(k-1) + ... + message[k-1]. generator: g_0 ... g_r
+    // (monic), points: its r distinct roots; everything in the field's basis.
+    void (*encodeParity)(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator,
+                         const uint8_t* points, const uint8_t* toTower, const uint8_t* fromTower);
+
+    // Optional: the syndromes of an error pattern in the tower basis,
+    // out[j - 1] = XOR over i of towerPow[(logs[i] + (b + j - 1) * exps[i]) mod 255]
+    // for j = 1 ... r, with the exponents exps[i] (0 ... 254), the value
+    // logarithms logs[i] (0 ... 254) and b (0 ... 254).
+    void (*errataSyndromes)(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
+                            const uint8_t* towerPow);
 };
 
 // Every variant compiled into this build, portable first.

@@ -150,11 +150,151 @@ void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* b
     evalPolyBlocks(out, coeffs, count, block, 1);
 }
 
+// Column form (row j = 16 copies of the image of bit j) of the map given by
+// `columns` followed by the one given by `then`.
+void composeColumns(uint8_t* out, const uint8_t* columns, const uint8_t* then) {
+    for (int j = 0; j < 8; ++j) {
+        uint8_t image = 0;
+        for (int b = 0; b < 8; ++b)
+            if (columns[16 * j] & (1 << b)) image ^= then[16 * b];
+        std::memset(out + 16 * j, image, 16);
+    }
+}
+
+// XOR of the 32 bytes of v.
+uint8_t xorAcross(__m256i v) {
+    __m128i x = _mm_xor_si128(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 8));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 4));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 2));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 1));
+    return static_cast<uint8_t>(_mm_cvtsi128_si32(x));
+}
+
+__m256i powerOf(__m256i x, int e) {
+    __m256i r = _mm256_set1_epi8(1);  // 1 is 1 in every basis
+    for (__m256i b = x; e > 0; e >>= 1, b = mul(b, b))
+        if (e & 1) r = mul(r, b);
+    return r;
+}
+
+// Bytes in[0 ... count) through an affine operand into out (room for
+// count rounded up to 32).
+void affineBytes(uint8_t* out, const uint8_t* in, int count, __m256i m) {
+    int i = 0;
+    for (; i + 32 <= count; i += 32) Avx2Ops::store(out + i, affine(Avx2Ops::load(in + i), m));
+    if (i < count) {
+        alignas(32) uint8_t tail[32] = {};
+        std::memcpy(tail, in + i, size_t(count - i));
+        Avx2Ops::store(out + i, affine(Avx2Ops::load(tail), m));
+    }
+}
+
+// Parity by interpolation instead of a shift register: the parity
+// polynomial P (degree < r) has the values P(x_j) = M(x_j) x_j^r at the r
+// roots x_j of g, so P = sum_j w_j Q_j with Q_j = g / (x + x_j) and
+// w_j = P(x_j) / Q_j(x_j). All roots are handled 32 at a time: the
+// coefficients of every Q_j come out of one synthetic-division recurrence,
+// run twice (first for Q_j(x_j), then for the sum), and every step is
+// independent of the message length except the evaluation of M.
+void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator,
+                  const uint8_t* points, const uint8_t* toTower, const uint8_t* fromTower) {
+    const FastTableRecord* aes = fastTableLookup(0x11B);
+    alignas(16) uint8_t cols[128];
+    composeColumns(cols, toTower, aes->fromTower);
+    const __m256i toAes = _mm256_set1_epi64x(static_cast<long long>(affineOperand(cols)));
+    composeColumns(cols, aes->toTower, fromTower);
+    const __m256i fromAes = _mm256_set1_epi64x(static_cast<long long>(affineOperand(cols)));
+
+    const int vectors = (r + 31) / 32;
+    alignas(32) uint8_t buf[256 + 64] = {};
+    __m256i x[8];
+    affineBytes(buf, points, r, toAes);  // lanes past r hold the point 0
+    for (int v = 0; v < vectors; ++v) x[v] = Avx2Ops::load(buf + 32 * v);
+
+    // Values P(x_j) = M(x_j) x_j^r; M's coefficients lowest first in AES basis.
+    alignas(32) uint8_t m[256 + 64];
+    for (int i = 0; i < k; ++i) buf[i] = message[k - 1 - i];
+    coefficientsToAes(m, buf, k, toAes);
+    __m256i w[8];
+    for (int v = 0; v < vectors; ++v) w[v] = mul(hornerSplit(x[v], m, k), powerOf(x[v], r));
+
+    alignas(32) uint8_t g[256 + 64];
+    coefficientsToAes(g, generator, r + 1, toAes);
+    // Pass 1: Q_j(x_j) = g'(x_j), then w_j = P(x_j) / Q_j(x_j). The point 0
+    // of unused lanes has P = 0, so its weight is 0.
+    for (int v = 0; v < vectors; ++v) {
+        __m256i q = broadcastByte(g + r);
+        __m256i h = q;
+        for (int i = r - 1; i >= 1; --i) {
+            q = Avx2Ops::bxor(broadcastByte(g + i), mul(x[v], q));
+            h = Avx2Ops::bxor(mul(h, x[v]), q);
+        }
+        const __m256i identity = _mm256_set1_epi64x(0x0102040810204080LL);
+        w[v] = mul(w[v], _mm256_gf2p8affineinv_epi64_epi8(h, identity, 0));
+    }
+    // Pass 2: P_i = sum_j w_j q_(j,i), from i = r - 1 down.
+    __m256i q[8];
+    alignas(32) uint8_t p[256 + 64];
+    for (int v = 0; v < vectors; ++v) q[v] = broadcastByte(g + r);
+    for (int i = r - 1;; --i) {
+        __m256i acc = _mm256_setzero_si256();
+        for (int v = 0; v < vectors; ++v) acc = Avx2Ops::bxor(acc, mul(w[v], q[v]));
+        p[r - 1 - i] = xorAcross(acc);  // highest power first
+        if (i == 0) break;
+        for (int v = 0; v < vectors; ++v) q[v] = Avx2Ops::bxor(broadcastByte(g + i), mul(x[v], q[v]));
+    }
+    affineBytes(buf, p, r, fromAes);
+    std::memcpy(parity, buf, size_t(r));
+}
+
+// Every term is c_i X_i^(j-1) with c_i = pow[log Y_i + b d_i] and X_i =
+// pow[d_i]: each error contributes a geometric sequence, built 32 lanes at a
+// time from the powers X^0 ... X^31 (lane j takes X^(2^q) for every bit q
+// of j) and carried on by X^32.
+void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
+                     const uint8_t* towerPow) {
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t c[256 + 32], x[256 + 32];
+    for (int i = 0; i < count; ++i) {
+        c[i] = towerPow[(unsigned(logs[i]) + unsigned(b) * exps[i]) % 255u];
+        x[i] = towerPow[exps[i]];
+    }
+    affineBytes(c, c, count, basis.toAes);
+    affineBytes(x, x, count, basis.toAes);
+    alignas(32) static constexpr uint8_t kLanes[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                       11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                                       22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
+    const __m256i lanes = Avx2Ops::load(kLanes);
+    const int vectors = (r + 31) / 32;
+    __m256i acc[8] = {};
+    for (int i = 0; i < count; ++i) {
+        __m256i powers = _mm256_set1_epi8(1);
+        __m256i square = broadcastByte(x + i);
+        for (int q = 0; q < 5; ++q) {
+            const __m256i bit = _mm256_set1_epi8(static_cast<char>(1 << q));
+            const __m256i take = _mm256_cmpeq_epi8(_mm256_and_si256(lanes, bit), bit);
+            powers = _mm256_blendv_epi8(powers, mul(powers, square), take);
+            square = mul(square, square);
+        }
+        __m256i term = mul(powers, broadcastByte(c + i));
+        for (int v = 0; v < vectors; ++v) {
+            acc[v] = Avx2Ops::bxor(acc[v], term);
+            term = mul(term, square);
+        }
+    }
+    alignas(32) uint8_t values[256];
+    for (int v = 0; v < vectors; ++v) Avx2Ops::store(values + 32 * v, affine(acc[v], basis.toTower));
+    std::memcpy(out, values, size_t(r));
+}
+
 constexpr TowerKernels makeGfni() {
     TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
     k.convert = convert;
     k.evalPoly16 = evalPoly16;
     k.evalPolyBlocks = evalPolyBlocks;
+    k.encodeParity = encodeParity;
+    k.errataSyndromes = errataSyndromes;
     return k;
 }
 

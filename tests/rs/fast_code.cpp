@@ -30,10 +30,16 @@ FastCode::FastCode(uint32_t key, int r, uint8_t root, int contextOffset)
 RSDecoder FastCode::header() const { return loadDecoderHeader(ctx_); }
 
 std::vector<uint8_t> FastCode::randomCodeword(std::mt19937& gen) const {
-    const int k = 255 - r_;
-    std::vector<uint8_t> word(255);
+    std::vector<uint8_t> message(size_t(255 - r_));
     std::uniform_int_distribution<int> byte(0, 255);
-    for (int i = 0; i < k; ++i) word[size_t(i)] = uint8_t(byte(gen));
+    for (auto& b : message) b = uint8_t(byte(gen));
+    return encode(message);
+}
+
+std::vector<uint8_t> FastCode::encode(const std::vector<uint8_t>& message) const {
+    const int k = 255 - r_;
+    std::vector<uint8_t> word(message);
+    word.resize(255);
     // Remainder of m(x) x^r by g(x), highest power first.
     std::vector<uint8_t> rem(word.begin(), word.end());
     for (int i = 0; i < k; ++i) {

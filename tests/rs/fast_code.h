@@ -26,6 +26,8 @@ public:
     RSDecoder header() const;
 
     std::vector<uint8_t> randomCodeword(std::mt19937& gen) const;
+    // The systematic codeword of k message bytes (message first).
+    std::vector<uint8_t> encode(const std::vector<uint8_t>& message) const;
     bool isCodeword(const std::vector<uint8_t>& word) const;
 
 private:

@@ -1,0 +1,29 @@
+#include "rs/encode_fast.h"
+
+#include "rs/fast_tables.h"
+
+namespace vekdi {
+
+bool rsEncodeParityFast(uint8_t* parity, const uint8_t* message, const RSEncoder* e, const tower::TowerKernels& k) {
+    if (k.encodeParity == nullptr) return false;
+    const FieldGF* f = e->field;
+    const FastTableRecord* rec = fastTableLookup(f->generatorMask);
+    if (rec == nullptr) return false;
+    const int r = e->n - e->k;
+    const uint8_t* g = e->generator->coeffs;
+    // The roots are root * alpha^j, j < r, and g_(r-1) is their sum,
+    // root * (alpha^r + 1) / (alpha + 1); alpha^r != 1 as r < 255.
+    const uint8_t* ex = expTable(f);
+    const uint8_t alpha = uint8_t(f->alpha);
+    const uint8_t geometric = gfDivTable(f, ex[r] ^ 1u, alpha ^ 1u);
+    uint8_t point = gfDivTable(f, g[r - 1], geometric);
+    uint8_t points[256];
+    for (int j = 0; j < r; ++j) {
+        points[j] = point;
+        point = gfMulTable(f, point, alpha);
+    }
+    k.encodeParity(parity, message, e->k, r, g, points, rec->toTower, rec->fromTower);
+    return true;
+}
+
+}  // namespace vekdi
