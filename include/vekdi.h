@@ -49,9 +49,9 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(VEKDI_BUILDING_LIBRARY)
-#    define VEKDI_API __declspec(dllexport)
-#  elif defined(VEKDI_STATIC)
+   /* The DLL's exports and their ordinals come from its module-definition
+    * file, so the library's own objects carry no export directives. */
+#  if defined(VEKDI_BUILDING_LIBRARY) || defined(VEKDI_STATIC)
 #    define VEKDI_API
 #  else
 #    define VEKDI_API __declspec(dllimport)

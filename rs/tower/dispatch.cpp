@@ -12,6 +12,9 @@ constexpr const TowerKernels* kVariants[] = {
     &towerAvx2,
     &towerGfni,
 #endif
+#if defined(VEKDI_TOWER_NEON)
+    &towerNeon,
+#endif
 };
 
 const TowerKernels& choose() {

@@ -9,6 +9,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #define VEKDI_TOWER_X86 1
 #endif
+#if defined(__aarch64__)
+#define VEKDI_TOWER_NEON 1
+#endif
 
 namespace vekdi::tower {
 
@@ -81,12 +84,16 @@ inline bool towerSupported(const TowerKernels& k) { return (k.requiredFeatures &
 // chosen on first use and never changed.
 const TowerKernels& towerActive();
 
-// Individual variants (the x86 ones exist only in x86 builds).
+// Individual variants (the x86 ones exist only in x86 builds, the NEON one
+// only in aarch64 builds).
 extern const TowerKernels towerPortable;
 #if defined(VEKDI_TOWER_X86)
 extern const TowerKernels towerSsse3;
 extern const TowerKernels towerAvx2;
 extern const TowerKernels towerGfni;
+#endif
+#if defined(VEKDI_TOWER_NEON)
+extern const TowerKernels towerNeon;
 #endif
 
 }  // namespace vekdi::tower

@@ -35,8 +35,12 @@ inline int maskDegree(uint64_t mask) { return mask == 0 ? 0 : 63 - std::countl_z
 
 // Coefficients 0/1 of a binary polynomial given as a bit mask.
 inline std::vector<uint8_t> maskCoeffs(uint64_t mask) {
-    std::vector<uint8_t> c(static_cast<size_t>(maskDegree(mask)) + 1);
-    for (size_t i = 0; i < c.size(); ++i) c[i] = (mask >> i) & 1u;
+    // Appended one by one: indexing a vector sized from the mask makes GCC 12
+    // at -O3 on aarch64 report a false out-of-bounds write.
+    const int degree = maskDegree(mask);
+    std::vector<uint8_t> c;
+    c.reserve(static_cast<size_t>(degree) + 1);
+    for (int i = 0; i <= degree; ++i) c.push_back(static_cast<uint8_t>((mask >> i) & 1u));
     return c;
 }
 

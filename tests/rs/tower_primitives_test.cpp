@@ -94,6 +94,9 @@ TEST(TowerDispatch, ActiveVariantIsTheBestSupported) {
                          : __builtin_cpu_supports("ssse3")     ? "ssse3"
                                                                : "portable";
     EXPECT_STREQ(tower::towerActive().name, expect);
+#elif defined(VEKDI_TOWER_NEON)
+    EXPECT_EQ(&tower::towerActive(), &tower::towerNeon);
+    EXPECT_STREQ(tower::towerActive().name, "neon");
 #endif
 }
 

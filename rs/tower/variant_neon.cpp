@@ -1,0 +1,9 @@
+// Sixteen lanes with Arm Advanced SIMD, part of every aarch64 processor.
+#include "rs/tower/ops_neon.h"
+#include "rs/tower/kernel_body.h"
+
+namespace vekdi::tower {
+
+constinit const TowerKernels towerNeon = makeKernels<NeonOps, NeonOps>("neon", kCpuNeon);
+
+}  // namespace vekdi::tower
