@@ -12,6 +12,7 @@
 #include "bench/bench_code.h"
 #include "rs/decode.h"
 #include "rs/decode_fast.h"
+#include "rs/shift_register.h"
 #include "rs/tower/kernels.h"
 
 extern "C" {
@@ -59,6 +60,7 @@ bool run(int k, std::vector<Row>* rows) {
 
     // Encoding: the parity bytes must agree.
     const auto messages = code.messages(5);
+    uint8_t logs[255];
     uint8_t ours[255], peer[255];
     for (const auto& m : messages) {
         veksRSEncode_8u(m.data(), ours, code.encoder(), code.encodeBuffer());
@@ -78,6 +80,12 @@ bool run(int k, std::vector<Row>* rows) {
                          std::memcpy(peer, m.data(), size_t(k));
                          encode_rs_char(fec, peer, peer + k);
                      })});
+    // The shift register of machines without a vector parity kernel.
+    rows->push_back({prefix + "encode/shift register",
+                     timePerCall([&](size_t i) {
+                         rsShiftRegisterParity(ours, logs, messages[i % messages.size()].data(), code.encoder());
+                     }),
+                     rows->back().peer});
 
     const Errata loads[] = {{0, 0}, {r / 2, 0}, {0, r}, {r / 4, r / 2}};
     for (const Errata e : loads) {

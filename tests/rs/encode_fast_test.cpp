@@ -6,6 +6,7 @@
 #include "frame/impl.h"
 #include "rs/encode_fast.h"
 #include "rs/fast_tables.h"
+#include "rs/shift_register.h"
 #include "tests/rs/fast_code.h"
 #include "tests/rs/tower_support.h"
 
@@ -56,6 +57,12 @@ TEST(FastEncoder, ParityMatchesLongDivisionForEveryField) {
                     }
                     for (size_t i = size_t(fast ? r : 0); i < parity.size(); ++i) ASSERT_EQ(parity[i], 0x5A);
                 }
+                // The shift register every other machine uses gives the same parity.
+                std::vector<uint8_t> reg(size_t(r) + 16, 0x5A);
+                std::vector<uint8_t> logs(size_t(r), 0);
+                rsShiftRegisterParity(reg.data(), logs.data(), m.data(), enc.get());
+                ASSERT_TRUE(std::equal(reg.begin(), reg.begin() + r, expected.begin() + (255 - r))) << r;
+                for (size_t i = size_t(r); i < reg.size(); ++i) ASSERT_EQ(reg[i], 0x5A);
                 std::vector<uint8_t> word(255);
                 std::vector<uint8_t> buffer(255 + size_t(r));
                 ASSERT_EQ(impl::veksRSEncode_8u(m.data(), word.data(), enc.get(), buffer.data()), StatusOk);
