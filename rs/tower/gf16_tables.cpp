@@ -35,8 +35,19 @@ constexpr uint8_t kPowRow[16] = {0x01, 0x02, 0x04, 0x08, 0x03, 0x06, 0x0C, 0x0B,
 static_assert(rowIs(kTables.logRow, kLogRow));
 static_assert(rowIs(kTables.powRow, kPowRow));
 
+constexpr TowerConstantProducts makeConstantProducts() {
+    TowerConstantProducts t{};
+    for (int c = 0; c < 256; ++c)
+        for (int v = 0; v < 16; ++v) {
+            t.byConstant[c][v] = towerMul(static_cast<uint8_t>(c), static_cast<uint8_t>(v));
+            t.byConstant[c][16 + v] = towerMul(static_cast<uint8_t>(c), static_cast<uint8_t>(v << 4));
+        }
+    return t;
+}
+
 }  // namespace
 
 constinit const Gf16Tables gf16Tables = kTables;
+constinit const TowerConstantProducts towerConstantProducts = makeConstantProducts();
 
 }  // namespace vekdi::tower

@@ -15,6 +15,15 @@ struct alignas(16) Gf16Tables {
 
 extern const Gf16Tables gf16Tables;
 
+// For every tower element c, its products with the sixteen low-nibble values
+// (c * v at [c][v]) and with the sixteen high-nibble values (c * (v << 4) at
+// [c][16 + v]): c*b = [c][b & 15] ^ [c][16 + (b >> 4)].
+struct alignas(32) TowerConstantProducts {
+    uint8_t byConstant[256][32];
+};
+
+extern const TowerConstantProducts towerConstantProducts;
+
 // Marker in the logarithm row for the element 0: any sum with it has its top
 // bit set, which makes a byte shuffle return 0.
 inline constexpr uint8_t kGf16LogZero = 0xC0;

@@ -110,6 +110,37 @@ struct Ops : O {
         O::storeRows(out, 16, h.step(odd, even, x));
     }
 
+    // Long polynomials: p(x) = sum over m of x^(16m) p_m(x), p_m holding the
+    // coefficients 16m ... 16m + 15. p_m(P) is a sum of products of a
+    // coefficient (the same in every lane) with the lane's power P^l, each
+    // two lookups in that coefficient's product tables with the nibbles of
+    // P^l as indices; Horner's rule in P^16 joins the p_m. That costs 32
+    // lane-by-lane products in all instead of one per coefficient.
+    static void evalByPowers(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
+        const Horner h;
+        const Block x = loadBlock(blocks);
+        V lo[16], hi[16];
+        V power = O::set1(1);
+        for (int l = 0; l < 16; ++l) {
+            lo[l] = O::band(power, h.mask);
+            hi[l] = O::srl4(power);
+            power = h.step(power, O::zero(), x);
+        }
+        const Block x16 = blockOf(power);
+        V acc = O::zero();
+        for (int m = (count - 1) / 16; m >= 0; --m) {
+            const uint8_t* c = coeffs + 16 * m;
+            const int terms = count - 16 * m < 16 ? count - 16 * m : 16;
+            V sum = O::zero();
+            for (int l = 0; l < terms; ++l) {
+                const uint8_t* t = towerConstantProducts.byConstant[c[l]];
+                sum = O::bxor(sum, O::bxor(O::shuffle(O::table(t), lo[l]), O::shuffle(O::table(t + 16), hi[l])));
+            }
+            acc = h.step(acc, sum, x16);
+        }
+        O::storeRows(out, 16, acc);
+    }
+
     // Two independent vectors per step for instruction-level parallelism.
     static void evalTwo(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
         const Horner h;
@@ -182,12 +213,27 @@ struct Body {
         run(NO{}, run(WO{}, 0));
     }
 
+    // The vector variants evaluate long polynomials by powers of the points;
+    // the reference keeps Horner's rule throughout.
+    static constexpr bool kByPowers = !requires { W::reference; };
+    static constexpr int kLongPolynomial = 48;
+
     static void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block) {
+        if (kByPowers && count >= kLongPolynomial) {
+            NO::evalByPowers(out, coeffs, count, block);
+            return;
+        }
         NO::evalSplit(out, coeffs, count, block);
     }
 
     static void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
         int g = 0;
+        if (kByPowers && count >= kLongPolynomial) {
+            for (; g + WO::kBlocks <= blockCount; g += WO::kBlocks)
+                WO::evalByPowers(out + 16 * g, coeffs, count, blocks + 64 * g);
+            for (; g < blockCount; ++g) NO::evalByPowers(out + 16 * g, coeffs, count, blocks + 64 * g);
+            return;
+        }
         for (; g + 2 * WO::kBlocks <= blockCount; g += 2 * WO::kBlocks)
             WO::evalTwo(out + 16 * g, coeffs, count, blocks + 64 * g);
         // A lone vector's Horner chain is bound by its latency: split it.

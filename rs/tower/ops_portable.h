@@ -13,6 +13,8 @@ struct PortableOps {
         uint8_t b[16];
     };
     static constexpr int lanes = 16;
+    // The reference variant keeps the plainest form of every primitive.
+    static constexpr bool reference = true;
 
     template <class F>
     static V map(F f) {

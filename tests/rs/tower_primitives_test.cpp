@@ -70,6 +70,14 @@ TEST(Gf16Tables, RowsAndProductTableAreGf16Arithmetic) {
     EXPECT_EQ(t.powRow[15], 1);
 }
 
+TEST(Gf16Tables, ConstantProductsSplitEveryProductByNibbles) {
+    const auto& t = tower::towerConstantProducts;
+    for (int c = 0; c < 256; ++c)
+        for (int b = 0; b < 256; ++b)
+            ASSERT_EQ(t.byConstant[c][b & 15] ^ t.byConstant[c][16 + (b >> 4)], towerMul(uint8_t(c), uint8_t(b)))
+                << c << " * " << b;
+}
+
 TEST(TowerArithmetic, IsAFieldWithTheStatedModulus) {
     // y^2 = y + 9: (0x10)^2 = 0x19.
     EXPECT_EQ(towerMul(0x10, 0x10), 0x19);
