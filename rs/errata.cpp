@@ -23,17 +23,21 @@ bool rsErrataWithinRadius(const ErrataList& errata, const ErasureMap& map, int s
 bool rsErrataMatchesSyndromes(const ErrataList& errata, const uint8_t* pow, int qMinus1, int b,
                               const uint8_t* syndromes, int r) {
     const unsigned period = unsigned(qMinus1);
-    uint8_t expected[256] = {};
-    for (int i = 0; i < errata.count; ++i) {
-        const unsigned d = errata.exps[i];
-        unsigned e = (errata.logs[i] + unsigned(b) * d) % period;  // exponent of the term for j = 1
-        for (int j = 0; j < r; ++j) {
-            expected[j] ^= pow[e];
-            e += d;
-            if (e >= period) e -= period;
+    // One syndrome at a time, every term's exponent advanced by its own
+    // step: the terms are independent, so the loop is not held up by the
+    // reduction of one exponent after another.
+    unsigned e[256];
+    for (int i = 0; i < errata.count; ++i) e[i] = (errata.logs[i] + unsigned(b) * errata.exps[i]) % period;
+    for (int j = 0; j < r; ++j) {
+        uint8_t sum = 0;
+        for (int i = 0; i < errata.count; ++i) {
+            sum ^= pow[e[i]];
+            const unsigned next = e[i] + errata.exps[i];
+            e[i] = next >= period ? next - period : next;
         }
+        if (sum != syndromes[j]) return false;
     }
-    return std::memcmp(expected, syndromes, size_t(r)) == 0;
+    return true;
 }
 
 void rsApplyErrata(uint8_t* codeword, int n, const uint8_t* expTable, const ErrataList& errata) {
