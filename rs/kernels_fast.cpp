@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "rs/tower/gf16_tables.h"
+
 namespace vekdi {
 
 void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, int count, const TowerKernels& k) {
@@ -38,7 +40,12 @@ void rsErasureLocatorFast(PolyGF* l, const int* positions, int count, const RSDe
 
 int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, const TowerKernels& k) {
     alignas(16) uint8_t values[256];
-    k.evalPolyBlocks(values, l->coeffs, l->degree + 1, chienBlocks, 16);
+    // Point i is alpha^i: block 0 holds 1 in lane 0 and alpha in lane 1,
+    // whose logarithm rows give alpha back.
+    const uint8_t lo = chienBlocks[1], hi = chienBlocks[16 + 1];
+    const auto& t = tower::gf16Tables;
+    const uint8_t alpha = uint8_t((hi & 0x80 ? 0 : t.powRow[hi & 15] << 4) | (lo & 0x80 ? 0 : t.powRow[lo & 15]));
+    k.evalGeometric(values, l->coeffs, l->degree + 1, chienBlocks, 16, alpha);
     int found = 0;
     for (int i = 1; i < 256; ++i)
         if (values[i] == 0) out[found++] = uint8_t(255 - i);

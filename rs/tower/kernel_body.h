@@ -141,6 +141,45 @@ struct Ops : O {
         O::storeRows(out, 16, acc);
     }
 
+    // The scalar product c*b through c's product tables.
+    static uint8_t mulScalar(uint8_t c, uint8_t b) {
+        const uint8_t* t = towerConstantProducts.byConstant[c];
+        return t[b & 15] ^ t[16 + (b >> 4)];
+    }
+
+    static constexpr int kMaxStepVectors = 256 / O::lanes;
+
+    // Points P * s^(lanes*v + i) for lane i of vector v < vectors (at most
+    // kMaxStepVectors), P the lanes of the first vector: term k at vector v
+    // is c_k P^k (s^lanes)^(kv), so each term moves to the next vector by a
+    // product with one constant, two table lookups. Lane-by-lane products
+    // are needed only for the powers P^k of the first vector.
+    static void evalStepping(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int vectors,
+                             uint8_t ratio) {
+        const Horner h;
+        const Block x = loadBlock(blocks);
+        uint8_t stride = ratio;  // ratio^lanes by squaring (lanes is a power of two)
+        for (int i = 1; i < O::lanes; i *= 2) stride = mulScalar(stride, stride);
+        V acc[kMaxStepVectors];
+        for (int v = 0; v < vectors; ++v) acc[v] = O::zero();
+        V power = O::set1(1);  // P^k
+        uint8_t step = 1;      // stride^k
+        for (int k = 0; k < count; ++k) {
+            const uint8_t* tc = towerConstantProducts.byConstant[coeffs[k]];
+            V term = O::bxor(O::shuffle(O::table(tc), O::band(power, h.mask)), O::shuffle(O::table(tc + 16), O::srl4(power)));
+            const uint8_t* ts = towerConstantProducts.byConstant[step];
+            const V s1 = O::table(ts), s2 = O::table(ts + 16);
+            acc[0] = O::bxor(acc[0], term);
+            for (int v = 1; v < vectors; ++v) {
+                term = mulByTables(term, s1, s2, h.mask);
+                acc[v] = O::bxor(acc[v], term);
+            }
+            power = h.step(power, O::zero(), x);
+            step = mulScalar(step, stride);
+        }
+        for (int v = 0; v < vectors; ++v) O::storeRows(out + O::lanes * v, 16, acc[v]);
+    }
+
     // Two independent vectors per step for instruction-level parallelism.
     static void evalTwo(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
         const Horner h;
@@ -242,6 +281,18 @@ struct Body {
         for (; g < blockCount; ++g) NO::evalSplit(out + 16 * g, coeffs, count, blocks + 64 * g);
     }
 
+    static void evalGeometric(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount,
+                              uint8_t ratio) {
+        const int vectors = blockCount / WO::kBlocks;
+        if (!kByPowers || vectors < 2) {
+            evalPolyBlocks(out, coeffs, count, blocks, blockCount);
+            return;
+        }
+        WO::evalStepping(out, coeffs, count, blocks, vectors, ratio);
+        const int g = vectors * WO::kBlocks;
+        if (g < blockCount) evalPolyBlocks(out + 16 * g, coeffs, count, blocks + 64 * g, blockCount - g);
+    }
+
     template <bool Accumulate>
     static void mulConstInto(uint8_t* out, const uint8_t* in, int len, uint8_t c) {
         const int end = groupBytes(len);
@@ -292,9 +343,9 @@ struct Body {
 template <class W, class N>
 constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N>;
-    return TowerKernels{name,         features,        &B::convert,     &B::expandPoints, &B::evalPoly16,
-                        &B::evalPolyBlocks, &B::mulConst, &B::mulAddConst, &B::polyMul,   &B::mulLinear,
-                        nullptr,       nullptr};
+    return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
+                        &B::evalPolyBlocks, &B::evalGeometric, &B::mulConst, &B::mulAddConst, &B::polyMul,
+                        &B::mulLinear,  nullptr,           nullptr};
 }
 
 }  // namespace

@@ -45,6 +45,12 @@ struct TowerKernels {
     void (*evalPoly16)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block);
     // evalPoly16 over `blocks` consecutive point blocks, results at out + 16*g.
     void (*evalPolyBlocks)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount);
+    // evalPolyBlocks for blocks whose points form a geometric sequence:
+    // point i = point 0 * ratio^i over all 16*blockCount points (the caller
+    // guarantees it). Same results; the vector variants step whole vectors
+    // of points by constant multipliers.
+    void (*evalGeometric)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount,
+                          uint8_t ratio);
     // out[i] = c*in[i]; no alignment needed.
     void (*mulConst)(uint8_t* out, const uint8_t* in, int len, uint8_t c);
     // inout[i] ^= c*in[i]; no alignment needed.

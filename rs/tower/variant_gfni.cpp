@@ -146,6 +146,11 @@ void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_
     }
 }
 
+// One product per lane and coefficient is cheap here: Horner's rule wins.
+void evalGeometric(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount, uint8_t) {
+    evalPolyBlocks(out, coeffs, count, blocks, blockCount);
+}
+
 void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block) {
     evalPolyBlocks(out, coeffs, count, block, 1);
 }
@@ -293,6 +298,7 @@ constexpr TowerKernels makeGfni() {
     k.convert = convert;
     k.evalPoly16 = evalPoly16;
     k.evalPolyBlocks = evalPolyBlocks;
+    k.evalGeometric = evalGeometric;
     k.encodeParity = encodeParity;
     k.errataSyndromes = errataSyndromes;
     return k;

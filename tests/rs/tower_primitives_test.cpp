@@ -262,6 +262,28 @@ TEST_P(TowerVariantTest, EvaluationMatchesPortable) {
     }
 }
 
+TEST_P(TowerVariantTest, GeometricEvaluationMatchesPortable) {
+    const TowerKernels& k = *GetParam();
+    for (uint8_t ratio : {0x00, 0x01, 0x02, 0x53, 0xFF, 0x9B}) {
+        for (uint8_t first : {0x01, 0x35, 0x00}) {
+            alignas(16) uint8_t pts[256];
+            alignas(16) uint8_t blocks[16 * 64];
+            uint8_t x = first;
+            for (int i = 0; i < 256; ++i, x = towerMul(x, ratio)) pts[i] = x;
+            tower::towerPortable.expandPoints(blocks, pts, 256);
+            for (int count : {1, 2, 17, 33, 34, 64, 255}) {
+                const auto coeffs = testBytes(count, count % 4);
+                for (int blockCount : {1, 2, 3, 4, 5, 8, 15, 16}) {
+                    expectSameAsPortable(k, 16 * blockCount, 0, [&](const TowerKernels& v, uint8_t* out) {
+                        v.evalGeometric(out, coeffs.data(), count, blocks, blockCount, ratio);
+                    }, "geometric " + std::to_string(ratio) + " " + std::to_string(count) + " " +
+                           std::to_string(blockCount));
+                }
+            }
+        }
+    }
+}
+
 TEST_P(TowerVariantTest, ProductsMatchPortableAtEveryAlignment) {
     const TowerKernels& k = *GetParam();
     for (int len = 1; len <= kMaxLen; ++len) {
