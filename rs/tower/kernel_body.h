@@ -118,27 +118,56 @@ struct Ops : O {
     // lane-by-lane products in all instead of one per coefficient.
     static void evalByPowers(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
         const Horner h;
-        const Block x = loadBlock(blocks);
-        V lo[16], hi[16];
-        V power = O::set1(1);
-        for (int l = 0; l < 16; ++l) {
-            lo[l] = O::band(power, h.mask);
-            hi[l] = O::srl4(power);
-            power = h.step(power, O::zero(), x);
-        }
-        const Block x16 = blockOf(power);
+        const Powers p(loadBlock(blocks));
         V acc = O::zero();
         for (int m = (count - 1) / 16; m >= 0; --m) {
             const uint8_t* c = coeffs + 16 * m;
             const int terms = count - 16 * m < 16 ? count - 16 * m : 16;
             V sum = O::zero();
-            for (int l = 0; l < terms; ++l) {
-                const uint8_t* t = towerConstantProducts.byConstant[c[l]];
-                sum = O::bxor(sum, O::bxor(O::shuffle(O::table(t), lo[l]), O::shuffle(O::table(t + 16), hi[l])));
-            }
-            acc = h.step(acc, sum, x16);
+            for (int l = 0; l < terms; ++l) sum = O::bxor(sum, p.times(c[l], l));
+            acc = h.step(acc, sum, p.x16);
         }
         O::storeRows(out, 16, acc);
+    }
+
+    // The powers P^0 ... P^15 of the lanes' points split into nibbles, and
+    // the block of P^16.
+    struct Powers {
+        V lo[16], hi[16];
+        Block x16;
+        explicit Powers(const Block& x) {
+            const Horner h;
+            V power = O::set1(1);
+            for (int l = 0; l < 16; ++l) {
+                lo[l] = O::band(power, h.mask);
+                hi[l] = O::srl4(power);
+                power = h.step(power, O::zero(), x);
+            }
+            x16 = blockOf(power);
+        }
+        // c * P^l through c's product tables.
+        V times(uint8_t c, int l) const {
+            const uint8_t* t = towerConstantProducts.byConstant[c];
+            return O::bxor(O::shuffle(O::table(t), lo[l]), O::shuffle(O::table(t + 16), hi[l]));
+        }
+    };
+
+    // Sum of values[i] * P^exps[i] (exponents below 256) in every lane: the
+    // terms gathered by exponent / 16, then Horner's rule in P^16.
+    static V evalSparse(const uint8_t* values, const uint8_t* exps, int count, const Block& x) {
+        const Horner h;
+        const Powers p(x);
+        V sums[16];
+        for (V& v : sums) v = O::zero();
+        int top = 0;
+        for (int i = 0; i < count; ++i) {
+            const int m = exps[i] >> 4;
+            sums[m] = O::bxor(sums[m], p.times(values[i], exps[i] & 15));
+            top = m > top ? m : top;
+        }
+        V acc = sums[top];
+        for (int m = top - 1; m >= 0; --m) acc = h.step(acc, sums[m], p.x16);
+        return acc;
     }
 
     // The scalar product c*b through c's product tables.
@@ -293,6 +322,26 @@ struct Body {
         if (g < blockCount) evalPolyBlocks(out + 16 * g, coeffs, count, blocks + 64 * g, blockCount - g);
     }
 
+    // The syndromes of an error pattern as the values of the sparse
+    // polynomial sum Y_i x^(d_i) at the points alpha^(b + j - 1).
+    static void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
+                                const uint8_t* towerPow) {
+        const int groups = (r + 15) / 16;
+        alignas(16) uint8_t blocks[64 * 16];
+        uint8_t* points = blocks + 48 * groups;  // expanded in place
+        for (int j = 0; j < 16 * groups; ++j) points[j] = towerPow[unsigned(b + j) % 255u];
+        expandPoints(blocks, points, 16 * groups);
+        uint8_t values[256];
+        for (int i = 0; i < count; ++i) values[i] = towerPow[logs[i]];
+        alignas(16) uint8_t result[256];
+        int g = 0;
+        for (; g + WO::kBlocks <= groups; g += WO::kBlocks)
+            WO::storeRows(result + 16 * g, 16, WO::evalSparse(values, exps, count, WO::loadBlock(blocks + 64 * g)));
+        for (; g < groups; ++g)
+            NO::storeRows(result + 16 * g, 16, NO::evalSparse(values, exps, count, NO::loadBlock(blocks + 64 * g)));
+        std::memcpy(out, result, size_t(r));
+    }
+
     template <bool Accumulate>
     static void mulConstInto(uint8_t* out, const uint8_t* in, int len, uint8_t c) {
         const int end = groupBytes(len);
@@ -345,7 +394,7 @@ constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N>;
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::evalGeometric, &B::mulConst, &B::mulAddConst, &B::polyMul,
-                        &B::mulLinear,  nullptr,           nullptr};
+                        &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr};
 }
 
 }  // namespace
