@@ -33,16 +33,14 @@ template <class O>
 struct Ops : O {
     using V = typename O::V;
 
-    // The two 16-entry tables for multiplying by c = ch*y + cl, from rows of
-    // the product table: t1[v] = (ch*v):(cl*v), t2[v] = ((cl + ch)*v):(9*ch*v);
-    // then c*b = t1[bl] ^ t2[bh].
+    // The two 16-entry tables for multiplying by c: t1[v] = c*v and
+    // t2[v] = c*(v << 4), so c*b = t1[b & 15] ^ t2[b >> 4].
     struct ConstTables {
         V t1, t2;
         explicit ConstTables(uint8_t c) {
-            const uint8_t cl = c & 15, ch = c >> 4;
-            const auto& p = gf16Tables.product;
-            t1 = O::bxor(O::sll4(O::table(p[ch])), O::table(p[cl]));
-            t2 = O::bxor(O::sll4(O::table(p[cl ^ ch])), O::table(p[p[9][ch]]));
+            const uint8_t* t = towerConstantProducts.byConstant[c];
+            t1 = O::table(t);
+            t2 = O::table(t + 16);
         }
     };
 
