@@ -28,14 +28,11 @@ void rsBerlekampMasseyFast(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, con
     const int r = d->n - d->k;
     const uint8_t* s = syn->coeffs;
     uint8_t* lam = lambda->coeffs;
-    // Discrepancies in the logarithm domain: logarithms of the syndromes
-    // (255 marks a zero) and the power table twice over, so a sum of two
-    // logarithms needs no reduction.
-    uint8_t logS[256];
-    for (int t = 0; t <= r; ++t) logS[t] = d->towerLog[s[t]];
-    uint8_t pow2[510];
-    std::memcpy(pow2, d->towerPow, 255);
-    std::memcpy(pow2 + 255, d->towerPow, 255);
+    // Discrepancies as vector dot products of Lambda with the syndromes in
+    // reverse order: rev[q] = S_(r-q), zero past q = r, so that
+    // sum_j lambda_j S_(t-j) is the dot product with rev + r - t.
+    alignas(16) uint8_t rev[256 + 256 + 32] = {};
+    for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
 
     alignas(16) uint8_t store[2][kSpan];
     int current = 0;
@@ -48,12 +45,7 @@ void rsBerlekampMasseyFast(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, con
     int mark = -1;
 
     for (int t = gammaDegree + 1; t <= r; ++t) {
-        uint8_t delta = 0;
-        const int top = std::min(lambda->degree, t);
-        for (int j = 0; j <= top; ++j) {
-            const uint8_t ls = logS[t - j];
-            if (lam[j] != 0 && ls != 255) delta ^= pow2[tt.log[lam[j]] + ls];
-        }
+        const uint8_t delta = k.dot(lam, rev + r - t, lambda->degree + 1);
         if (delta != 0) {
             const int candidate = t - mark - 1;
             const bool grow = length < candidate;

@@ -340,6 +340,44 @@ struct Body {
         std::memcpy(out, result, size_t(r));
     }
 
+    // XOR of the first `bytes` bytes at p (a multiple of 8).
+    static uint8_t foldBytes(const uint8_t* p, int bytes) {
+        uint64_t x = 0;
+        for (int i = 0; i < bytes; i += 8) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            x ^= w;
+        }
+        x ^= x >> 32;
+        x ^= x >> 16;
+        x ^= x >> 8;
+        return uint8_t(x);
+    }
+
+    static uint8_t dot(const uint8_t* a, const uint8_t* b, int len) {
+        const int end = groupBytes(len);
+        if constexpr (!kByPowers) {  // the reference: one scalar product at a time
+            uint8_t sum = 0;
+            for (int i = 0; i < end; ++i) sum ^= WO::mulScalar(a[i], b[i]);
+            return sum;
+        }
+        uint8_t sum = 0;
+        auto run = [&](auto ops, int i) {
+            using O = decltype(ops);
+            const typename O::Horner h;
+            auto acc = O::zero();
+            i = O::forVectors(i, end, [&](int at) {
+                acc = O::bxor(acc, h.step(O::load(a + at), O::zero(), O::blockOf(O::load(b + at))));
+            });
+            alignas(32) uint8_t bytes[O::lanes];
+            O::store(bytes, acc);
+            sum ^= foldBytes(bytes, O::lanes);
+            return i;
+        };
+        run(NO{}, run(WO{}, 0));
+        return sum;
+    }
+
     template <bool Accumulate>
     static void mulConstInto(uint8_t* out, const uint8_t* in, int len, uint8_t c) {
         const int end = groupBytes(len);
@@ -391,7 +429,7 @@ template <class W, class N>
 constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N>;
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
-                        &B::evalPolyBlocks, &B::evalGeometric, &B::mulConst, &B::mulAddConst, &B::polyMul,
+                        &B::evalPolyBlocks, &B::evalGeometric, &B::dot,      &B::mulConst, &B::mulAddConst, &B::polyMul,
                         &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr};
 }
 

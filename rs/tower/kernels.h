@@ -51,6 +51,8 @@ struct TowerKernels {
     // of points by constant multipliers.
     void (*evalGeometric)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount,
                           uint8_t ratio);
+    // Sum of a[i]*b[i] over i < 16*ceil(len/16); no alignment needed.
+    uint8_t (*dot)(const uint8_t* a, const uint8_t* b, int len);
     // out[i] = c*in[i]; no alignment needed.
     void (*mulConst)(uint8_t* out, const uint8_t* in, int len, uint8_t c);
     // inout[i] ^= c*in[i]; no alignment needed.
