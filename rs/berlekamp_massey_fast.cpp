@@ -52,10 +52,12 @@ void rsBerlekampMasseyFast(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, con
             uint8_t* fresh = nullptr;
             const int savedDegree = lambda->degree;
             if (grow) {  // B' = delta^-1 * Lambda, from Lambda before the update
-                uint8_t* other = store[1 - current];
-                std::memset(other, 0, kSpan);
-                fresh = other + kBase;
+                fresh = store[1 - current] + kBase;
                 k.mulConst(fresh, lam, savedDegree + 1, tt.inverse(delta));
+                // Later reads of B reach at most 16 bytes past the groups
+                // written here, and the bytes below are zeroed one by one
+                // as B moves down, so no other byte needs clearing.
+                std::memset(fresh + 16 * ((savedDegree + 16) / 16), 0, 32);
             }
             // Lambda += delta * B; deg B <= candidate <= r keeps it inside R16(r + 1).
             const int newTop = std::max(lambda->degree, bDegree);
