@@ -10,6 +10,7 @@
 #include "rs/decode.h"
 #include "rs/decode_fast.h"
 #include "rs/encode_fast.h"
+#include "rs/shift_register.h"
 #include "rs/tower/kernels.h"
 
 namespace vekdi::bench {
@@ -72,10 +73,24 @@ void parity(benchmark::State& state, int k, const tower::TowerKernels* variant) 
     state.SetBytesProcessed(int64_t(state.iterations()) * k);
 }
 
+// Parity through the shift register of machines without a vector parity kernel.
+void shiftRegister(benchmark::State& state, int k) {
+    BenchCode code(k);
+    const auto messages = code.messages(99);
+    uint8_t out[255], logs[255];
+    size_t i = 0;
+    for (auto _ : state) {
+        rsShiftRegisterParity(out, logs, messages[i++ % messages.size()].data(), code.encoder());
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * k);
+}
+
 void registerAll() {
     for (int k : {223, 239}) {
         const std::string code = "RS(255," + std::to_string(k) + ")/";
         benchmark::RegisterBenchmark((code + "encode").c_str(), encode, k);
+        benchmark::RegisterBenchmark((code + "encode/shift register").c_str(), shiftRegister, k);
         for (const tower::TowerKernels* v : tower::towerVariants())
             if (tower::towerSupported(*v) && v->encodeParity != nullptr)
                 benchmark::RegisterBenchmark((code + "encode/parity/" + v->name).c_str(), parity, k, v);
