@@ -32,7 +32,8 @@ void rsErasureLocatorFast(PolyGF* l, const int* positions, int count, const RSDe
 
 // Roots of L among all 255 nonzero points, as x-exponents 255 - i for
 // ascending i; lists every root (no early stop). `out` has room for deg L
-// bytes (a nonzero L has no more roots).
+// bytes (a nonzero L has no more roots). chienBlocks: the context's Chien
+// point blocks, point i = alpha^i for i = 0 ... 255.
 int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, const TowerKernels& k);
 
 // Forney's formula at each listed x-exponent with D = Lambda' and W = Omega

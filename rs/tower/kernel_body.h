@@ -18,6 +18,7 @@
 // W is the widest ops type of the variant, N its 16-lane type.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -310,7 +311,7 @@ struct Body {
 
     static void evalGeometric(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount,
                               uint8_t ratio) {
-        const int vectors = blockCount / WO::kBlocks;
+        const int vectors = std::min(blockCount / WO::kBlocks, WO::kMaxStepVectors);
         if (!kByPowers || vectors < 2) {
             evalPolyBlocks(out, coeffs, count, blocks, blockCount);
             return;
