@@ -1,5 +1,6 @@
-// Berlekamp-Massey iteration in the tower basis: scalar discrepancies through
-// the tower logarithm tables, vector updates of the locator.
+// Berlekamp-Massey iteration in the tower basis: discrepancies as vector dot
+// products, vector updates of the locator, inverses through the tower
+// logarithm tables.
 #include <algorithm>
 #include <cstring>
 
