@@ -23,4 +23,13 @@ VekStatus rsCheckDecodeArgs(const int* list, int count, const uint8_t* codeword,
     return StatusOk;
 }
 
+VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
+                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast) {
+    RSDecoder header;
+    const VekStatus st = rsCheckDecodeArgs(erasures, count, codeword, decoder, buffer, bufferSize, &header);
+    if (st != StatusOk) return st;
+    const RSDecodeDriver driver = decoderHasFastTables(&header) ? fast : generic;
+    return driver(erasures, count, codeword, &header, buffer);
+}
+
 }  // namespace vekdi

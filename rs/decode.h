@@ -26,6 +26,15 @@ bool rsCheckErasures(const int* list, int count, int n, int limit);
 VekStatus rsCheckDecodeArgs(const int* list, int count, const uint8_t* codeword, const RSDecoder* decoder,
                             const uint8_t* buffer, int (*bufferSize)(int, int), RSDecoder* header);
 
+// A decoding driver (see above).
+using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
+                                     uint8_t* buffer);
+
+// The whole body of a decode export: its checks, then the table-driven driver
+// when the context carries the fast tables, else the generic one.
+VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
+                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
+
 VekStatus rsDecodeBMGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 

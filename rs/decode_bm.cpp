@@ -44,11 +44,8 @@ namespace impl {
 
 VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
                             uint8_t* buffer) {
-    RSDecoder header;
-    const VekStatus st = rsCheckDecodeArgs(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, &header);
-    if (st != StatusOk) return st;
-    if (decoderHasFastTables(&header)) return rsDecodeBMFast(erasures, erasureCount, codeword, &header, buffer);
-    return rsDecodeBMGeneric(erasures, erasureCount, codeword, &header, buffer);
+    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, rsDecodeBMGeneric,
+                           rsDecodeBMFast);
 }
 
 }  // namespace impl

@@ -60,11 +60,8 @@ namespace impl {
 
 VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
                             uint8_t* buffer) {
-    RSDecoder header;
-    const VekStatus st = rsCheckDecodeArgs(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, &header);
-    if (st != StatusOk) return st;
-    if (decoderHasFastTables(&header)) return rsDecodeEEFast(erasures, erasureCount, codeword, &header, buffer);
-    return rsDecodeEEGeneric(erasures, erasureCount, codeword, &header, buffer);
+    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, rsDecodeEEGeneric,
+                           rsDecodeEEFast);
 }
 
 }  // namespace impl
