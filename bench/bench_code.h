@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gf/field.h"
-#include "rs/decoder.h"
+#include "rs/decode/decoder.h"
 #include "vekdi.h"
 
 namespace vekdi::bench {

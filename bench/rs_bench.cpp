@@ -7,10 +7,10 @@
 #include <string>
 
 #include "bench/bench_code.h"
-#include "rs/decode.h"
-#include "rs/decode_fast.h"
-#include "rs/encode_fast.h"
-#include "rs/shift_register.h"
+#include "rs/decode/drivers.h"
+#include "rs/decode/arith_fast.h"
+#include "rs/encode/parity_fast.h"
+#include "rs/encode/shift_register.h"
 #include "rs/tower/kernels.h"
 
 namespace vekdi::bench {

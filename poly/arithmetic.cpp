@@ -43,6 +43,16 @@ void polyMulSchoolbook(PolyGF* r, const PolyGF* a, const PolyGF* b) {
     r->degree = polyNormalDegree(rc, degA + degB);
 }
 
+void polyDerivative(PolyGF* r, const PolyGF* a) {
+    const int degA = a->degree;
+    if (degA == 0) {
+        polySetZero(r);
+        return;
+    }
+    for (int j = 0; j < degA; ++j) r->coeffs[j] = (j & 1) == 0 ? a->coeffs[j + 1] : 0;
+    r->degree = polyNormalDegree(r->coeffs, degA - 1);
+}
+
 }  // namespace vekdi
 
 namespace vekdi::impl {
@@ -120,12 +130,7 @@ VekStatus veksPolyGFDerive_8u(const VeksPolyGF_8u* a, VeksPolyGF_8u* r) {
     if (VekStatus st = checkOperandAndResult(a, r)) return st;
     const int degA = a->degree;
     if (degA > r->capacity) return StatusDestinationTooSmall;
-    if (degA == 0) {
-        polySetZero(r);
-        return StatusOk;
-    }
-    for (int j = 0; j < degA; ++j) r->coeffs[j] = (j & 1) == 0 ? a->coeffs[j + 1] : 0;
-    r->degree = polyNormalDegree(r->coeffs, degA - 1);
+    polyDerivative(r, a);
     return StatusOk;
 }
 

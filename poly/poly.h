@@ -60,6 +60,10 @@ void polyRemainder(PolyGF* r, const PolyGF* a, const PolyGF* b);
 // capacity > deg A + deg B. Normalised.
 void polyMulSchoolbook(PolyGF* r, const PolyGF* a, const PolyGF* b);
 
+// R = A' (formal derivative in characteristic 2); R may be A. The caller
+// guarantees R->capacity >= deg A (at least 1).
+void polyDerivative(PolyGF* r, const PolyGF* a);
+
 // dst = src with its degree normalised; copies the field pointer too. The
 // caller guarantees dst->capacity > normalised degree of src.
 void polyCopyNormalised(PolyGF* dst, const PolyGF* src);

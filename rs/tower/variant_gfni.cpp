@@ -9,7 +9,7 @@
 // bytes the tower arithmetic gives.
 #include <cstring>
 
-#include "rs/fast_tables.h"
+#include "rs/tower/fast_tables.h"
 #include "rs/tower/kernel_body.h"
 #include "rs/tower/ops_x86.h"
 

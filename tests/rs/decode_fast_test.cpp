@@ -9,10 +9,10 @@
 #include <numeric>
 
 #include "frame/impl.h"
-#include "rs/decode.h"
-#include "rs/decode_fast.h"
-#include "rs/fast_tables.h"
-#include "rs/kernels_fast.h"
+#include "rs/decode/drivers.h"
+#include "rs/decode/arith_fast.h"
+#include "rs/tower/fast_tables.h"
+#include "rs/decode/pipeline.h"
 #include "tests/rs/fast_code.h"
 #include "tests/rs/tower_support.h"
 
@@ -235,15 +235,15 @@ TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
     for (const FastTableRecord& rec : fastTableRecords()) {
         const FastCode code(rec.key, 17, 3, 5);
         const RSDecoder h = code.header();
-        ASSERT_EQ(h.toTower, rec.toTower);
-        ASSERT_EQ(h.fromTower, rec.fromTower);
-        ASSERT_EQ(h.towerPow, rec.towerPow);
-        ASSERT_EQ(h.towerLog, rec.towerLog);
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(h.chienBlocks) % 16, 0u);
-        EXPECT_EQ(h.chienBlocks, h.rootPowers + 32);
-        EXPECT_EQ(h.syndromeBlocks, h.chienBlocks + 1024);
-        const uint8_t* first = h.chienBlocks;
-        const uint8_t* last = h.chienBlocks + 15 * 64;
+        ASSERT_EQ(h.tower.toTower, rec.toTower);
+        ASSERT_EQ(h.tower.fromTower, rec.fromTower);
+        ASSERT_EQ(h.tower.pow, rec.towerPow);
+        ASSERT_EQ(h.tower.log, rec.towerLog);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(h.tower.chienBlocks) % 16, 0u);
+        EXPECT_EQ(h.tower.chienBlocks, h.rootPowers + 32);
+        EXPECT_EQ(h.tower.syndromeBlocks, h.tower.chienBlocks + 1024);
+        const uint8_t* first = h.tower.chienBlocks;
+        const uint8_t* last = h.tower.chienBlocks + 15 * 64;
         const uint8_t one[4] = {0x00, 0xC0, 0xC0, 0x00};
         for (int row = 0; row < 4; ++row) {
             EXPECT_EQ(first[16 * row], one[row]);
@@ -252,9 +252,9 @@ TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
         // Evaluating x at the blocks gives back the points.
         const uint8_t x[2] = {0, 1};
         uint8_t values[256];
-        tower::towerPortable.evalPolyBlocks(values, x, 2, h.chienBlocks, 16);
+        tower::towerPortable.evalPolyBlocks(values, x, 2, h.tower.chienBlocks, 16);
         for (int i = 0; i < 256; ++i) ASSERT_EQ(values[i], rec.towerPow[i]);
-        tower::towerPortable.evalPolyBlocks(values, x, 2, h.syndromeBlocks, 2);
+        tower::towerPortable.evalPolyBlocks(values, x, 2, h.tower.syndromeBlocks, 2);
         for (int j = 0; j < 32; ++j) {
             uint8_t image = 0;
             for (int bit = 0; bit < 8; ++bit)
@@ -279,7 +279,7 @@ TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
     for (const tower::TowerKernels* k : runnableVariants()) {
         // D(x) = 1 + X2 x vanishes at X2^-1 only; W = 1.
         const uint8_t exps[3] = {10, 20, 30};
-        alignas(16) uint8_t dc[16] = {1, h.towerPow[20]};
+        alignas(16) uint8_t dc[16] = {1, h.tower.pow[20]};
         alignas(16) uint8_t wc[16] = {1};
         PolyGF dPoly, wPoly;
         polyWrap(&dPoly, code.field(), dc, 16, 1);
@@ -287,7 +287,7 @@ TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
         alignas(16) uint8_t scratch[7 * 16];
         uint8_t e[3], lg[3];
         ErrataList errata{e, lg, 0};
-        EXPECT_EQ(rsErrorValuesFast(&errata, &dPoly, &wPoly, exps, 3, scratch, &h, *k), 2) << k->name;
+        EXPECT_EQ(rsErrorValues(FastArith(&h, *k), &errata, &dPoly, &wPoly, exps, 3, scratch), 2) << k->name;
         ASSERT_EQ(errata.count, 2);
         EXPECT_EQ(errata.exps[0], 10);
         EXPECT_EQ(errata.exps[1], 30);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "rs/decoder.h"
+#include "rs/decode/decoder.h"
 #include "tests/rs/rs_code.h"
 #include "tests/support/reference_gf.h"
 
@@ -106,11 +106,11 @@ TEST(RSDecoderContext, SmallFieldsCarryNoFastTables) {
         RSCode code(m, mask, 2, 1);
         const RSDecoder h = loadDecoderHeader(code.decoder());
         EXPECT_FALSE(decoderHasFastTables(&h));
-        EXPECT_EQ(h.fromTower, nullptr);
-        EXPECT_EQ(h.syndromeBlocks, nullptr);
-        EXPECT_EQ(h.chienBlocks, nullptr);
-        EXPECT_EQ(h.towerPow, nullptr);
-        EXPECT_EQ(h.towerLog, nullptr);
+        EXPECT_EQ(h.tower.fromTower, nullptr);
+        EXPECT_EQ(h.tower.syndromeBlocks, nullptr);
+        EXPECT_EQ(h.tower.chienBlocks, nullptr);
+        EXPECT_EQ(h.tower.pow, nullptr);
+        EXPECT_EQ(h.tower.log, nullptr);
     }
 }
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "frame/impl.h"
-#include "rs/encode_fast.h"
-#include "rs/fast_tables.h"
-#include "rs/shift_register.h"
+#include "rs/encode/parity_fast.h"
+#include "rs/tower/fast_tables.h"
+#include "rs/encode/shift_register.h"
 #include "tests/rs/fast_code.h"
 #include "tests/rs/tower_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "rs/encoder.h"
+#include "rs/encode/encoder.h"
 #include "tests/rs/rs_code.h"
 #include "tests/support/reference_gf.h"
 

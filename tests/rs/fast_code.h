@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "rs/decoder.h"
+#include "rs/decode/decoder.h"
 #include "tests/support/fields.h"
 
 namespace vekdi::test {

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "rs/fast_tables.h"
+#include "rs/tower/fast_tables.h"
 #include "rs/tower/tower_arith.h"
 #include "tests/support/fields.h"
 #include "tests/support/reference_gf.h"

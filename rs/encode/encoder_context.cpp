@@ -1,8 +1,8 @@
 // Encoder context: size query, initialisation (generator polynomial built
 // once) and the scratch-size query.
 #include "frame/impl.h"
-#include "rs/code_params.h"
-#include "rs/encoder.h"
+#include "rs/code_checks.h"
+#include "rs/encode/encoder.h"
 
 namespace vekdi {
 namespace {

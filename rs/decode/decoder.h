@@ -1,10 +1,12 @@
-// Reed-Solomon decoder context, scratch sizes and the shared decode front end.
+// Reed-Solomon decoder context: its record, its size and the scratch sizes
+// of both decoders, and byte-wise access to its header.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
 #include "poly/poly.h"
+#include "rs/tower/decoder_tables.h"
 
 // Header of eleven words (44 bytes with 32-bit pointers), then the inline
 // area: root-power table at the first 16-byte boundary, then (with a
@@ -15,12 +17,7 @@ struct VeksRSDecodeSpec_8u {
     int32_t k;
     const VeksGFSpec_8u* field;
     uint8_t* rootPowers;           // R16(r) bytes: rho*alpha^i, then zeros
-    const uint8_t* toTower;        // 8 rows of 16 bytes; non-null selects the table-driven path
-    const uint8_t* fromTower;      // carried along, never read
-    uint8_t* syndromeBlocks;       // 4*R16(r) bytes of point blocks
-    uint8_t* chienBlocks;          // 1024 bytes of point blocks
-    const uint8_t* towerPow;       // 256 bytes
-    const uint8_t* towerLog;       // 256 bytes
+    vekdi::tower::DecoderTables tower;  // six pointers; all null without a built-in record
 };
 
 namespace vekdi {
@@ -32,6 +29,12 @@ static_assert(sizeof(void*) != 4 || kDecoderHeaderSize == 44, "32-bit layout is 
 static_assert(sizeof(void*) != 8 || kDecoderHeaderSize == 80, "64-bit layout is 80 bytes");
 
 inline constexpr int r16(int x) { return (x + 15) & ~15; }
+
+// First 16-byte boundary at or after p.
+inline uint8_t* alignUp16(uint8_t* p) {
+    const auto a = reinterpret_cast<uintptr_t>(p);
+    return p + ((16 - (a & 15)) & 15);
+}
 
 // Header + up to 15 bytes to the first 16-byte boundary + root powers,
 // syndrome point blocks (5*R16(r) together) + Chien blocks (1024) + 11 spare.
@@ -47,7 +50,7 @@ inline constexpr int eeBufferSize(int n, int k) {
     return r16(n) + r16(2 * r + 1) + 2 * r16(r + 1) + 7 * r16(r) + 15;
 }
 
-inline bool decoderHasFastTables(const RSDecoder* d) { return d->toTower != nullptr; }
+inline bool decoderHasFastTables(const RSDecoder* d) { return d->tower.toTower != nullptr; }
 
 // A decoder context may sit at any address, so its header is read and written
 // as bytes; the decode routines work on an aligned copy of the header (its

@@ -1,16 +1,18 @@
-// The two errors-and-erasures decoders: argument checks shared by their
-// exports, the drivers and their key-equation solvers.
+// SPDX-License-Identifier: Apache-2.0
+// The decode drivers: the pipeline of rs/decode/pipeline.h with each
+// arithmetic policy and each key-equation solver, and the checked entry both
+// decode exports share.
 //
 // Every driver takes (erasures, count, codeword, decoder, buffer) after the
 // export's checks have passed; `decoder` is an aligned copy of the context's
 // header. It returns StatusOk or StatusDecodeFailure and changes the codeword
-// only on StatusOk, through rsAcceptErrata (rs/errata.h).
+// only on StatusOk.
 #pragma once
 
 #include <cstdint>
 
-#include "poly/poly.h"
-#include "rs/decoder.h"
+#include "rs/decode/decoder.h"
+#include "rs/tower/kernels.h"
 #include "vekdi.h"
 
 namespace vekdi {
@@ -26,7 +28,6 @@ bool rsCheckErasures(const int* list, int count, int n, int limit);
 VekStatus rsCheckDecodeArgs(const int* list, int count, const uint8_t* codeword, const RSDecoder* decoder,
                             const uint8_t* buffer, int (*bufferSize)(int, int), RSDecoder* header);
 
-// A decoding driver (see above).
 using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
                                      uint8_t* buffer);
 
@@ -35,18 +36,18 @@ using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* co
 VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
                           uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
 
+// Logarithm-table arithmetic: every field.
 VekStatus rsDecodeBMGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 
-// Berlekamp-Massey iteration seeded with the erasure locator: on entry lambda
-// holds it (1 without erasures), on return the errata locator; omega becomes
-// syn * lambda mod x^(r+1). Both have capacity >= r + 1.
-void rsBerlekampMassey(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, const RSDecoder* d);
+// Tower kernels: contexts with the fast tables, the process's active variant.
+VekStatus rsDecodeBMFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
+VekStatus rsDecodeEEFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 
-// Extended Euclid on dividend = x^(r+1) and t until the remainder's degree is
-// at most delta: sigma = the last cofactor (not normalised to constant 1),
-// omega = that remainder. t and dividend are used as working space; sigma
-// holds the quotients meanwhile. Capacities: sigma, omega >= r + 1.
-void rsEuclid(PolyGF* sigma, PolyGF* omega, PolyGF* t, PolyGF* dividend, int delta);
+// The same with a chosen variant (tests run every variant the machine has).
+VekStatus rsDecodeBMFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,
+                             const tower::TowerKernels& k);
+VekStatus rsDecodeEEFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,
+                             const tower::TowerKernels& k);
 
 }  // namespace vekdi

@@ -1,6 +1,6 @@
-#include "rs/encode_fast.h"
+#include "rs/encode/parity_fast.h"
 
-#include "rs/fast_tables.h"
+#include "rs/tower/fast_tables.h"
 
 namespace vekdi {
 

@@ -1,4 +1,4 @@
-#include "rs/fast_tables.h"
+#include "rs/tower/fast_tables.h"
 
 #include <array>
 #include <utility>

@@ -4,18 +4,12 @@
 #include <cstring>
 
 #include "frame/impl.h"
-#include "rs/code_params.h"
-#include "rs/decoder.h"
-#include "rs/fast_attach.h"
+#include "rs/code_checks.h"
+#include "rs/decode/decoder.h"
+#include "rs/tower/attach.h"
 
 namespace vekdi {
 namespace {
-
-// First 16-byte boundary at or after p.
-uint8_t* alignUp16(uint8_t* p) {
-    const auto a = reinterpret_cast<uintptr_t>(p);
-    return p + ((16 - (a & 15)) & 15);
-}
 
 // table[i] = root * alpha^i for i < r, then zeros up to R16(r) entries.
 void rsWriteRootPowers(uint8_t* table, const FieldGF* f, unsigned root, int r) {
@@ -50,7 +44,7 @@ VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8
     h.field = fieldCtx;
     h.rootPowers = alignUp16(base + kDecoderHeaderSize);
     rsWriteRootPowers(h.rootPowers, fieldCtx, root, n - k);
-    rsAttachFastTables(&h);
+    tower::attachTables(&h.tower, fieldCtx->generatorMask, h.rootPowers, n - k);
     storeDecoderHeader(decoder, h);
     return StatusOk;
 }

@@ -1,4 +1,4 @@
-#include "rs/code_params.h"
+#include "rs/code_checks.h"
 
 #include <cstdint>
 

@@ -1,5 +1,8 @@
-#include "rs/code_params.h"
-#include "rs/decode.h"
+// SPDX-License-Identifier: Apache-2.0
+// The two decode exports: shared checks, then the driver the context calls for.
+#include "frame/impl.h"
+#include "rs/code_checks.h"
+#include "rs/decode/drivers.h"
 
 namespace vekdi {
 
@@ -32,4 +35,19 @@ VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, con
     return driver(erasures, count, codeword, &header, buffer);
 }
 
+namespace impl {
+
+VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
+                            uint8_t* buffer) {
+    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, rsDecodeBMGeneric,
+                           rsDecodeBMFast);
+}
+
+VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
+                            uint8_t* buffer) {
+    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, rsDecodeEEGeneric,
+                           rsDecodeEEFast);
+}
+
+}  // namespace impl
 }  // namespace vekdi

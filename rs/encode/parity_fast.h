@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "rs/encoder.h"
+#include "rs/encode/encoder.h"
 #include "rs/tower/kernels.h"
 
 namespace vekdi {

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "frame/impl.h"
-#include "rs/code_params.h"
-#include "rs/encode_fast.h"
-#include "rs/encoder.h"
-#include "rs/shift_register.h"
+#include "rs/code_checks.h"
+#include "rs/encode/parity_fast.h"
+#include "rs/encode/encoder.h"
+#include "rs/encode/shift_register.h"
 
 namespace vekdi {
 namespace {

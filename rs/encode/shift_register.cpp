@@ -4,7 +4,7 @@
 // table of all feedback values, built per call by linearity (the entry of
 // f is the XOR of the entries of f's bits), so a step is a shift, a load
 // and an XOR. Longer registers use logarithm tables one coefficient at a time.
-#include "rs/shift_register.h"
+#include "rs/encode/shift_register.h"
 
 #include <bit>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "rs/errata.h"
+#include "rs/decode/errata.h"
 
 #include <cstring>
 
@@ -42,18 +42,6 @@ bool rsErrataMatchesSyndromes(const ErrataList& errata, const uint8_t* pow, int 
 
 void rsApplyErrata(uint8_t* codeword, int n, const uint8_t* expTable, const ErrataList& errata) {
     for (int i = 0; i < errata.count; ++i) codeword[n - 1 - errata.exps[i]] ^= expTable[errata.logs[i]];
-}
-
-VekStatus rsAcceptErrata(uint8_t* codeword, const RSDecoder* d, const ErrataList& errata, const ErasureMap& map,
-                         int s, const uint8_t* pow, const uint8_t* syndromes) {
-    const FieldGF* f = d->field;
-    const int n = d->n;
-    const int r = n - d->k;
-    const int b = logTable(f)[d->rootPowers[0]];
-    if (!rsErrataWithinRadius(errata, map, s, r)) return StatusDecodeFailure;
-    if (!rsErrataMatchesSyndromes(errata, pow, n, b, syndromes, r)) return StatusDecodeFailure;
-    rsApplyErrata(codeword, n, expTable(f), errata);
-    return StatusOk;
 }
 
 }  // namespace vekdi

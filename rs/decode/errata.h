@@ -1,11 +1,11 @@
 // The outcome of a decode before it touches the codeword, and the checks that
-// decide whether it may be applied. Shared by every decode driver, so all of
-// them accept and refuse the same words.
+// decide whether it may be applied (rsAcceptErrata in rs/decode/pipeline.h
+// puts them together), so every driver accepts and refuses the same words.
 #pragma once
 
 #include <cstdint>
 
-#include "rs/decoder.h"
+#include "rs/decode/decoder.h"
 #include "vekdi.h"
 
 namespace vekdi {
@@ -43,11 +43,5 @@ bool rsErrataMatchesSyndromes(const ErrataList& errata, const uint8_t* pow, int 
 
 // codeword[n-1-d_i] ^= expTable[log Y_i] for every entry.
 void rsApplyErrata(uint8_t* codeword, int n, const uint8_t* expTable, const ErrataList& errata);
-
-// The final step of every driver: applies the errata and returns StatusOk
-// only when they lie within the decoding radius and explain the syndromes;
-// otherwise returns StatusDecodeFailure with the codeword untouched.
-VekStatus rsAcceptErrata(uint8_t* codeword, const RSDecoder* d, const ErrataList& errata, const ErasureMap& map,
-                         int s, const uint8_t* pow, const uint8_t* syndromes);
 
 }  // namespace vekdi

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "rs/decode/arith_fast.h"
+
+#include <cstring>
+
+namespace vekdi {
+
+void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, int count,
+                     const tower::TowerKernels& k) {
+    uint8_t* out = s->coeffs;
+    const int full = count / 16;
+    const int rest = count % 16;
+    out[0] = 1;
+    if (full > 0) k.evalPolyBlocks(out + 1, r->coeffs, r->degree + 1, syndromeBlocks, full);
+    if (rest > 0) {
+        uint8_t tail[16];
+        k.evalPoly16(tail, r->coeffs, r->degree + 1, syndromeBlocks + 64 * full);
+        std::memcpy(out + 1 + 16 * full, tail, size_t(rest));
+    }
+    s->degree = polyNormalDegree(out, count);
+}
+
+int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, uint8_t gamma,
+                      const tower::TowerKernels& k) {
+    alignas(16) uint8_t values[256];
+    k.evalGeometric(values, l->coeffs, l->degree + 1, chienBlocks, 16, gamma);
+    int found = 0;
+    for (int i = 1; i < 256; ++i)
+        if (values[i] == 0) out[found++] = uint8_t(255 - i);
+    return found;
+}
+
+void FastArith::valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,
+                                 const uint8_t* positions, int count, uint8_t* work) const {
+    const int c = r16(d->n - d->k);
+    uint8_t* blocks = work;
+    uint8_t* inverses = work + 3 * c;  // the last quarter of the block area
+    const int groups = (count + 15) / 16;
+    for (int i = 0; i < count; ++i) inverses[i] = logs.pow[logs.reduce(logs.period - positions[i])];
+    std::memset(inverses + count, 0, size_t(16 * groups - count));
+    k.expandPoints(blocks, inverses, 16 * groups);
+    k.evalPolyBlocks(wValues, w->coeffs, w->degree + 1, blocks, groups);
+    k.evalPolyBlocks(dValues, dPoly->coeffs, dPoly->degree + 1, blocks, groups);
+}
+
+bool FastArith::explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {
+    if (k.errataSyndromes == nullptr)
+        return rsErrataMatchesSyndromes(errata, logs.pow, int(logs.period), b, syndromes, r);
+    uint8_t pattern[256];
+    k.errataSyndromes(pattern, errata.exps, errata.logs, errata.count, b, r, logs.pow);
+    return std::memcmp(pattern, syndromes, size_t(r)) == 0;
+}
+
+}  // namespace vekdi

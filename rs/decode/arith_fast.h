@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: Apache-2.0
+// The decode pipeline's arithmetic in the tower basis through a vector
+// variant of the tower kernels, sixteen elements per step, for decoder
+// contexts that carry the fast tables (decoderHasFastTables). See
+// rs/decode/pipeline.h for what a policy provides. Logarithms are to the base
+// of alpha's tower image, so they equal the field's own.
+#pragma once
+
+#include <cstdint>
+
+#include "gf/log_arith.h"
+#include "poly/poly.h"
+#include "rs/decode/decoder.h"
+#include "rs/decode/errata.h"
+#include "rs/tower/kernels.h"
+
+namespace vekdi {
+
+// S = 1 + S_1 x + ... + S_r x^r (tower basis) with S_j = R(point j-1) from
+// the context's syndrome point blocks; all r + 1 coefficients are written.
+// Full groups of 16 values go straight into coefficients 1 + 16g ..., a
+// final partial group through a temporary, so r + 1 coefficients suffice.
+void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, int count,
+                     const tower::TowerKernels& k);
+
+// Roots of L among all 255 nonzero points gamma^i, as x-exponents 255 - i for
+// ascending i; lists every root (no early stop). `out` has room for deg L
+// bytes (a nonzero L has no more roots). chienBlocks: the context's Chien
+// point blocks of gamma^0 ... gamma^255.
+int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, uint8_t gamma,
+                      const tower::TowerKernels& k);
+
+struct FastArith {
+    const RSDecoder* d;
+    const tower::TowerKernels& k;
+    LogArith logs;
+
+    FastArith(const RSDecoder* decoder, const tower::TowerKernels& kernels)
+        : d(decoder), k(kernels), logs{decoder->tower.pow, decoder->tower.log, 255} {}
+
+    void toDomain(uint8_t* c, int len) const { k.convert(c, c, len, d->tower.toTower); }
+    void syndromes(PolyGF* s, const PolyGF* received) const {
+        rsSyndromesFast(s, received, d->tower.syndromeBlocks, d->n - d->k, k);
+    }
+    int roots(uint8_t* out, const PolyGF* l) const {
+        return rsChienSearchFast(out, l, d->tower.chienBlocks, d->tower.pow[1], k);
+    }
+    // work: 4*R16(r) bytes, 16-byte aligned.
+    void valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,
+                          const uint8_t* positions, int count, uint8_t* work) const;
+    bool explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const;
+
+    uint8_t mul(uint8_t a, uint8_t b) const { return logs.mul(a, b); }
+    uint8_t inverse(uint8_t a) const { return logs.inverse(a); }
+    uint8_t dot(const uint8_t* a, const uint8_t* b, int len) const { return k.dot(a, b, len); }
+    void mulConst(uint8_t* out, const uint8_t* in, int len, uint8_t c) const { k.mulConst(out, in, len, c); }
+    void mulAddConst(uint8_t* inout, const uint8_t* in, int len, uint8_t c) const {
+        k.mulAddConst(inout, in, len, c);
+    }
+    void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) const {
+        k.polyMul(out, a, aLen, s, sLen);
+    }
+    void mulLinear(uint8_t* p, int len, uint8_t c) const { k.mulLinear(p, len, c); }
+};
+
+}  // namespace vekdi

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: Apache-2.0
+// Berlekamp-Massey iteration for errors and erasures, seeded with the
+// erasure locator, over the vocabulary of an arithmetic policy (see
+// rs/decode/pipeline.h): discrepancies as dot products, updates of the
+// locator as multiply-adds.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "poly/poly.h"
+#include "rs/decode/pipeline.h"
+
+namespace vekdi {
+
+// On entry lambda holds the erasure locator (1 without erasures), on return
+// the errata locator; omega becomes syn * lambda mod x^(r+1). lambda and
+// omega have R16(r + 1) coefficients, 16-byte aligned, zero above lambda's
+// degree; syn is zero from r + 1 to R16(r + 1).
+template <class A>
+void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* syn) {
+    const int r = a.d->n - a.d->k;
+    const uint8_t* s = syn->coeffs;  // s[t] for t = 0 ... r, s[0] = 1
+    uint8_t* lam = lambda->coeffs;
+    // Discrepancies as dot products of Lambda with the syndromes in reverse
+    // order: rev[q] = S_(r-q), zero past q = r, so that sum_j lambda_j S_(t-j)
+    // is the dot product with rev + r - t.
+    alignas(16) uint8_t rev[256 + 256 + 32] = {};
+    for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
+
+    // The correction polynomial B lives in one of two buffers at a pointer
+    // that moves down by one byte for every multiplication by x; a fresh B
+    // starts at kBase, leaving room for the at most r + 1 <= 255 shifts.
+    constexpr int kBase = 256;
+    constexpr int kSpan = kBase + 256 + 32;
+    alignas(16) uint8_t store[2][kSpan];
+    int current = 0;
+    std::memset(store[current], 0, kSpan);
+    const int gammaDegree = lambda->degree;
+    std::memcpy(store[current] + kBase, lam, size_t(gammaDegree + 1));
+    uint8_t* b = store[current] + kBase - 1;  // B = x * Gamma
+    int bDegree = polyNormalDegree(b, gammaDegree + 1);
+    int length = gammaDegree;
+    int mark = -1;
+
+    for (int t = gammaDegree + 1; t <= r; ++t) {
+        const uint8_t delta = a.dot(lam, rev + r - t, lambda->degree + 1);
+        if (delta != 0) {
+            const int candidate = t - mark - 1;
+            const bool grow = length < candidate;
+            uint8_t* fresh = nullptr;
+            const int savedDegree = lambda->degree;
+            if (grow) {  // B' = delta^-1 * Lambda, from Lambda before the update
+                fresh = store[1 - current] + kBase;
+                a.mulConst(fresh, lam, savedDegree + 1, a.inverse(delta));
+                // Later reads of B reach at most 16 bytes past the group of
+                // its top coefficient, and the bytes below are zeroed one by
+                // one as B moves down, so no other byte needs clearing.
+                const int end = 16 * ((savedDegree + 16) / 16) + 32;
+                std::memset(fresh + savedDegree + 1, 0, size_t(end - savedDegree - 1));
+            }
+            // Lambda += delta * B; deg B <= candidate <= r keeps it inside R16(r + 1).
+            const int newTop = std::max(lambda->degree, bDegree);
+            a.mulAddConst(lam, b, bDegree + 1, delta);
+            lambda->degree = polyNormalDegree(lam, newTop);
+            if (grow) {
+                current = 1 - current;
+                b = fresh;
+                bDegree = polyNormalDegree(b, savedDegree);
+                mark = t - length - 1;
+                length = candidate;
+            }
+        }
+        --b;  // B = x * B
+        b[0] = 0;
+        bDegree = polyNormalDegree(b, bDegree + 1);
+    }
+
+    // omega = syn * lambda mod x^(r+1), one pass per nonzero coefficient.
+    alignas(16) uint8_t acc[256 + 32] = {};
+    for (int j = 0; j <= lambda->degree; ++j)
+        if (lam[j] != 0) a.mulAddConst(acc + j, s, r + 1 - j, lam[j]);
+    const int top = std::min(lambda->degree + syn->degree, r);
+    uint8_t* w = omega->coeffs;
+    std::memcpy(w, acc, size_t(top + 1));
+    std::memset(w + top + 1, 0, size_t(omega->capacity - top - 1));
+    omega->degree = polyNormalDegree(w, top);
+}
+
+// The solver as the decode pipeline uses it: the locator it finds already
+// holds the erasures.
+struct BerlekampMassey {
+    static constexpr bool kLocatorHasErasures = true;
+    static constexpr bool kChangesSyndromes = false;
+    static int syndromeArea(int r, int) { return r16(r + 1); }
+
+    template <class A>
+    static void solve(const A& a, PolyGF* locator, PolyGF* omega, PolyGF* syn, const int* erasures, int s) {
+        std::memset(locator->coeffs, 0, size_t(locator->capacity));
+        locator->coeffs[0] = 1;
+        locator->degree = 0;
+        rsErasureLocator(a, locator, erasures, s);
+        rsBerlekampMassey(a, locator, omega, syn);
+    }
+};
+
+}  // namespace vekdi

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "rs/decode/drivers.h"
+
+#include "rs/decode/arith_fast.h"
+#include "rs/decode/arith_generic.h"
+#include "rs/decode/berlekamp_massey.h"
+#include "rs/decode/euclid.h"
+#include "rs/decode/pipeline.h"
+
+namespace vekdi {
+
+VekStatus rsDecodeBMGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    return rsDecodeWith<BerlekampMassey>(GenericArith(d), erasures, count, codeword, buffer);
+}
+
+VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    return rsDecodeWith<Euclid>(GenericArith(d), erasures, count, codeword, buffer);
+}
+
+VekStatus rsDecodeBMFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,
+                             const tower::TowerKernels& k) {
+    return rsDecodeWith<BerlekampMassey>(FastArith(d, k), erasures, count, codeword, buffer);
+}
+
+VekStatus rsDecodeEEFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,
+                             const tower::TowerKernels& k) {
+    return rsDecodeWith<Euclid>(FastArith(d, k), erasures, count, codeword, buffer);
+}
+
+VekStatus rsDecodeBMFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    return rsDecodeBMFastWith(erasures, count, codeword, d, buffer, tower::towerActive());
+}
+
+VekStatus rsDecodeEEFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    return rsDecodeEEFastWith(erasures, count, codeword, d, buffer, tower::towerActive());
+}
+
+}  // namespace vekdi

@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: Apache-2.0
+// One errors-and-erasures decode, written once:
+//
+//   received word -> syndromes -> erasure map -> key equation (solver)
+//   -> Chien search -> errata locator -> Forney's error values -> acceptance
+//
+// parameterised by an arithmetic policy A (GenericArith: the field's
+// logarithm tables, every field; FastArith: the tower kernels, the GF(256)
+// fields with built-in tables) and a key-equation solver (BerlekampMassey or
+// Euclid). Every step after the syndromes works in the policy's domain; only
+// acceptance goes back to the field's own tables.
+//
+// A policy provides, over its domain (the field itself, or another basis with
+// the same exponents of alpha):
+//   d                         the decoder header
+//   logs                      LogArith of the domain (powers of alpha's image)
+//   toDomain(c, len)          field bytes into the domain, in place
+//   syndromes(S, R)           S_j = R(root * alpha^(j-1)), j = 1 ... r, S_0 = 1
+//   roots(out, L)             x-exponents of L's roots in ascending order of
+//                             the root's logarithm; may stop after deg L
+//   valuesAtInverses(wv, dv, W, D, positions, count, work)
+//                             W and D at X^-1 for each listed x-exponent
+//   explains(errata, b, syndromes, r)
+//                             whether the errata have exactly these syndromes
+// and the vocabulary of the key-equation solvers:
+//   mul, inverse              single elements
+//   dot, mulConst, mulAddConst, polyMul, mulLinear
+//                             runs of elements with the meaning of the tower
+//                             kernels (rs/tower/kernels.h). A policy may touch
+//                             whole groups of 16 (16*ceil(len/16) bytes), so
+//                             every buffer is padded and kept zero above its
+//                             polynomial's degree.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "poly/poly.h"
+#include "rs/decode/decoder.h"
+#include "rs/decode/errata.h"
+#include "vekdi.h"
+
+namespace vekdi {
+
+// R(x) = sum c[n-1-i] x^i into `received`, zero from n up to R16(n).
+inline void rsLoadReceived(uint8_t* received, const uint8_t* codeword, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {  // eight bytes at a time, reversed
+        uint64_t v;
+        std::memcpy(&v, codeword + n - 8 - i, 8);
+        v = __builtin_bswap64(v);
+        std::memcpy(received + i, &v, 8);
+    }
+    for (; i < n; ++i) received[i] = codeword[n - 1 - i];
+    std::memset(received + n, 0, size_t(r16(n) - n));
+}
+
+// L *= (1 + X_i x) for each erasure position p_i, X_i = alpha^(n-1-p_i), the
+// product taken mod x^(r+1). L's area reaches coefficient R16(r + 1) - 1 and
+// beyond its degree d to R16(d + 2) - 1 for every running degree d <= r.
+template <class A>
+void rsErasureLocator(const A& a, PolyGF* l, const int* positions, int count) {
+    if (count == 0) return;
+    const RSDecoder* d = a.d;
+    const int r = d->n - d->k;
+    const int last = r16(r + 1) - 1;
+    int degree = l->degree;
+    if (last < l->capacity && degree < last) std::memset(l->coeffs + degree + 1, 0, size_t(last - degree));
+    for (int i = 0; i < count; ++i) {
+        ++degree;
+        a.mulLinear(l->coeffs, degree, a.logs.pow[d->n - 1 - positions[i]]);
+        degree = std::min(degree, r);
+    }
+    l->degree = polyNormalDegree(l->coeffs, degree);
+}
+
+// Forney's formula at each listed x-exponent with D = the derivative of the
+// errata locator and W = the evaluator: Y = X^(2-b) W(X^-1) / D(X^-1) with
+// root = alpha^b. The nonzero values are appended to `errata` (room for
+// `count` entries) as logarithms to the base alpha. Nothing is corrected here.
+// Returns the number of positions whose D value is nonzero; a smaller number
+// than `count` means some value cannot be formed. scratch: 7*R16(r) bytes,
+// 16-byte aligned; count <= r.
+template <class A>
+int rsErrorValues(const A& a, ErrataList* errata, const PolyGF* dPoly, const PolyGF* w, const uint8_t* positions,
+                  int count, uint8_t* scratch) {
+    const RSDecoder* d = a.d;
+    const unsigned period = a.logs.period;
+    const int c = r16(d->n - d->k);
+    uint8_t* wValues = scratch + c;
+    uint8_t* dValues = scratch + 2 * c;
+    a.valuesAtInverses(wValues, dValues, w, dPoly, positions, count, scratch + 3 * c);
+    const unsigned b = logTable(d->field)[d->rootPowers[0]];
+    const unsigned t = (2 + period - b) % period;  // 2 - b mod (q - 1)
+    const uint8_t* log = a.logs.log;
+    int formed = 0;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t v = dValues[i], wv = wValues[i];
+        if (v == 0) continue;
+        ++formed;
+        if (wv == 0) continue;
+        errata->exps[errata->count] = positions[i];
+        errata->logs[errata->count] = uint8_t((log[wv] + period - log[v] + t * positions[i]) % period);
+        ++errata->count;
+    }
+    return formed;
+}
+
+// The last step of every decode: applies the errata and returns StatusOk only
+// when they lie within the decoding radius and explain the syndromes;
+// otherwise returns StatusDecodeFailure with the codeword untouched.
+template <class A>
+VekStatus rsAcceptErrata(const A& a, uint8_t* codeword, const ErrataList& errata, const ErasureMap& map, int s,
+                         const uint8_t* syndromes) {
+    const RSDecoder* d = a.d;
+    const int r = d->n - d->k;
+    const int b = logTable(d->field)[d->rootPowers[0]];
+    if (!rsErrataWithinRadius(errata, map, s, r)) return StatusDecodeFailure;
+    if (!a.explains(errata, b, syndromes, r)) return StatusDecodeFailure;
+    rsApplyErrata(codeword, d->n, expTable(d->field), errata);
+    return StatusOk;
+}
+
+// The whole decode after the export's checks (see rs/decode/drivers.h).
+// Buffer: its first 16-byte boundary, then R in R16(n) bytes, the syndrome
+// polynomial in Solver::syndromeArea(r, s) bytes, the evaluator and the
+// locator in R16(r + 1) bytes each, then 7*R16(r) bytes for the error values.
+template <class Solver, class A>
+VekStatus rsDecodeWith(const A& a, const int* erasures, int count, uint8_t* codeword, uint8_t* buffer) {
+    const RSDecoder* d = a.d;
+    const FieldGF* f = d->field;
+    const int n = d->n;
+    const int r = n - d->k;
+    const int s = rsErasureCount(erasures, count);
+    const int area = r16(r + 1);
+    const int synArea = Solver::syndromeArea(r, s);
+    PolyGF received, syn, omega, locator;
+    uint8_t* p = alignUp16(buffer);
+    polyWrap(&received, f, p, r16(n), n - 1);
+    polyWrap(&syn, f, p += r16(n), synArea, 0);
+    polyWrap(&omega, f, p += synArea, area, 0);
+    polyWrap(&locator, f, p += area, area, 0);
+    uint8_t* scratch = p + area;
+
+    rsLoadReceived(received.coeffs, codeword, n);
+    a.toDomain(received.coeffs, n);
+    std::memset(syn.coeffs, 0, size_t(synArea));
+    a.syndromes(&syn, &received);
+    if (syn.degree == 0) return StatusOk;
+
+    ErasureMap map;
+    if (!rsMarkErasures(&map, erasures, s, n)) return StatusDecodeFailure;
+    uint8_t kept[256];
+    const uint8_t* syndromes = syn.coeffs + 1;
+    if constexpr (Solver::kChangesSyndromes) {
+        std::memcpy(kept, syndromes, size_t(r));
+        syndromes = kept;
+    }
+    Solver::solve(a, &locator, &omega, &syn, erasures, s);
+
+    uint8_t positions[256];
+    const int found = a.roots(positions, &locator);
+    if (found != locator.degree) return StatusDecodeFailure;
+    int errata = found;
+    if constexpr (!Solver::kLocatorHasErasures) {  // the erasures join the error locator
+        for (int i = 0; i < s; ++i) positions[found + i] = uint8_t(n - 1 - erasures[i]);
+        rsErasureLocator(a, &locator, erasures, s);
+        errata += s;
+    }
+    polyDerivative(&locator, &locator);
+    uint8_t exps[256], logs[256];
+    ErrataList list{exps, logs, 0};
+    if (rsErrorValues(a, &list, &locator, &omega, positions, errata, scratch) != errata) return StatusDecodeFailure;
+    return rsAcceptErrata(a, codeword, list, map, s, syndromes);
+}
+
+}  // namespace vekdi
