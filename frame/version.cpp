@@ -1,6 +1,6 @@
-#include "frame/impl.h"
+#include "frame/version.h"
 
-namespace vekdi::impl {
+namespace vekdi::frame {
 
 namespace {
 constexpr VekdiLibVersion kVersion = {
@@ -10,4 +10,4 @@ constexpr VekdiLibVersion kVersion = {
 
 const VekdiLibVersion* vekdiGetLibVersion() { return &kVersion; }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::frame

@@ -3,10 +3,10 @@
 // conditions of the arithmetic).
 #include <cstdint>
 
-#include "frame/impl.h"
+#include "gf/exports.h"
 #include "gf/field.h"
 
-namespace vekdi::impl {
+namespace vekdi::gf {
 
 namespace {
 // Brings e in 0 ... 2^32 into 0 ... n-1 by folding with 2^m = 1 (mod n).
@@ -96,4 +96,4 @@ VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* f) 
     return StatusOk;
 }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::gf

@@ -2,7 +2,7 @@
 // primitive element and build the tables.
 #include "gf/field_init.h"
 
-#include "frame/impl.h"
+#include "gf/exports.h"
 #include "gf/field.h"
 #include "poly/poly.h"
 #include "poly/prime_divisors.h"
@@ -49,7 +49,7 @@ VekStatus checkGenerator(int m, const uint8_t* coeffs) {
 
 }  // namespace
 
-namespace impl {
+namespace gf {
 
 VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fieldCtx) {
     if (fieldCtx == nullptr || generatorCoeffs == nullptr) return StatusNullPointer;
@@ -61,11 +61,11 @@ VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fi
     PolyGF generator;
     polyWrap(&generator, gfBuiltinBinaryField(), const_cast<uint8_t*>(generatorCoeffs), m + 1, m);
     int irreducible = 0;
-    status = impl::veksPolyGFIrreducible_8u(&generator, &irreducible);
+    status = polyIrreducibleTest(&generator, &irreducible);
     if (status != StatusOk) return status;
     if (irreducible != 1) return StatusBadArgument;
     int primitive = 0;
-    status = impl::veksPolyGFPrimitive_8u(&generator, 1, &primitive);
+    status = polyPrimitiveTest(&generator, 1, &primitive);
     if (status != StatusOk) return status;
 
     const uint32_t mask = coeffsToMask(generatorCoeffs, m);
@@ -73,6 +73,6 @@ VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fi
     return StatusOk;
 }
 
-}  // namespace impl
+}  // namespace gf
 
 }  // namespace vekdi

@@ -3,7 +3,7 @@
 // recorded degrees and whose degree is normalised last.
 #include <cstdint>
 
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/coefficients.h"
 
 namespace vekdi {
@@ -55,7 +55,7 @@ void polyDerivative(PolyGF* r, const PolyGF* a) {
 
 }  // namespace vekdi
 
-namespace vekdi::impl {
+namespace vekdi::poly {
 
 namespace {
 
@@ -147,4 +147,4 @@ VekStatus veksPolyGFValue_8u(const VeksPolyGF_8u* a, uint8_t x, uint8_t* valueOu
     return StatusOk;
 }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::poly

@@ -12,7 +12,7 @@
 // coefficients, so a divisor stored with a zero leading coefficient is
 // divided by its true form and a divisor that is zero throughout acts as the
 // zero polynomial. The dividend is taken as recorded.
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/coefficients.h"
 
 namespace vekdi {
@@ -132,7 +132,7 @@ void polyDivide(PolyGF* q, PolyGF* r, const PolyGF* a, const PolyGF* b) {
 
 }  // namespace vekdi
 
-namespace vekdi::impl {
+namespace vekdi::poly {
 
 // Destinations must be distinct from the operands and from each other: the
 // window overwrites its storage while the dividend is still being read.
@@ -158,4 +158,4 @@ VekStatus veksPolyGFMod_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksP
     return StatusOk;
 }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::poly

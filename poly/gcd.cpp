@@ -4,10 +4,10 @@
 // is copied inside the loop.
 #include <algorithm>
 
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/coefficients.h"
 
-namespace vekdi::impl {
+namespace vekdi::poly {
 
 namespace {
 
@@ -62,4 +62,4 @@ VekStatus veksPolyGFGCD_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksP
     return StatusOk;
 }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::poly

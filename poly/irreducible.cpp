@@ -1,6 +1,6 @@
 // Irreducibility by the distinct-degree test: for i = 1 ... n/2 the stage
 // computes h = x^(q^i) mod f and requires gcd(f, h - x) to be a constant.
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/poly.h"
 #include "poly/working_polys.h"
 
@@ -69,11 +69,7 @@ int distinctDegreeTest(const PolyGF* f, const IrreducibleWork& w) {
 
 }  // namespace
 
-namespace impl {
-
-VekStatus veksPolyGFIrreducible_8u(const VeksPolyGF_8u* f, int* result) {
-    if (f == nullptr || result == nullptr) return StatusNullPointer;
-    if (f->id != kPolyId) return StatusContextMismatch;
+VekStatus polyIrreducibleTest(const PolyGF* f, int* result) {
     const int64_t n = f->degree;
     if (n < 2) {
         *result = 1;
@@ -92,6 +88,14 @@ VekStatus veksPolyGFIrreducible_8u(const VeksPolyGF_8u* f, int* result) {
     return StatusOk;
 }
 
-}  // namespace impl
+namespace poly {
+
+VekStatus veksPolyGFIrreducible_8u(const VeksPolyGF_8u* f, int* result) {
+    if (f == nullptr || result == nullptr) return StatusNullPointer;
+    if (f->id != kPolyId) return StatusContextMismatch;
+    return polyIrreducibleTest(f, result);
+}
+
+}  // namespace poly
 
 }  // namespace vekdi

@@ -2,7 +2,7 @@
 // inspection and copying.
 #include <climits>
 
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/coefficients.h"
 
 namespace vekdi {
@@ -14,6 +14,15 @@ void polyCopyNormalised(PolyGF* dst, const PolyGF* src) {
     dst->field = src->field;
 }
 
+void polyInitInPlace(PolyGF* p, const FieldGF* field, int maxDegree) {
+    p->field = field;
+    p->id = kPolyId;
+    p->capacity = maxDegree + 1;
+    p->degree = 0;
+    p->coeffs = polyInlineStorage(p);
+    p->coeffs[0] = 0;
+}
+
 namespace {
 // Largest maximum degree whose record size still fits an int.
 constexpr int kMaxDegreeLimit = INT_MAX - kPolyHeaderSize - 1;
@@ -23,7 +32,7 @@ bool maxDegreeValid(int maxDegree) { return maxDegree >= 0 && maxDegree <= kMaxD
 
 }  // namespace vekdi
 
-namespace vekdi::impl {
+namespace vekdi::poly {
 
 VekStatus veksPolyGFGetSize_8u(int maxDegree, int* sizeOut) {
     if (sizeOut == nullptr) return StatusNullPointer;
@@ -37,12 +46,7 @@ VekStatus veksPolyGFInit_8u(const VeksGFSpec_8u* fieldCtx, int maxDegree, VeksPo
     if (fieldCtx == nullptr || poly == nullptr) return StatusNullPointer;
     if (!maxDegreeValid(maxDegree)) return StatusBadArgument;
     if (fieldCtx->id != kFieldId) return StatusContextMismatch;
-    poly->field = fieldCtx;
-    poly->id = kPolyId;
-    poly->capacity = maxDegree + 1;
-    poly->degree = 0;
-    poly->coeffs = polyInlineStorage(poly);
-    poly->coeffs[0] = 0;
+    polyInitInPlace(poly, fieldCtx, maxDegree);
     return StatusOk;
 }
 
@@ -89,4 +93,4 @@ VekStatus veksPolyGFCopy_8u(const VeksPolyGF_8u* src, VeksPolyGF_8u* dst) {
     return StatusOk;
 }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::poly

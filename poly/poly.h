@@ -41,6 +41,18 @@ inline void polyWrap(PolyGF* p, const FieldGF* field, uint8_t* coeffs, int capac
     p->coeffs = coeffs;
 }
 
+// Initialises the zero polynomial in place with `maxDegree + 1` inline slots
+// (the record is kPolyHeaderSize + maxDegree + 1 bytes); the caller has
+// checked the field and the degree.
+void polyInitInPlace(PolyGF* p, const FieldGF* field, int maxDegree);
+
+// Irreducibility (distinct-degree test) and primitivity (order of x) of f
+// over its field, after the exports' pointer and identifier checks: the
+// statuses and results of veksPolyGFIrreducible_8u / veksPolyGFPrimitive_8u
+// for a valid, non-null f. Working polynomials come from the allocator layer.
+VekStatus polyIrreducibleTest(const PolyGF* f, int* result);
+VekStatus polyPrimitiveTest(const PolyGF* f, int assumeIrreducible, int* result);
+
 // Degree of coeffs[0 ... from] with leading zero coefficients dropped, never below 0.
 inline int polyNormalDegree(const uint8_t* coeffs, int from) {
     while (from > 0 && coeffs[from] == 0) --from;

@@ -4,7 +4,7 @@
 
 #include <bit>
 
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/working_polys.h"
 
 namespace vekdi {
@@ -73,11 +73,7 @@ int primitivityCofactors(int n, uint32_t out[kPrimeDivisorRowMax]) {
     return count;
 }
 
-namespace impl {
-
-VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, int* result) {
-    if (f == nullptr || result == nullptr) return StatusNullPointer;
-    if (f->id != kPolyId) return StatusContextMismatch;
+VekStatus polyPrimitiveTest(const PolyGF* f, int assumeIrreducible, int* result) {
     const int n = f->degree;
     if (n >= 1) {
         const VekStatus status = checkWorkingField(f->field);
@@ -88,7 +84,7 @@ VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, 
     if (assumeIrreducible == 1) {
         *result = 1;
     } else {
-        const VekStatus status = impl::veksPolyGFIrreducible_8u(f, result);
+        const VekStatus status = polyIrreducibleTest(f, result);
         if (status != StatusOk) return status;
         if (*result == 0) return StatusOk;
     }
@@ -109,6 +105,14 @@ VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, 
     return StatusOk;
 }
 
-}  // namespace impl
+namespace poly {
+
+VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, int* result) {
+    if (f == nullptr || result == nullptr) return StatusNullPointer;
+    if (f->id != kPolyId) return StatusContextMismatch;
+    return polyPrimitiveTest(f, assumeIrreducible, result);
+}
+
+}  // namespace poly
 
 }  // namespace vekdi

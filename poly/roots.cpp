@@ -1,10 +1,10 @@
 // Non-zero roots of a polynomial in its own field, by trying every non-zero
 // element in increasing order until as many roots as the recorded degree are
 // found. Zero is never tried; each root is reported once.
-#include "frame/impl.h"
+#include "poly/exports.h"
 #include "poly/coefficients.h"
 
-namespace vekdi::impl {
+namespace vekdi::poly {
 
 namespace {
 
@@ -43,4 +43,4 @@ VekStatus veksPolyGFRoots_8u(const VeksPolyGF_8u* p, uint8_t* roots, int* countO
     return StatusOk;
 }
 
-}  // namespace vekdi::impl
+}  // namespace vekdi::poly

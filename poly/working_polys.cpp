@@ -3,7 +3,6 @@
 #include <climits>
 
 #include "core/vekcore.h"
-#include "frame/impl.h"
 
 namespace vekdi {
 
@@ -16,17 +15,10 @@ VekStatus WorkingPolys::obtain(const FieldGF* field, int64_t maxDegree, PolyGF**
     if (count_ == kMaxObjects || maxDegree < 0 || maxDegree > INT_MAX - kPolyHeaderSize - 1)
         return StatusNoMemory;
     const int degree = static_cast<int>(maxDegree);
-    int size = 0;
-    VekStatus status = impl::veksPolyGFGetSize_8u(degree, &size);
-    if (status != StatusOk) return status;
-    void* block = vekMalloc(size);
+    void* block = vekMalloc(kPolyHeaderSize + degree + 1);
     if (block == nullptr) return StatusNoMemory;
     PolyGF* poly = static_cast<PolyGF*>(block);
-    status = impl::veksPolyGFInit_8u(field, degree, poly);
-    if (status != StatusOk) {
-        vekFree(block);
-        return status;
-    }
+    polyInitInPlace(poly, field, degree);
     blocks_[count_++] = block;
     *out = poly;
     return StatusOk;

@@ -26,11 +26,10 @@ public:
     // Every block obtained is returned to the allocator, on every path.
     ~WorkingPolys();
 
-    // Obtains one more object of maximal degree `maxDegree` over `field`:
-    // the byte size from the size query, the memory from vekMalloc, then the
-    // initialiser. StatusNoMemory when the block is not available (or its
-    // size does not fit the allocator's int argument); a failing
-    // initialiser's status is passed on with its block already returned.
+    // Obtains one more object of maximal degree `maxDegree` over `field`
+    // (already accepted by checkWorkingField): a block of the record's size
+    // from vekMalloc, initialised in place. StatusNoMemory when the block is
+    // not available or its size does not fit the allocator's int argument.
     VekStatus obtain(const FieldGF* field, int64_t maxDegree, PolyGF** out);
 
 private:

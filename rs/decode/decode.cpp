@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // The two decode exports: shared checks, then the driver the context calls for.
-#include "frame/impl.h"
+#include "rs/exports.h"
 #include "rs/code_checks.h"
 #include "rs/decode/drivers.h"
 
@@ -35,7 +35,7 @@ VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, con
     return driver(erasures, count, codeword, &header, buffer);
 }
 
-namespace impl {
+namespace rs {
 
 VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
                             uint8_t* buffer) {
@@ -49,5 +49,5 @@ VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* code
                            rsDecodeEEFast);
 }
 
-}  // namespace impl
+}  // namespace rs
 }  // namespace vekdi

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/impl.h"
+#include "rs/exports.h"
 #include "rs/code_checks.h"
 #include "rs/decode/decoder.h"
 #include "rs/tower/attach.h"
@@ -24,7 +24,7 @@ void rsWriteRootPowers(uint8_t* table, const FieldGF* f, unsigned root, int r) {
 
 }  // namespace
 
-namespace impl {
+namespace rs {
 
 VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut) {
     if (sizeOut == nullptr) return StatusNullPointer;
@@ -69,5 +69,5 @@ VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int
     return rsReportBufferSize(decoder, sizeOut, eeBufferSize);
 }
 
-}  // namespace impl
+}  // namespace rs
 }  // namespace vekdi

@@ -3,7 +3,7 @@
 // field and machine have one, else from a shift register.
 #include <cstring>
 
-#include "frame/impl.h"
+#include "rs/exports.h"
 #include "rs/code_checks.h"
 #include "rs/encode/parity_fast.h"
 #include "rs/encode/encoder.h"
@@ -25,7 +25,7 @@ bool rsEncodeRegionsAllowed(const uint8_t* message, int k, const uint8_t* codewo
 
 }  // namespace
 
-namespace impl {
+namespace rs {
 
 VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncodeSpec_8u* encoder, uint8_t* buffer) {
     if (message == nullptr || codeword == nullptr || buffer == nullptr || encoder == nullptr) return StatusNullPointer;
@@ -49,5 +49,5 @@ VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksR
     return StatusOk;
 }
 
-}  // namespace impl
+}  // namespace rs
 }  // namespace vekdi

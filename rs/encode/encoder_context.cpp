@@ -1,6 +1,6 @@
 // Encoder context: size query, initialisation (generator polynomial built
 // once) and the scratch-size query.
-#include "frame/impl.h"
+#include "rs/exports.h"
 #include "rs/code_checks.h"
 #include "rs/encode/encoder.h"
 
@@ -27,7 +27,7 @@ void rsBuildGenerator(PolyGF* g, const FieldGF* f, unsigned root, int r) {
 
 }  // namespace
 
-namespace impl {
+namespace rs {
 
 VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut) {
     if (sizeOut == nullptr) return StatusNullPointer;
@@ -58,5 +58,5 @@ VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncodeSpec_8u* encoder, int* 
     return StatusOk;
 }
 
-}  // namespace impl
+}  // namespace rs
 }  // namespace vekdi

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "frame/impl.h"
 #include "rs/decode/drivers.h"
 #include "rs/decode/arith_fast.h"
 #include "rs/tower/fast_tables.h"
@@ -117,8 +116,8 @@ void compareAll(const FastCode& code, const Word& w, Tally* tally, std::mt19937&
         VekStatus (*exported)(const int*, int, uint8_t*, const VeksRSDecodeSpec_8u*, uint8_t*);
         const char* name;
     };
-    const Pair pairs[] = {{rsDecodeBMGeneric, rsDecodeBMFastWith, bmBufferSize(n, k), impl::veksRSDecodeBM_8u, "BM"},
-                          {rsDecodeEEGeneric, rsDecodeEEFastWith, eeBufferSize(n, k), impl::veksRSDecodeEE_8u, "EE"}};
+    const Pair pairs[] = {{rsDecodeBMGeneric, rsDecodeBMFastWith, bmBufferSize(n, k), ::veksRSDecodeBM_8u, "BM"},
+                          {rsDecodeEEGeneric, rsDecodeEEFastWith, eeBufferSize(n, k), ::veksRSDecodeEE_8u, "EE"}};
     for (const Pair& p : pairs) {
         const Outcome ref = runWith(w, p.size, offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
             return p.generic(l, c, cw, &h, buf);
@@ -213,12 +212,12 @@ TEST(FastDecoders, ContextOffsetsGiveIdenticalResults) {
     std::vector<Outcome> expected;
     for (const Word& w : words)
         expected.push_back(runWith(w, bmBufferSize(255, 223), 0, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
-            return impl::veksRSDecodeBM_8u(l, c, cw, base.context(), buf);
+            return ::veksRSDecodeBM_8u(l, c, cw, base.context(), buf);
         }));
     for (int offset = 1; offset < 16; ++offset) {
         const FastCode code(0x11D, 32, 2, offset);
         for (size_t i = 0; i < words.size(); ++i) {
-            for (auto dec : {impl::veksRSDecodeBM_8u, impl::veksRSDecodeEE_8u}) {
+            for (auto dec : {::veksRSDecodeBM_8u, ::veksRSDecodeEE_8u}) {
                 const Outcome got = runWith(words[i], eeBufferSize(255, 223), offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
                     return dec(l, c, cw, code.context(), buf);
                 });
@@ -266,7 +265,7 @@ TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
     const TestField f16(4, 0x13);
     std::vector<uint64_t> store(200);
     auto* ctx = reinterpret_cast<VeksRSDecodeSpec_8u*>(store.data());
-    ASSERT_EQ(impl::veksRSDecodeInit_8u(15, 11, f16.get(), 2, ctx), StatusOk);
+    ASSERT_EQ(::veksRSDecodeInit_8u(15, 11, f16.get(), 2, ctx), StatusOk);
     const RSDecoder small = loadDecoderHeader(ctx);
     EXPECT_FALSE(decoderHasFastTables(&small));
 }

@@ -3,7 +3,6 @@
 // encode export.
 #include <gtest/gtest.h>
 
-#include "frame/impl.h"
 #include "rs/encode/parity_fast.h"
 #include "rs/tower/fast_tables.h"
 #include "rs/encode/shift_register.h"
@@ -17,7 +16,7 @@ struct Encoder {
     std::vector<uint64_t> store;
     RSEncoder* get() { return reinterpret_cast<RSEncoder*>(store.data()); }
     Encoder(const FieldGF* f, int k, uint8_t root) : store(size_t(encoderContextSize(255, k)) / 8 + 2) {
-        EXPECT_EQ(impl::veksRSEncodeInit_8u(255, k, f, root, get()), StatusOk);
+        EXPECT_EQ(::veksRSEncodeInit_8u(255, k, f, root, get()), StatusOk);
     }
 };
 
@@ -65,7 +64,7 @@ TEST(FastEncoder, ParityMatchesLongDivisionForEveryField) {
                 for (size_t i = size_t(r); i < reg.size(); ++i) ASSERT_EQ(reg[i], 0x5A);
                 std::vector<uint8_t> word(255);
                 std::vector<uint8_t> buffer(255 + size_t(r));
-                ASSERT_EQ(impl::veksRSEncode_8u(m.data(), word.data(), enc.get(), buffer.data()), StatusOk);
+                ASSERT_EQ(::veksRSEncode_8u(m.data(), word.data(), enc.get(), buffer.data()), StatusOk);
                 ASSERT_EQ(word, expected);
             }
         }
@@ -79,7 +78,7 @@ TEST(FastEncoder, FieldsWithoutRecordsKeepTheShiftRegister) {
     const TestField f(4, 0x13);
     std::vector<uint64_t> store(16);
     auto* e = reinterpret_cast<RSEncoder*>(store.data());
-    ASSERT_EQ(impl::veksRSEncodeInit_8u(15, 11, f.get(), 2, e), StatusOk);
+    ASSERT_EQ(::veksRSEncodeInit_8u(15, 11, f.get(), 2, e), StatusOk);
     const uint8_t message[11] = {1, 2, 3};
     uint8_t parity[4] = {7, 7, 7, 7};
     for (const tower::TowerKernels* k : runnableVariants()) {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "frame/impl.h"
 #include "tests/support/reference_gf.h"
 
 namespace vekdi::test {
@@ -24,7 +23,7 @@ FastCode::FastCode(uint32_t key, int r, uint8_t root, int contextOffset)
     const auto base = reinterpret_cast<uintptr_t>(store_.data());
     const size_t start = size_t(((base + 15) & ~uintptr_t(15)) - base) + size_t(contextOffset);
     ctx_ = reinterpret_cast<VeksRSDecodeSpec_8u*>(store_.data() + start);
-    if (impl::veksRSDecodeInit_8u(255, 255 - r, field_.get(), root, ctx_) != StatusOk) ctx_ = nullptr;
+    if (::veksRSDecodeInit_8u(255, 255 - r, field_.get(), root, ctx_) != StatusOk) ctx_ = nullptr;
 }
 
 RSDecoder FastCode::header() const { return loadDecoderHeader(ctx_); }
