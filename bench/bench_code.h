@@ -47,9 +47,9 @@ public:
     }
 
     int k() const { return k_; }
-    const VeksGFSpec_8u* field() const { return reinterpret_cast<const VeksGFSpec_8u*>(field_.data()); }
-    VeksRSEncodeSpec_8u* encoder() { return reinterpret_cast<VeksRSEncodeSpec_8u*>(enc_.data()); }
-    VeksRSDecodeSpec_8u* decoder() { return reinterpret_cast<VeksRSDecodeSpec_8u*>(dec_.data()); }
+    const VeksGFContext_8u* field() const { return reinterpret_cast<const VeksGFContext_8u*>(field_.data()); }
+    VeksRSEncoder_8u* encoder() { return reinterpret_cast<VeksRSEncoder_8u*>(enc_.data()); }
+    VeksRSDecoder_8u* decoder() { return reinterpret_cast<VeksRSDecoder_8u*>(dec_.data()); }
     RSDecoder header() const { return loadDecoderHeader(dec_.data()); }
     uint8_t* encodeBuffer() { return encBuf_.data(); }
     uint8_t* decodeBuffer() { return decBuf_.data(); }

@@ -10,7 +10,7 @@ namespace {
 struct Field256 {
     std::vector<uint32_t> storage = std::vector<uint32_t>(540 / 4);
     Field256() { vekdi::gfBuildTables(storage.data(), 8, 0x11D, 2); }
-    const VeksGFSpec_8u* get() const { return reinterpret_cast<const VeksGFSpec_8u*>(storage.data()); }
+    const VeksGFContext_8u* get() const { return reinterpret_cast<const VeksGFContext_8u*>(storage.data()); }
 };
 
 const Field256& field() {
@@ -18,9 +18,9 @@ const Field256& field() {
     return f;
 }
 
-template <VekStatus (*Op)(uint8_t, uint8_t, uint8_t*, const VeksGFSpec_8u*)>
+template <VekStatus (*Op)(uint8_t, uint8_t, uint8_t*, const VeksGFContext_8u*)>
 void binaryOp(benchmark::State& state) {
-    const VeksGFSpec_8u* f = field().get();
+    const VeksGFContext_8u* f = field().get();
     uint8_t acc = 1;
     uint8_t b = 3;
     for (auto _ : state) {
@@ -34,7 +34,7 @@ void binaryOp(benchmark::State& state) {
 }
 
 void inverse(benchmark::State& state) {
-    const VeksGFSpec_8u* f = field().get();
+    const VeksGFContext_8u* f = field().get();
     uint8_t a = 1;
     for (auto _ : state) {
         uint8_t r;
@@ -46,7 +46,7 @@ void inverse(benchmark::State& state) {
 }
 
 void power(benchmark::State& state) {
-    const VeksGFSpec_8u* f = field().get();
+    const VeksGFContext_8u* f = field().get();
     uint8_t a = 3;
     int e = -100000;
     for (auto _ : state) {

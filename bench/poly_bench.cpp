@@ -13,10 +13,10 @@ namespace {
 struct Field256 {
     std::vector<uint32_t> storage = std::vector<uint32_t>(540 / 4);
     Field256() { vekdi::gfBuildTables(storage.data(), 8, 0x11D, 2); }
-    const VeksGFSpec_8u* get() const { return reinterpret_cast<const VeksGFSpec_8u*>(storage.data()); }
+    const VeksGFContext_8u* get() const { return reinterpret_cast<const VeksGFContext_8u*>(storage.data()); }
 };
 
-const VeksGFSpec_8u* field() {
+const VeksGFContext_8u* field() {
     static const Field256 f;
     return f.get();
 }

@@ -26,9 +26,9 @@ static void* allocChecked(size_t size) {
 }
 
 /* Decodes a copy of `received` with one decoder and reports the outcome. */
-static int decodeAndReport(const char* name, VekStatus (*decode)(const int*, int, uint8_t*, const VeksRSDecodeSpec_8u*,
+static int decodeAndReport(const char* name, VekStatus (*decode)(const int*, int, uint8_t*, const VeksRSDecoder_8u*,
                                                                  uint8_t*),
-                           VekStatus (*bufferSize)(const VeksRSDecodeSpec_8u*, int*), const VeksRSDecodeSpec_8u* decoder,
+                           VekStatus (*bufferSize)(const VeksRSDecoder_8u*, int*), const VeksRSDecoder_8u* decoder,
                            const uint8_t* received, const uint8_t* sent, const int* erasures, int erasureCount) {
     int size = 0;
     check(bufferSize(decoder, &size), "buffer size query");
@@ -46,11 +46,11 @@ static int decodeAndReport(const char* name, VekStatus (*decode)(const int*, int
     return st == StatusOk && restored;
 }
 
-static int demoReedSolomon(const VeksGFSpec_8u* field) {
+static int demoReedSolomon(const VeksGFContext_8u* field) {
     const uint8_t root = 0x02; /* generator roots alpha^1 ... alpha^32 */
     int size = 0;
     check(veksRSEncodeGetSize_8u(N, K, &size), "veksRSEncodeGetSize_8u");
-    VeksRSEncodeSpec_8u* encoder = (VeksRSEncodeSpec_8u*)allocChecked((size_t)size);
+    VeksRSEncoder_8u* encoder = (VeksRSEncoder_8u*)allocChecked((size_t)size);
     check(veksRSEncodeInit_8u(N, K, field, root, encoder), "veksRSEncodeInit_8u");
     check(veksRSEncodeGetBufferSize_8u(encoder, &size), "veksRSEncodeGetBufferSize_8u");
     uint8_t* scratch = (uint8_t*)allocChecked((size_t)size);
@@ -65,7 +65,7 @@ static int demoReedSolomon(const VeksGFSpec_8u* field) {
     printf(" ...\n");
 
     check(veksRSDecodeGetSize_8u(N, K, &size), "veksRSDecodeGetSize_8u");
-    VeksRSDecodeSpec_8u* decoder = (VeksRSDecodeSpec_8u*)allocChecked((size_t)size);
+    VeksRSDecoder_8u* decoder = (VeksRSDecoder_8u*)allocChecked((size_t)size);
     check(veksRSDecodeInit_8u(N, K, field, root, decoder), "veksRSDecodeInit_8u");
 
     /* Within the capability: 10 errors and 12 erasures (2*10 + 12 = 32). */
@@ -111,7 +111,7 @@ int main(void) {
     static const uint8_t generator[9] = {1, 0, 1, 1, 1, 0, 0, 0, 1};
     int size = 0;
     check(veksGFGetSize_8u(8, &size), "veksGFGetSize_8u");
-    VeksGFSpec_8u* field = (VeksGFSpec_8u*)malloc((size_t)size);
+    VeksGFContext_8u* field = (VeksGFContext_8u*)malloc((size_t)size);
     check(veksGFInit_8u(8, generator, field), "veksGFInit_8u");
     printf("GF(256) field context: %d bytes\n", size);
 

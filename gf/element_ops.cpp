@@ -23,28 +23,28 @@ VekStatus veksGFGetSize_8u(int m, int* sizeOut) {
     return StatusOk;
 }
 
-VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order || b >= f->order) return StatusOutOfRange;
     *result = static_cast<uint8_t>(a ^ b);
     return StatusOk;
 }
 
-VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     *result = a;
     return StatusOk;
 }
 
-VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order || b >= f->order) return StatusOutOfRange;
     *result = gfMulTable(f, a, b);
     return StatusOk;
 }
 
-VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order || b >= f->order) return StatusOutOfRange;
     if (b == 0) return StatusDivideByZero;
@@ -52,7 +52,7 @@ VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8
     return StatusOk;
 }
 
-VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     if (a == 0) return StatusDivideByZero;
@@ -60,7 +60,7 @@ VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* f) {
     return StatusOk;
 }
 
-VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     if (a == 0) {
@@ -81,14 +81,14 @@ VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFSpec_8u* f
     return StatusOk;
 }
 
-VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (e >= f->order) return StatusOutOfRange;
     *result = expTable(f)[e];
     return StatusOk;
 }
 
-VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* f) {
+VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     if (a == 0) return StatusBadArgument;

@@ -13,7 +13,7 @@
 // their fixed position after the header, so the record is 28 + 2*order bytes
 // on every target and stays valid when copied. The two words hold the byte
 // offsets of the tables from the record start.
-struct VeksGFSpec_8u {
+struct VeksGFContext_8u {
     uint32_t id;             // vekdi::kFieldId
     int32_t m;               // extension degree 1 ... 8
     uint32_t order;          // q = 2^m
@@ -25,7 +25,7 @@ struct VeksGFSpec_8u {
 
 namespace vekdi {
 
-using FieldGF = VeksGFSpec_8u;
+using FieldGF = VeksGFContext_8u;
 
 inline constexpr int kFieldHeaderSize = 28;
 static_assert(sizeof(FieldGF) == kFieldHeaderSize);

@@ -51,7 +51,7 @@ VekStatus checkGenerator(int m, const uint8_t* coeffs) {
 
 namespace gf {
 
-VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fieldCtx) {
+VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFContext_8u* fieldCtx) {
     if (fieldCtx == nullptr || generatorCoeffs == nullptr) return StatusNullPointer;
     VekStatus status = checkGenerator(m, generatorCoeffs);
     if (status != StatusOk) return status;

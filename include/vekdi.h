@@ -92,10 +92,21 @@ typedef struct VekdiLibVersion {
 } VekdiLibVersion;
 
 /* Opaque records; allocate them at the size their query reports. */
-typedef struct VeksGFSpec_8u VeksGFSpec_8u;             /* field context GF(2^m) */
-typedef struct VeksPolyGF_8u VeksPolyGF_8u;             /* polynomial object */
-typedef struct VeksRSEncodeSpec_8u VeksRSEncodeSpec_8u; /* Reed-Solomon encoder context */
-typedef struct VeksRSDecodeSpec_8u VeksRSDecodeSpec_8u; /* Reed-Solomon decoder context */
+typedef struct VeksGFContext_8u VeksGFContext_8u; /* field context GF(2^m) */
+typedef struct VeksPolyGF_8u VeksPolyGF_8u;       /* polynomial object */
+typedef struct VeksRSEncoder_8u VeksRSEncoder_8u; /* Reed-Solomon encoder context */
+typedef struct VeksRSDecoder_8u VeksRSDecoder_8u; /* Reed-Solomon decoder context */
+
+/* The records' former names, kept so that existing sources still compile.
+ * C type names never reach the binary: the library is the same either way. */
+#if defined(__GNUC__) || defined(__clang__)
+#define VEKDI_DEPRECATED_NAME(newName) __attribute__((deprecated("use " #newName)))
+#else
+#define VEKDI_DEPRECATED_NAME(newName)
+#endif
+typedef VeksGFContext_8u VeksGFSpec_8u VEKDI_DEPRECATED_NAME(VeksGFContext_8u);
+typedef VeksRSEncoder_8u VeksRSEncodeSpec_8u VEKDI_DEPRECATED_NAME(VeksRSEncoder_8u);
+typedef VeksRSDecoder_8u VeksRSDecodeSpec_8u VEKDI_DEPRECATED_NAME(VeksRSDecoder_8u);
 
 VEKDI_API const VekdiLibVersion* vekdiGetLibVersion(void);
 
@@ -105,28 +116,28 @@ VEKDI_API VekStatus veksGFGetSize_8u(int m, int* sizeOut);
 /* generatorCoeffs: m + 1 bytes, entry i the coefficient (0 or 1) of x^i; entry m must be 1.
  * The polynomial must be irreducible over GF(2). alpha is x when it is primitive, otherwise
  * the smallest element of multiplicative order 2^m - 1. */
-VEKDI_API VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFSub_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFSub_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* fieldCtx);
 /* a^e for any signed e; 0^e = 0 for every e. */
-VEKDI_API VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
-VEKDI_API VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFSpec_8u* fieldCtx);
+VEKDI_API VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFContext_8u* fieldCtx);
+VEKDI_API VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* fieldCtx);
 
 /* ---- Polynomials over GF(2^m) --------------------------------------------- */
 /* Coefficient i is that of x^i, lowest power first. Results are normalised
  * (leading zero coefficients dropped, degree never below 0). */
 
 VEKDI_API VekStatus veksPolyGFGetSize_8u(int maxDegree, int* sizeOut);
-VEKDI_API VekStatus veksPolyGFInit_8u(const VeksGFSpec_8u* fieldCtx, int maxDegree, VeksPolyGF_8u* poly);
+VEKDI_API VekStatus veksPolyGFInit_8u(const VeksGFContext_8u* fieldCtx, int maxDegree, VeksPolyGF_8u* poly);
 VEKDI_API VekStatus veksPolyGFSetCoeffs_8u(const uint8_t* coeffsIn, int degree, VeksPolyGF_8u* poly);
 VEKDI_API VekStatus veksPolyGFSetDegree_8u(int degree, VeksPolyGF_8u* poly);
 /* Each of the three outputs is optional (left alone when null). */
-VEKDI_API VekStatus veksPolyGFGetRef_8u(uint8_t** coeffsOut, int* degreeOut, const VeksGFSpec_8u** fieldOut,
+VEKDI_API VekStatus veksPolyGFGetRef_8u(uint8_t** coeffsOut, int* degreeOut, const VeksGFContext_8u** fieldOut,
                                         const VeksPolyGF_8u* poly);
 VEKDI_API VekStatus veksPolyGFCopy_8u(const VeksPolyGF_8u* src, VeksPolyGF_8u* dst);
 VEKDI_API VekStatus veksPolyGFAdd_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
@@ -154,24 +165,24 @@ VEKDI_API VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrr
  * j = 0 ... n-k-1. Erasure positions are byte indices 0 ... n-1. */
 
 VEKDI_API VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut);
-VEKDI_API VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root,
-                                        VeksRSEncodeSpec_8u* encoder);
-VEKDI_API VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncodeSpec_8u* encoder, int* sizeOut);
+VEKDI_API VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root,
+                                        VeksRSEncoder_8u* encoder);
+VEKDI_API VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncoder_8u* encoder, int* sizeOut);
 /* message may be the buffer or the codeword; codeword may be the buffer. */
-VEKDI_API VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncodeSpec_8u* encoder,
+VEKDI_API VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncoder_8u* encoder,
                                     uint8_t* buffer);
 
 VEKDI_API VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut);
-VEKDI_API VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root,
-                                        VeksRSDecodeSpec_8u* decoder);
-VEKDI_API VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut);
-VEKDI_API VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut);
+VEKDI_API VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root,
+                                        VeksRSDecoder_8u* decoder);
+VEKDI_API VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut);
+VEKDI_API VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut);
 /* erasures may be null (no erasures). The codeword is corrected in place; on
  * StatusDecodeFailure it is left untouched. The buffer must not overlap it. */
 VEKDI_API VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword,
-                                      const VeksRSDecodeSpec_8u* decoder, uint8_t* buffer);
+                                      const VeksRSDecoder_8u* decoder, uint8_t* buffer);
 VEKDI_API VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword,
-                                      const VeksRSDecodeSpec_8u* decoder, uint8_t* buffer);
+                                      const VeksRSDecoder_8u* decoder, uint8_t* buffer);
 
 #ifdef __cplusplus
 }

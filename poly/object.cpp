@@ -42,7 +42,7 @@ VekStatus veksPolyGFGetSize_8u(int maxDegree, int* sizeOut) {
 }
 
 // The maximum degree is checked before the field's identifier.
-VekStatus veksPolyGFInit_8u(const VeksGFSpec_8u* fieldCtx, int maxDegree, VeksPolyGF_8u* poly) {
+VekStatus veksPolyGFInit_8u(const VeksGFContext_8u* fieldCtx, int maxDegree, VeksPolyGF_8u* poly) {
     if (fieldCtx == nullptr || poly == nullptr) return StatusNullPointer;
     if (!maxDegreeValid(maxDegree)) return StatusBadArgument;
     if (fieldCtx->id != kFieldId) return StatusContextMismatch;
@@ -73,7 +73,7 @@ VekStatus veksPolyGFSetDegree_8u(int degree, VeksPolyGF_8u* poly) {
     return StatusOk;
 }
 
-VekStatus veksPolyGFGetRef_8u(uint8_t** coeffsOut, int* degreeOut, const VeksGFSpec_8u** fieldOut,
+VekStatus veksPolyGFGetRef_8u(uint8_t** coeffsOut, int* degreeOut, const VeksGFContext_8u** fieldOut,
                               const VeksPolyGF_8u* poly) {
     if (poly == nullptr) return StatusNullPointer;
     if (!polyIdOk(poly)) return StatusContextMismatch;

@@ -15,7 +15,7 @@ struct VeksPolyGF_8u {
     uint32_t id;      // vekdi::kPolyId
     int32_t capacity; // coefficient slots
     int32_t degree;   // 0 ... capacity-1
-    const VeksGFSpec_8u* field;
+    const VeksGFContext_8u* field;
     uint8_t* coeffs;  // points at the inline storage after initialisation
 };
 

@@ -10,17 +10,17 @@
 namespace vekdi::rs {
 
 VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut);
-VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root, VeksRSEncodeSpec_8u* encoder);
-VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncodeSpec_8u* encoder, int* sizeOut);
-VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncodeSpec_8u* encoder,
+VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSEncoder_8u* encoder);
+VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncoder_8u* encoder, int* sizeOut);
+VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncoder_8u* encoder,
                           uint8_t* buffer);
 VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut);
-VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root, VeksRSDecodeSpec_8u* decoder);
-VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut);
-VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut);
+VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSDecoder_8u* decoder);
+VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut);
+VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut);
 VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword,
-                            const VeksRSDecodeSpec_8u* decoder, uint8_t* buffer);
+                            const VeksRSDecoder_8u* decoder, uint8_t* buffer);
 VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword,
-                            const VeksRSDecodeSpec_8u* decoder, uint8_t* buffer);
+                            const VeksRSDecoder_8u* decoder, uint8_t* buffer);
 
 }  // namespace vekdi::rs

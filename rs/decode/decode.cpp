@@ -37,13 +37,13 @@ VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, con
 
 namespace rs {
 
-VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
+VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecoder_8u* decoder,
                             uint8_t* buffer) {
     return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, rsDecodeBMGeneric,
                            rsDecodeBMFast);
 }
 
-VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecodeSpec_8u* decoder,
+VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecoder_8u* decoder,
                             uint8_t* buffer) {
     return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, rsDecodeEEGeneric,
                            rsDecodeEEFast);

@@ -11,18 +11,18 @@
 // Header of eleven words (44 bytes with 32-bit pointers), then the inline
 // area: root-power table at the first 16-byte boundary, then (with a
 // fast-table record) the Chien point blocks and the syndrome point blocks.
-struct VeksRSDecodeSpec_8u {
+struct VeksRSDecoder_8u {
     uint32_t id;  // vekdi::kDecoderId
     int32_t n;
     int32_t k;
-    const VeksGFSpec_8u* field;
+    const VeksGFContext_8u* field;
     uint8_t* rootPowers;           // R16(r) bytes: rho*alpha^i, then zeros
     vekdi::tower::DecoderTables tower;  // six pointers; all null without a built-in record
 };
 
 namespace vekdi {
 
-using RSDecoder = VeksRSDecodeSpec_8u;
+using RSDecoder = VeksRSDecoder_8u;
 
 inline constexpr int kDecoderHeaderSize = static_cast<int>(sizeof(RSDecoder));
 static_assert(sizeof(void*) != 4 || kDecoderHeaderSize == 44, "32-bit layout is 44 bytes");

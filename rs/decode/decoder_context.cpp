@@ -33,7 +33,7 @@ VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut) {
     return StatusOk;
 }
 
-VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root, VeksRSDecodeSpec_8u* decoder) {
+VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSDecoder_8u* decoder) {
     const VekStatus st = rsCheckInitArgs(n, k, fieldCtx, root, decoder);
     if (st != StatusOk) return st;
     auto* base = reinterpret_cast<uint8_t*>(decoder);
@@ -51,7 +51,7 @@ VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8
 
 namespace {
 
-VekStatus rsReportBufferSize(const VeksRSDecodeSpec_8u* decoder, int* sizeOut, int (*formula)(int, int)) {
+VekStatus rsReportBufferSize(const VeksRSDecoder_8u* decoder, int* sizeOut, int (*formula)(int, int)) {
     if (decoder == nullptr || sizeOut == nullptr) return StatusNullPointer;
     if (decoderIdAt(decoder) != kDecoderId) return StatusContextMismatch;
     const RSDecoder h = loadDecoderHeader(decoder);
@@ -61,11 +61,11 @@ VekStatus rsReportBufferSize(const VeksRSDecodeSpec_8u* decoder, int* sizeOut, i
 
 }  // namespace
 
-VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut) {
+VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut) {
     return rsReportBufferSize(decoder, sizeOut, bmBufferSize);
 }
 
-VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecodeSpec_8u* decoder, int* sizeOut) {
+VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut) {
     return rsReportBufferSize(decoder, sizeOut, eeBufferSize);
 }
 

@@ -27,7 +27,7 @@ bool rsEncodeRegionsAllowed(const uint8_t* message, int k, const uint8_t* codewo
 
 namespace rs {
 
-VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncodeSpec_8u* encoder, uint8_t* buffer) {
+VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncoder_8u* encoder, uint8_t* buffer) {
     if (message == nullptr || codeword == nullptr || buffer == nullptr || encoder == nullptr) return StatusNullPointer;
     if (encoder->id != kEncoderId) return StatusContextMismatch;
     const int n = encoder->n;

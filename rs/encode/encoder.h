@@ -8,17 +8,17 @@
 // Header (identifier, n, k, field, generator pointer) followed directly by
 // the embedded generator polynomial object: 20 + 21 + (n - k) bytes with
 // 32-bit pointers.
-struct VeksRSEncodeSpec_8u {
+struct VeksRSEncoder_8u {
     uint32_t id;  // vekdi::kEncoderId
     int32_t n;
     int32_t k;
-    const VeksGFSpec_8u* field;
+    const VeksGFContext_8u* field;
     VeksPolyGF_8u* generator;  // points at the object right after this header
 };
 
 namespace vekdi {
 
-using RSEncoder = VeksRSEncodeSpec_8u;
+using RSEncoder = VeksRSEncoder_8u;
 
 inline constexpr int kEncoderHeaderSize = static_cast<int>(sizeof(RSEncoder));
 static_assert(sizeof(void*) != 4 || kEncoderHeaderSize == 20, "32-bit layout is 20 bytes");

@@ -36,7 +36,7 @@ VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut) {
     return StatusOk;
 }
 
-VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root, VeksRSEncodeSpec_8u* encoder) {
+VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSEncoder_8u* encoder) {
     const VekStatus st = rsCheckInitArgs(n, k, fieldCtx, root, encoder);
     if (st != StatusOk) return st;
     const int r = n - k;
@@ -51,7 +51,7 @@ VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8
     return StatusOk;
 }
 
-VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncodeSpec_8u* encoder, int* sizeOut) {
+VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncoder_8u* encoder, int* sizeOut) {
     if (encoder == nullptr || sizeOut == nullptr) return StatusNullPointer;
     if (encoder->id != kEncoderId) return StatusContextMismatch;
     *sizeOut = 2 * encoder->n - encoder->k;

@@ -9,7 +9,11 @@
 #include "tests/support/reference_gf.h"
 #include "vekdi.h"
 
+extern "C" int vekdiFormerNamesAgree(void);
+
 namespace {
+
+TEST(Abi, FormerRecordNamesStillCompile) { EXPECT_EQ(vekdiFormerNamesAgree(), 1); }
 
 // Reinterprets an export as the 32-bit-slot signature a caller may use.
 template <typename To, typename From>
@@ -33,10 +37,10 @@ std::vector<uint32_t> handBuiltField() {
 
 TEST(Abi, ElementArgumentsReadOnlyTheirLowByte) {
     const auto words = handBuiltField();
-    const auto* f = reinterpret_cast<const VeksGFSpec_8u*>(words.data());
-    using Binary32 = VekStatus (*)(uint32_t, uint32_t, uint8_t*, const VeksGFSpec_8u*);
-    using Unary32 = VekStatus (*)(uint32_t, uint8_t*, const VeksGFSpec_8u*);
-    using Pow32 = VekStatus (*)(uint32_t, int, uint8_t*, const VeksGFSpec_8u*);
+    const auto* f = reinterpret_cast<const VeksGFContext_8u*>(words.data());
+    using Binary32 = VekStatus (*)(uint32_t, uint32_t, uint8_t*, const VeksGFContext_8u*);
+    using Unary32 = VekStatus (*)(uint32_t, uint8_t*, const VeksGFContext_8u*);
+    using Pow32 = VekStatus (*)(uint32_t, int, uint8_t*, const VeksGFContext_8u*);
     const auto mul = asSlotSignature<Binary32>(&veksGFMul_8u);
     const auto div = asSlotSignature<Binary32>(&veksGFDiv_8u);
     const auto add = asSlotSignature<Binary32>(&veksGFAdd_8u);
@@ -71,7 +75,7 @@ TEST(Abi, ElementArgumentsReadOnlyTheirLowByte) {
 // Polynomial evaluation takes its point in a 32-bit slot too.
 TEST(Abi, PolynomialValueReadsOnlyTheLowByteOfX) {
     const auto words = handBuiltField();
-    const auto* f = reinterpret_cast<const VeksGFSpec_8u*>(words.data());
+    const auto* f = reinterpret_cast<const VeksGFContext_8u*>(words.data());
     int size = 0;
     ASSERT_EQ(veksPolyGFGetSize_8u(4, &size), StatusOk);
     std::vector<uint64_t> record((size_t(size) + 7) / 8);
@@ -95,9 +99,9 @@ TEST(Abi, PolynomialValueReadsOnlyTheLowByteOfX) {
 
 TEST(Abi, RootArgumentsReadOnlyTheirLowByte) {
     const auto words = handBuiltField();
-    const auto* f = reinterpret_cast<const VeksGFSpec_8u*>(words.data());
-    using EncInit32 = VekStatus (*)(int, int, const VeksGFSpec_8u*, uint32_t, VeksRSEncodeSpec_8u*);
-    using DecInit32 = VekStatus (*)(int, int, const VeksGFSpec_8u*, uint32_t, VeksRSDecodeSpec_8u*);
+    const auto* f = reinterpret_cast<const VeksGFContext_8u*>(words.data());
+    using EncInit32 = VekStatus (*)(int, int, const VeksGFContext_8u*, uint32_t, VeksRSEncoder_8u*);
+    using DecInit32 = VekStatus (*)(int, int, const VeksGFContext_8u*, uint32_t, VeksRSDecoder_8u*);
     const auto encInit = asSlotSignature<EncInit32>(&veksRSEncodeInit_8u);
     const auto decInit = asSlotSignature<DecInit32>(&veksRSDecodeInit_8u);
     const int n = 255, k = 239;
@@ -105,15 +109,15 @@ TEST(Abi, RootArgumentsReadOnlyTheirLowByte) {
     ASSERT_EQ(veksRSEncodeGetSize_8u(n, k, &encSize), StatusOk);
     ASSERT_EQ(veksRSDecodeGetSize_8u(n, k, &decSize), StatusOk);
     std::vector<uint64_t> plainEnc(size_t(encSize) / 8 + 1), enc(size_t(encSize) / 8 + 1), dec(size_t(decSize) / 8 + 1);
-    auto* plain = reinterpret_cast<VeksRSEncodeSpec_8u*>(plainEnc.data());
+    auto* plain = reinterpret_cast<VeksRSEncoder_8u*>(plainEnc.data());
     ASSERT_EQ(veksRSEncodeInit_8u(n, k, f, 0x1D, plain), StatusOk);
     std::vector<uint8_t> message(k), expected(n), word(n), buffer(1024);
     for (int i = 0; i < k; ++i) message[size_t(i)] = uint8_t(i * 37 + 11);
     ASSERT_EQ(veksRSEncode_8u(message.data(), expected.data(), plain, buffer.data()), StatusOk);
     const uint32_t garbage[] = {0x12345600, 0xFFFFFF00, 0x80000000, 0x00000100};
     for (uint32_t g : garbage) {
-        auto* e = reinterpret_cast<VeksRSEncodeSpec_8u*>(enc.data());
-        auto* d = reinterpret_cast<VeksRSDecodeSpec_8u*>(dec.data());
+        auto* e = reinterpret_cast<VeksRSEncoder_8u*>(enc.data());
+        auto* d = reinterpret_cast<VeksRSDecoder_8u*>(dec.data());
         EXPECT_EQ(encInit(n, k, f, g, e), StatusBadArgument);  // low byte 0
         EXPECT_EQ(decInit(n, k, f, g, d), StatusBadArgument);
         ASSERT_EQ(encInit(n, k, f, g | 0x1D, e), StatusOk);

@@ -160,8 +160,8 @@ TEST(FieldElements, StatusPathsInOrderLeaveResultUntouched) {
     std::memcpy(polyLike, &polyId, 4);
     const auto* wrong = reinterpret_cast<const FieldGF*>(polyLike);
 
-    using Binary = VekStatus (*)(uint8_t, uint8_t, uint8_t*, const VeksGFSpec_8u*);
-    using Unary = VekStatus (*)(uint8_t, uint8_t*, const VeksGFSpec_8u*);
+    using Binary = VekStatus (*)(uint8_t, uint8_t, uint8_t*, const VeksGFContext_8u*);
+    using Unary = VekStatus (*)(uint8_t, uint8_t*, const VeksGFContext_8u*);
     const Binary binaries[] = {veksGFAdd_8u, veksGFSub_8u, veksGFMul_8u, veksGFDiv_8u};
     const Unary unaries[] = {veksGFNeg_8u, veksGFInv_8u, veksGFExpAlpha_8u, veksGFLogAlpha_8u};
     uint8_t r = test::kCanary;

@@ -7,12 +7,12 @@
 namespace vekdi::test {
 namespace {
 
-using DecodeFn = VekStatus (*)(const int*, int, uint8_t*, const VeksRSDecodeSpec_8u*, uint8_t*);
+using DecodeFn = VekStatus (*)(const int*, int, uint8_t*, const VeksRSDecoder_8u*, uint8_t*);
 
 struct Decoder {
     const char* name;
     DecodeFn decode;
-    VekStatus (*size)(const VeksRSDecodeSpec_8u*, int*);
+    VekStatus (*size)(const VeksRSDecoder_8u*, int*);
 };
 
 const Decoder kDecoders[] = {{"BM", veksRSDecodeBM_8u, veksRSDecodeBMGetBufferSize_8u},
@@ -32,13 +32,13 @@ TEST_P(RSDecodeArgs, ChecksInOrderAndFailuresWriteNothing) {
     const auto received = word;
     Canary buffer(static_cast<size_t>(size));
     const int good[] = {1, 2};
-    auto expectRefused = [&](VekStatus expected, const int* list, int count, uint8_t* w, const VeksRSDecodeSpec_8u* c,
+    auto expectRefused = [&](VekStatus expected, const int* list, int count, uint8_t* w, const VeksRSDecoder_8u* c,
                              uint8_t* b, const char* what) {
         EXPECT_EQ(d.decode(list, count, w, c, b), expected) << d.name << ": " << what;
         EXPECT_EQ(word, received) << d.name << ": " << what;
         EXPECT_TRUE(buffer.intact()) << d.name << ": " << what;
     };
-    const auto* notDecoder = reinterpret_cast<const VeksRSDecodeSpec_8u*>(code.encoder());
+    const auto* notDecoder = reinterpret_cast<const VeksRSDecoder_8u*>(code.encoder());
     expectRefused(StatusNullPointer, good, 2, nullptr, dec, buffer.data(), "null codeword");
     expectRefused(StatusNullPointer, good, 2, word.data(), nullptr, buffer.data(), "null context");
     expectRefused(StatusNullPointer, good, 2, word.data(), dec, nullptr, "null buffer");

@@ -113,7 +113,7 @@ void compareAll(const FastCode& code, const Word& w, Tally* tally, std::mt19937&
         Driver generic;
         FastDriver fast;
         int size;
-        VekStatus (*exported)(const int*, int, uint8_t*, const VeksRSDecodeSpec_8u*, uint8_t*);
+        VekStatus (*exported)(const int*, int, uint8_t*, const VeksRSDecoder_8u*, uint8_t*);
         const char* name;
     };
     const Pair pairs[] = {{rsDecodeBMGeneric, rsDecodeBMFastWith, bmBufferSize(n, k), ::veksRSDecodeBM_8u, "BM"},
@@ -264,7 +264,7 @@ TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
     // Fields below GF(256) carry no tables.
     const TestField f16(4, 0x13);
     std::vector<uint64_t> store(200);
-    auto* ctx = reinterpret_cast<VeksRSDecodeSpec_8u*>(store.data());
+    auto* ctx = reinterpret_cast<VeksRSDecoder_8u*>(store.data());
     ASSERT_EQ(::veksRSDecodeInit_8u(15, 11, f16.get(), 2, ctx), StatusOk);
     const RSDecoder small = loadDecoderHeader(ctx);
     EXPECT_FALSE(decoderHasFastTables(&small));

@@ -212,7 +212,7 @@ TEST(RSDecode, ContextAtEveryAddressOffsetGivesSameResults) {
     for (int offset = 0; offset < 16; ++offset) {
         std::vector<uint8_t> mem(static_cast<size_t>(size + 32));
         uint8_t* base = mem.data() + (16 - reinterpret_cast<uintptr_t>(mem.data()) % 16) + offset;
-        auto* dec = reinterpret_cast<VeksRSDecodeSpec_8u*>(base);
+        auto* dec = reinterpret_cast<VeksRSDecoder_8u*>(base);
         ASSERT_EQ(veksRSDecodeInit_8u(n, k, f, 2, dec), StatusOk);
         for (size_t w = 0; w < words.size(); ++w) {
             auto expectBM = words[w], expectEE = words[w], gotBM = words[w], gotEE = words[w];

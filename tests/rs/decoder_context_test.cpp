@@ -48,7 +48,7 @@ TEST(RSDecoderContext, SizeQueryChecks) {
     EXPECT_EQ(veksRSDecodeBMGetBufferSize_8u(nullptr, &size), StatusNullPointer);
     EXPECT_EQ(veksRSDecodeBMGetBufferSize_8u(code.decoder(), nullptr), StatusNullPointer);
     EXPECT_EQ(veksRSDecodeEEGetBufferSize_8u(nullptr, &size), StatusNullPointer);
-    const auto* asDecoder = reinterpret_cast<const VeksRSDecodeSpec_8u*>(code.encoder());
+    const auto* asDecoder = reinterpret_cast<const VeksRSDecoder_8u*>(code.encoder());
     EXPECT_EQ(veksRSDecodeBMGetBufferSize_8u(asDecoder, &size), StatusContextMismatch);
     EXPECT_EQ(veksRSDecodeEEGetBufferSize_8u(asDecoder, &size), StatusContextMismatch);
     EXPECT_EQ(size, 7);
@@ -59,10 +59,10 @@ TEST(RSDecoderContext, InitChecksWriteNothingOnFailure) {
     TestField f(4, 0x13);
     RSCode other(4, 0x13, 9, 2);
     Canary ctx(2000);
-    auto* dec = reinterpret_cast<VeksRSDecodeSpec_8u*>(ctx.data());
+    auto* dec = reinterpret_cast<VeksRSDecoder_8u*>(ctx.data());
     EXPECT_EQ(veksRSDecodeInit_8u(300, 5, nullptr, 0, dec), StatusNullPointer);
     EXPECT_EQ(veksRSDecodeInit_8u(15, 5, f, 2, nullptr), StatusNullPointer);
-    EXPECT_EQ(veksRSDecodeInit_8u(300, 5, reinterpret_cast<const VeksGFSpec_8u*>(other.decoder()), 0, dec),
+    EXPECT_EQ(veksRSDecodeInit_8u(300, 5, reinterpret_cast<const VeksGFContext_8u*>(other.decoder()), 0, dec),
               StatusContextMismatch);
     EXPECT_EQ(veksRSDecodeInit_8u(255, 5, f, 0, dec), StatusOutOfRange);
     EXPECT_EQ(veksRSDecodeInit_8u(15, 15, f, 2, dec), StatusOutOfRange);
@@ -81,7 +81,7 @@ TEST(RSDecoderContext, RootPowersAtFirstBoundaryForEveryPlacement) {
         std::vector<uint8_t> mem(static_cast<size_t>(size + 64), kCanary);
         uint8_t* base = mem.data() + (16 - reinterpret_cast<uintptr_t>(mem.data()) % 16) + offset;
         const size_t used = size_t(base - mem.data());
-        ASSERT_EQ(veksRSDecodeInit_8u(n, k, f, 0x35, reinterpret_cast<VeksRSDecodeSpec_8u*>(base)), StatusOk);
+        ASSERT_EQ(veksRSDecodeInit_8u(n, k, f, 0x35, reinterpret_cast<VeksRSDecoder_8u*>(base)), StatusOk);
         const RSDecoder h = loadDecoderHeader(base);
         EXPECT_EQ(h.id, kDecoderId);
         EXPECT_EQ(h.n, n);

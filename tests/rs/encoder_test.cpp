@@ -117,13 +117,13 @@ TEST(RSEncoder, SizesAndArgumentChecks) {
 
     TestField f(4, 0x13);
     Canary ctx(200);
-    auto* enc = reinterpret_cast<VeksRSEncodeSpec_8u*>(ctx.data());
+    auto* enc = reinterpret_cast<VeksRSEncoder_8u*>(ctx.data());
     EXPECT_EQ(veksRSEncodeInit_8u(99, 5, nullptr, 2, enc), StatusNullPointer);
     EXPECT_EQ(veksRSEncodeInit_8u(15, 5, f, 2, nullptr), StatusNullPointer);
     std::vector<uint8_t> notField(f.get()->order * 2 + 28);
     std::memcpy(notField.data(), f.get(), notField.size());
     notField[0] ^= 1;
-    EXPECT_EQ(veksRSEncodeInit_8u(15, 5, reinterpret_cast<const VeksGFSpec_8u*>(notField.data()), 2, enc),
+    EXPECT_EQ(veksRSEncodeInit_8u(15, 5, reinterpret_cast<const VeksGFContext_8u*>(notField.data()), 2, enc),
               StatusContextMismatch);
     EXPECT_EQ(veksRSEncodeInit_8u(14, 5, f, 0, enc), StatusOutOfRange);  // range before root
     EXPECT_EQ(veksRSEncodeInit_8u(15, 15, f, 2, enc), StatusOutOfRange);
@@ -140,7 +140,7 @@ TEST(RSEncoder, SizesAndArgumentChecks) {
     RSCode big(8, 0x11D, 223, 2);
     ASSERT_EQ(veksRSEncodeGetBufferSize_8u(big.encoder(), &size), StatusOk);
     EXPECT_EQ(size, 287);
-    EXPECT_EQ(veksRSEncodeGetBufferSize_8u(reinterpret_cast<const VeksRSEncodeSpec_8u*>(big.decoder()), &size),
+    EXPECT_EQ(veksRSEncodeGetBufferSize_8u(reinterpret_cast<const VeksRSEncoder_8u*>(big.decoder()), &size),
               StatusContextMismatch);
 }
 
@@ -154,7 +154,7 @@ TEST(RSEncoder, EncodeChecksAndFailingCallsWriteNothing) {
     EXPECT_EQ(veksRSEncode_8u(msg.data(), nullptr, enc, buffer.data()), StatusNullPointer);
     EXPECT_EQ(veksRSEncode_8u(msg.data(), word.data(), enc, nullptr), StatusNullPointer);
     EXPECT_EQ(veksRSEncode_8u(msg.data(), word.data(), nullptr, buffer.data()), StatusNullPointer);
-    EXPECT_EQ(veksRSEncode_8u(msg.data(), word.data(), reinterpret_cast<const VeksRSEncodeSpec_8u*>(code.decoder()),
+    EXPECT_EQ(veksRSEncode_8u(msg.data(), word.data(), reinterpret_cast<const VeksRSEncoder_8u*>(code.decoder()),
                               buffer.data()),
               StatusContextMismatch);
     // Message bytes must be elements of GF(16).

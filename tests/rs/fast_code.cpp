@@ -22,7 +22,7 @@ FastCode::FastCode(uint32_t key, int r, uint8_t root, int contextOffset)
     }
     const auto base = reinterpret_cast<uintptr_t>(store_.data());
     const size_t start = size_t(((base + 15) & ~uintptr_t(15)) - base) + size_t(contextOffset);
-    ctx_ = reinterpret_cast<VeksRSDecodeSpec_8u*>(store_.data() + start);
+    ctx_ = reinterpret_cast<VeksRSDecoder_8u*>(store_.data() + start);
     if (::veksRSDecodeInit_8u(255, 255 - r, field_.get(), root, ctx_) != StatusOk) ctx_ = nullptr;
 }
 

@@ -21,7 +21,7 @@ public:
     int n() const { return 255; }
     int r() const { return r_; }
     const FieldGF* field() const { return field_; }
-    const VeksRSDecodeSpec_8u* context() const { return ctx_; }
+    const VeksRSDecoder_8u* context() const { return ctx_; }
     // Aligned copy of the context's header, as the decode exports pass it on.
     RSDecoder header() const;
 
@@ -36,7 +36,7 @@ private:
     uint8_t root_;
     std::vector<uint8_t> generator_;  // g_0 ... g_r, monic
     std::vector<uint8_t> store_;
-    VeksRSDecodeSpec_8u* ctx_;
+    VeksRSDecoder_8u* ctx_;
 };
 
 // Scratch of exactly `size` bytes at `offset` past a 64-byte boundary,

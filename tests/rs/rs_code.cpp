@@ -14,11 +14,11 @@ RSCode::RSCode(int m, uint32_t mask, int k, uint8_t root)
     int size = 0;
     EXPECT_EQ(veksRSEncodeGetSize_8u(n_, k_, &size), StatusOk);
     enc_.resize(size_t(size + 7) / 8);
-    EXPECT_EQ(veksRSEncodeInit_8u(n_, k_, field_, root_, reinterpret_cast<VeksRSEncodeSpec_8u*>(enc_.data())),
+    EXPECT_EQ(veksRSEncodeInit_8u(n_, k_, field_, root_, reinterpret_cast<VeksRSEncoder_8u*>(enc_.data())),
               StatusOk);
     EXPECT_EQ(veksRSDecodeGetSize_8u(n_, k_, &size), StatusOk);
     dec_.resize(size_t(size + 7) / 8);
-    EXPECT_EQ(veksRSDecodeInit_8u(n_, k_, field_, root_, reinterpret_cast<VeksRSDecodeSpec_8u*>(dec_.data())),
+    EXPECT_EQ(veksRSDecodeInit_8u(n_, k_, field_, root_, reinterpret_cast<VeksRSDecoder_8u*>(dec_.data())),
               StatusOk);
 }
 
@@ -51,10 +51,10 @@ bool RSCode::isCodeword(const std::vector<uint8_t>& word) const {
 
 namespace {
 
-using DecodeFn = VekStatus (*)(const int*, int, uint8_t*, const VeksRSDecodeSpec_8u*, uint8_t*);
-using SizeFn = VekStatus (*)(const VeksRSDecodeSpec_8u*, int*);
+using DecodeFn = VekStatus (*)(const int*, int, uint8_t*, const VeksRSDecoder_8u*, uint8_t*);
+using SizeFn = VekStatus (*)(const VeksRSDecoder_8u*, int*);
 
-VekStatus decodeGuarded(DecodeFn decode, SizeFn sizeFn, const VeksRSDecodeSpec_8u* dec, std::vector<uint8_t>& word,
+VekStatus decodeGuarded(DecodeFn decode, SizeFn sizeFn, const VeksRSDecoder_8u* dec, std::vector<uint8_t>& word,
                         const std::vector<int>& erasures) {
     int size = 0;
     EXPECT_EQ(sizeFn(dec, &size), StatusOk);

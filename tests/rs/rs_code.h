@@ -25,8 +25,8 @@ public:
     int order() const { return n_ + 1; }
     uint8_t root() const { return root_; }
     const FieldGF* field() const { return field_; }
-    const VeksRSEncodeSpec_8u* encoder() const { return reinterpret_cast<const VeksRSEncodeSpec_8u*>(enc_.data()); }
-    const VeksRSDecodeSpec_8u* decoder() const { return reinterpret_cast<const VeksRSDecodeSpec_8u*>(dec_.data()); }
+    const VeksRSEncoder_8u* encoder() const { return reinterpret_cast<const VeksRSEncoder_8u*>(enc_.data()); }
+    const VeksRSDecoder_8u* decoder() const { return reinterpret_cast<const VeksRSDecoder_8u*>(dec_.data()); }
 
     std::vector<uint8_t> randomMessage(std::mt19937& gen) const;
     std::vector<uint8_t> encode(const std::vector<uint8_t>& message) const;
