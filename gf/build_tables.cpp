@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "gf/field.h"
+#include "gf/mask_arith.h"
 
 namespace vekdi {
 

@@ -83,12 +83,6 @@ const FieldGF* gfBuiltinBinaryField();
 // and an alpha that generates the multiplicative group.
 void gfBuildTables(void* context, int m, uint32_t generatorMask, uint32_t alpha);
 
-// a*b of two elements in bit-mask form modulo the generator polynomial.
-uint32_t maskMulMod(uint32_t a, uint32_t b, uint32_t generatorMask, int m);
-
-// base^e in bit-mask form modulo the generator polynomial (square-and-multiply).
-uint32_t maskPowMod(uint32_t base, uint32_t e, uint32_t generatorMask, int m);
-
 // Status of the checks shared by the element exports: null result or field,
 // wrong identifier.
 inline VekStatus checkFieldArgs(const void* result, const FieldGF* f) {

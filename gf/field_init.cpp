@@ -4,8 +4,8 @@
 
 #include "gf/exports.h"
 #include "gf/field.h"
+#include "gf/mask_arith.h"
 #include "poly/poly.h"
-#include "poly/prime_divisors.h"
 
 namespace vekdi {
 
@@ -16,27 +16,7 @@ uint32_t coeffsToMask(const uint8_t* coefficients, int m) {
     return mask;
 }
 
-bool isFieldGenerator(uint32_t c, uint32_t generatorMask, int m) {
-    const uint32_t n = (1u << m) - 1u;
-    const uint32_t* row = primeDivisorList(m);
-    const int count = primeDivisorCount(m);
-    for (int j = 1; j < count; ++j) {
-        if (maskPowMod(c, n / row[j], generatorMask, m) == 1) return false;
-    }
-    return true;
-}
-
 namespace {
-
-// The primitive element: x when the generator is primitive, otherwise the
-// smallest generating element; 2^m when none exists (only for m = 1, where
-// the tables do not depend on it).
-uint32_t chooseAlpha(bool primitive, uint32_t generatorMask, int m) {
-    if (primitive) return 2;
-    uint32_t c = 1;
-    while (c < (1u << m) && !isFieldGenerator(c, generatorMask, m)) ++c;
-    return c;
-}
 
 VekStatus checkGenerator(int m, const uint8_t* coeffs) {
     if (m < 1 || m > 8) return StatusOutOfRange;
@@ -69,7 +49,9 @@ VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFContext_8u*
     if (status != StatusOk) return status;
 
     const uint32_t mask = coeffsToMask(generatorCoeffs, m);
-    gfBuildTables(fieldCtx, m, mask, chooseAlpha(primitive == 1, mask, m));
+    // The primitivity test has decided whether x generates the group (its
+    // statuses are this export's); fieldAlphaFor makes the same choice.
+    gfBuildTables(fieldCtx, m, mask, primitive == 1 ? 2u : fieldAlphaFor(mask, m));
     return StatusOk;
 }
 

@@ -12,45 +12,30 @@
 // coefficients, so a divisor stored with a zero leading coefficient is
 // divided by its true form and a divisor that is zero throughout acts as the
 // zero polynomial. The dividend is taken as recorded.
-#include "poly/exports.h"
+#include "gf/log_arith.h"
 #include "poly/coefficients.h"
+#include "poly/exports.h"
 
 namespace vekdi {
 
 namespace {
 
-// Table arithmetic of the dividend's field with the quotient coefficient held
-// as a logarithm; every index is masked into the tables.
-struct WindowField {
-    const uint8_t* lg;
-    const uint8_t* ex;
-    unsigned n;
-
-    explicit WindowField(const FieldGF* f) : lg(logTable(f)), ex(expTable(f)), n(fieldMask(f)) {}
-
-    // Product of alpha^logT with coefficient c (0 when c is 0).
-    uint8_t mulLog(unsigned logT, uint8_t c) const {
-        const unsigned v = c & n;
-        if (v == 0) return 0;
-        unsigned s = logT + lg[v];
-        if (s > n) s -= n;
-        return ex[s];
-    }
-};
-
 // Long division of a by b (degB >= 1, b's top coefficient non-zero in the
 // field). Leaves the normalised remainder in r; writes the quotient
 // coefficients 0 ... degA-degB to quotient when it is not null.
 void windowDivide(PolyGF* r, const PolyGF* a, const uint8_t* b, int degB, uint8_t* quotient) {
-    const WindowField f(a->field);
+    // The quotient coefficient is held as a logarithm; coefficients may be
+    // any byte a caller wrote, so each is masked into the field first.
+    const LogArith f = LogArith::of(a->field);
+    const unsigned n = fieldMask(a->field);
     const uint8_t* ac = a->coeffs;
     const int degA = a->degree;
     uint8_t* w = r->coeffs;
     coeffMove(w, ac + degA - degB + 1, degB);
     // Logarithm of 1 / b[degB], so that t = lead / b[degB] is alpha^(log lead + invTop).
-    const unsigned invTop = f.n - f.lg[b[degB] & f.n];
+    const unsigned invTop = f.reduce(n - f.log[b[degB] & n]);
     for (int i = degA; i >= degB; --i) {
-        const unsigned lead = w[degB - 1] & f.n;
+        const unsigned lead = w[degB - 1] & n;
         const uint8_t incoming = ac[i - degB];
         if (lead == 0) {
             if (quotient != nullptr) quotient[i - degB] = 0;
@@ -58,11 +43,10 @@ void windowDivide(PolyGF* r, const PolyGF* a, const uint8_t* b, int degB, uint8_
             w[0] = incoming;
             continue;
         }
-        unsigned logT = f.lg[lead] + invTop;
-        if (logT > f.n) logT -= f.n;
-        if (quotient != nullptr) quotient[i - degB] = f.ex[logT];
-        for (int k = degB - 1; k >= 1; --k) w[k] = static_cast<uint8_t>(w[k - 1] ^ f.mulLog(logT, b[k]));
-        w[0] = static_cast<uint8_t>(incoming ^ f.mulLog(logT, b[0]));
+        const unsigned logT = f.reduce(f.log[lead] + invTop);
+        if (quotient != nullptr) quotient[i - degB] = f.pow[logT];
+        for (int k = degB - 1; k >= 1; --k) w[k] = static_cast<uint8_t>(w[k - 1] ^ f.mulLog(b[k] & n, logT));
+        w[0] = static_cast<uint8_t>(incoming ^ f.mulLog(b[0] & n, logT));
     }
     r->degree = polyNormalDegree(w, degB - 1);
 }
@@ -80,9 +64,10 @@ void copyRecorded(PolyGF* r, const PolyGF* a) {
 
 // Q = A / b0 for a non-zero constant b0, normalised from degA.
 void divideByConstant(PolyGF* q, const PolyGF* a, uint8_t b0) {
-    const WindowField f(a->field);
-    const unsigned invB0 = f.n - f.lg[b0 & f.n];
-    for (int j = 0; j <= a->degree; ++j) q->coeffs[j] = f.mulLog(invB0, a->coeffs[j]);
+    const LogArith f = LogArith::of(a->field);
+    const unsigned n = fieldMask(a->field);
+    const unsigned invB0 = f.reduce(n - f.log[b0 & n]);
+    for (int j = 0; j <= a->degree; ++j) q->coeffs[j] = f.mulLog(a->coeffs[j] & n, invB0);
     q->degree = polyNormalDegree(q->coeffs, a->degree);
 }
 

@@ -9,6 +9,8 @@
 #include <bit>
 #include <cstring>
 
+#include "gf/log_arith.h"
+
 namespace vekdi {
 namespace {
 
@@ -24,9 +26,7 @@ void generatorLogs(uint8_t* logs, const PolyGF* g, int r) {
 }
 
 void logRegister(uint8_t* reg, const uint8_t* message, int k, const uint8_t* gLogs, int r, const FieldGF* f) {
-    const uint8_t* ex = expTable(f);
-    const uint8_t* lg = logTable(f);
-    const unsigned period = f->order - 1;
+    const LogArith logs = LogArith::of(f);
     std::memset(reg, 0, size_t(r));
     for (int i = 0; i < k; ++i) {
         const uint8_t feedback = message[i] ^ reg[0];
@@ -35,15 +35,10 @@ void logRegister(uint8_t* reg, const uint8_t* message, int k, const uint8_t* gLo
             reg[r - 1] = 0;
             continue;
         }
-        const unsigned lf = lg[feedback];
+        const unsigned lf = logs.log[feedback];
         for (int j = 0; j < r; ++j) {
             const uint8_t next = j + 1 < r ? reg[j + 1] : 0;
-            uint8_t term = 0;
-            if (gLogs[j] != kNoLog) {
-                unsigned s = lf + gLogs[j];
-                if (s >= period) s -= period;
-                term = ex[s];
-            }
+            const uint8_t term = gLogs[j] != kNoLog ? logs.pow[logs.reduce(lf + gLogs[j])] : 0;
             reg[j] = next ^ term;
         }
     }

@@ -8,6 +8,7 @@
 #include "core/vekcore.h"
 #include "gf/field.h"
 #include "gf/field_init.h"
+#include "gf/mask_arith.h"
 #include "tests/support/fields.h"
 #include "tests/support/reference_gf.h"
 

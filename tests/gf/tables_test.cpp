@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gf/field.h"
+#include "gf/mask_arith.h"
 #include "tests/support/fields.h"
 #include "tests/support/reference_gf.h"
 
