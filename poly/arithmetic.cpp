@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "frame/impl.h"
+#include "frame/slot_byte.h"
 #include "poly/coefficients.h"
 
 namespace vekdi {
@@ -131,6 +132,7 @@ VekStatus veksPolyGFDerive_8u(const VeksPolyGF_8u* a, VeksPolyGF_8u* r) {
 
 // A(x) by Horner's rule from the recorded leading coefficient.
 VekStatus veksPolyGFValue_8u(const VeksPolyGF_8u* a, uint8_t x, uint8_t* valueOut) {
+    x = slotByte(x);
     if (a == nullptr || valueOut == nullptr) return StatusNullPointer;
     if (!polyIdOk(a)) return StatusContextMismatch;
     const FieldGF* f = a->field;

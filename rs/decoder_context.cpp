@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "frame/impl.h"
+#include "frame/slot_byte.h"
 #include "rs/code_params.h"
 #include "rs/decoder.h"
 #include "rs/fast_attach.h"
@@ -40,6 +41,7 @@ VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut) {
 }
 
 VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root, VeksRSDecodeSpec_8u* decoder) {
+    root = slotByte(root);
     const VekStatus st = rsCheckInitArgs(n, k, fieldCtx, root, decoder);
     if (st != StatusOk) return st;
     auto* base = reinterpret_cast<uint8_t*>(decoder);

@@ -1,6 +1,7 @@
 // Encoder context: size query, initialisation (generator polynomial built
 // once) and the scratch-size query.
 #include "frame/impl.h"
+#include "frame/slot_byte.h"
 #include "rs/code_params.h"
 #include "rs/encoder.h"
 
@@ -37,6 +38,7 @@ VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut) {
 }
 
 VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFSpec_8u* fieldCtx, uint8_t root, VeksRSEncodeSpec_8u* encoder) {
+    root = slotByte(root);
     const VekStatus st = rsCheckInitArgs(n, k, fieldCtx, root, encoder);
     if (st != StatusOk) return st;
     const int r = n - k;
