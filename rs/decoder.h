@@ -9,10 +9,11 @@
 // Header of eleven words (44 bytes with 32-bit pointers), then the inline
 // area: root-power table at the first 16-byte boundary, then (with a
 // fast-table record) the Chien point blocks and the syndrome point blocks.
-struct VeksRSDecodeSpec_8u {
+struct VEKDI_RECORD VeksRSDecodeSpec_8u {
     uint32_t id;  // vekdi::kDecoderId
     int32_t n;
     int32_t k;
+    VEKDI_POINTER_PAD
     const VeksGFSpec_8u* field;
     uint8_t* rootPowers;           // R16(r) bytes: rho*alpha^i, then zeros
     const uint8_t* toTower;        // 8 rows of 16 bytes; non-null selects the table-driven path
