@@ -3,6 +3,7 @@
 // conditions of the arithmetic).
 #include <cstdint>
 
+#include "frame/slot_byte.h"
 #include "gf/exports.h"
 #include "gf/field.h"
 
@@ -24,6 +25,8 @@ VekStatus veksGFGetSize_8u(int m, int* sizeOut) {
 }
 
 VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
+    b = slotByte(b);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order || b >= f->order) return StatusOutOfRange;
     *result = static_cast<uint8_t>(a ^ b);
@@ -31,6 +34,7 @@ VekStatus veksGFAdd_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContex
 }
 
 VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     *result = a;
@@ -38,6 +42,8 @@ VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
 }
 
 VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
+    b = slotByte(b);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order || b >= f->order) return StatusOutOfRange;
     *result = gfMulTable(f, a, b);
@@ -45,6 +51,8 @@ VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContex
 }
 
 VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
+    b = slotByte(b);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order || b >= f->order) return StatusOutOfRange;
     if (b == 0) return StatusDivideByZero;
@@ -53,6 +61,7 @@ VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContex
 }
 
 VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     if (a == 0) return StatusDivideByZero;
@@ -61,6 +70,7 @@ VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
 }
 
 VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     if (a == 0) {
@@ -82,6 +92,7 @@ VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFContext_8u
 }
 
 VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFContext_8u* f) {
+    e = slotByte(e);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (e >= f->order) return StatusOutOfRange;
     *result = expTable(f)[e];
@@ -89,6 +100,7 @@ VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFContext_8u* 
 }
 
 VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* f) {
+    a = slotByte(a);
     if (VekStatus st = checkFieldArgs(result, f)) return st;
     if (a >= f->order) return StatusOutOfRange;
     if (a == 0) return StatusBadArgument;

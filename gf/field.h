@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "frame/record_ids.h"
+#include "frame/record_layout.h"
 #include "vekdi.h"
 
 // The record layout: five 32-bit words, two 32-bit words where a 32-bit
@@ -12,8 +13,10 @@
 // and logarithm tables (order bytes each). The tables are always addressed at
 // their fixed position after the header, so the record is 28 + 2*order bytes
 // on every target and stays valid when copied. The two words hold the byte
-// offsets of the tables from the record start.
-struct VeksGFContext_8u {
+// offsets of the tables from the record start. A caller may place the
+// record at any address, so the type is packed (alignment 1): every member
+// access is a plain unaligned load, defined on every target.
+struct VEKDI_RECORD VeksGFContext_8u {
     uint32_t id;             // vekdi::kFieldId
     int32_t m;               // extension degree 1 ... 8
     uint32_t order;          // q = 2^m
@@ -29,7 +32,7 @@ using FieldGF = VeksGFContext_8u;
 
 inline constexpr int kFieldHeaderSize = 28;
 static_assert(sizeof(FieldGF) == kFieldHeaderSize);
-static_assert(alignof(FieldGF) == 4);
+static_assert(alignof(FieldGF) == 1);
 
 inline constexpr int fieldContextSize(int m) { return kFieldHeaderSize + 2 * (1 << m); }
 

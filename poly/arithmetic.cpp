@@ -3,8 +3,9 @@
 // recorded degrees and whose degree is normalised last.
 #include <cstdint>
 
-#include "poly/exports.h"
+#include "frame/slot_byte.h"
 #include "poly/coefficients.h"
+#include "poly/exports.h"
 
 namespace vekdi {
 
@@ -136,6 +137,7 @@ VekStatus veksPolyGFDerive_8u(const VeksPolyGF_8u* a, VeksPolyGF_8u* r) {
 
 // A(x) by Horner's rule from the recorded leading coefficient.
 VekStatus veksPolyGFValue_8u(const VeksPolyGF_8u* a, uint8_t x, uint8_t* valueOut) {
+    x = slotByte(x);
     if (a == nullptr || valueOut == nullptr) return StatusNullPointer;
     if (!polyIdOk(a)) return StatusContextMismatch;
     const FieldGF* f = a->field;

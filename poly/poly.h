@@ -2,6 +2,7 @@
 // families build on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "frame/record_ids.h"
@@ -11,10 +12,13 @@
 // Record layout: identifier, capacity (maximum degree + 1), degree, field,
 // coefficient pointer, then `capacity` inline coefficient bytes (lowest power
 // first). 20-byte header with 32-bit pointers, 32 bytes with 64-bit ones.
-struct VeksPolyGF_8u {
+// Packed with the padding of the natural layout spelled out, so the object
+// works at any address.
+struct VEKDI_RECORD VeksPolyGF_8u {
     uint32_t id;      // vekdi::kPolyId
     int32_t capacity; // coefficient slots
     int32_t degree;   // 0 ... capacity-1
+    VEKDI_POINTER_PAD
     const VeksGFContext_8u* field;
     uint8_t* coeffs;  // points at the inline storage after initialisation
 };
@@ -26,6 +30,7 @@ using PolyGF = VeksPolyGF_8u;
 inline constexpr int kPolyHeaderSize = static_cast<int>(sizeof(PolyGF));
 static_assert(sizeof(void*) != 4 || kPolyHeaderSize == 20, "32-bit layout is 20 bytes");
 static_assert(sizeof(void*) != 8 || kPolyHeaderSize == 32, "64-bit layout is 32 bytes");
+static_assert(offsetof(PolyGF, field) == (sizeof(void*) == 8 ? 16 : 12));
 
 // Inline storage of an object initialised in place.
 inline uint8_t* polyInlineStorage(PolyGF* p) { return reinterpret_cast<uint8_t*>(p) + kPolyHeaderSize; }

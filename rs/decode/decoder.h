@@ -2,6 +2,7 @@
 // of both decoders, and byte-wise access to its header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -11,10 +12,11 @@
 // Header of eleven words (44 bytes with 32-bit pointers), then the inline
 // area: root-power table at the first 16-byte boundary, then (with a
 // fast-table record) the Chien point blocks and the syndrome point blocks.
-struct VeksRSDecoder_8u {
+struct VEKDI_RECORD VeksRSDecoder_8u {
     uint32_t id;  // vekdi::kDecoderId
     int32_t n;
     int32_t k;
+    VEKDI_POINTER_PAD
     const VeksGFContext_8u* field;
     uint8_t* rootPowers;           // R16(r) bytes: rho*alpha^i, then zeros
     vekdi::tower::DecoderTables tower;  // six pointers; all null without a built-in record
@@ -27,6 +29,7 @@ using RSDecoder = VeksRSDecoder_8u;
 inline constexpr int kDecoderHeaderSize = static_cast<int>(sizeof(RSDecoder));
 static_assert(sizeof(void*) != 4 || kDecoderHeaderSize == 44, "32-bit layout is 44 bytes");
 static_assert(sizeof(void*) != 8 || kDecoderHeaderSize == 80, "64-bit layout is 80 bytes");
+static_assert(offsetof(RSDecoder, tower) == 4 * sizeof(void*) + (sizeof(void*) == 4 ? 4 : 0), "tables after rootPowers");
 
 inline constexpr int r16(int x) { return (x + 15) & ~15; }
 

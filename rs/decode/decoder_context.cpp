@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "rs/exports.h"
+#include "frame/slot_byte.h"
 #include "rs/code_checks.h"
 #include "rs/decode/decoder.h"
 #include "rs/tower/attach.h"
+#include "rs/exports.h"
 
 namespace vekdi {
 namespace {
@@ -34,6 +35,7 @@ VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut) {
 }
 
 VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSDecoder_8u* decoder) {
+    root = slotByte(root);
     const VekStatus st = rsCheckInitArgs(n, k, fieldCtx, root, decoder);
     if (st != StatusOk) return st;
     auto* base = reinterpret_cast<uint8_t*>(decoder);
@@ -44,7 +46,7 @@ VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, ui
     h.field = fieldCtx;
     h.rootPowers = alignUp16(base + kDecoderHeaderSize);
     rsWriteRootPowers(h.rootPowers, fieldCtx, root, n - k);
-    tower::attachTables(&h.tower, fieldCtx->generatorMask, h.rootPowers, n - k);
+    h.tower = tower::attachTables(fieldCtx->generatorMask, h.rootPowers, n - k);
     storeDecoderHeader(decoder, h);
     return StatusOk;
 }

@@ -1,8 +1,9 @@
 // Encoder context: size query, initialisation (generator polynomial built
 // once) and the scratch-size query.
-#include "rs/exports.h"
+#include "frame/slot_byte.h"
 #include "rs/code_checks.h"
 #include "rs/encode/encoder.h"
+#include "rs/exports.h"
 
 namespace vekdi {
 namespace {
@@ -37,6 +38,7 @@ VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut) {
 }
 
 VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSEncoder_8u* encoder) {
+    root = slotByte(root);
     const VekStatus st = rsCheckInitArgs(n, k, fieldCtx, root, encoder);
     if (st != StatusOk) return st;
     const int r = n - k;

@@ -6,22 +6,24 @@
 
 namespace vekdi::tower {
 
-void attachTables(DecoderTables* t, uint32_t generatorMask, uint8_t* rootPowers, int r) {
+DecoderTables attachTables(uint32_t generatorMask, uint8_t* rootPowers, int r) {
+    DecoderTables tables{};
     const FastTableRecord* rec = fastTableLookup(generatorMask);
-    if (rec == nullptr) return;
+    if (rec == nullptr) return tables;
     const int area = (r + 15) & ~15;  // R16(r)
-    t->toTower = rec->toTower;
-    t->fromTower = rec->fromTower;
-    t->pow = rec->towerPow;
-    t->log = rec->towerLog;
-    t->chienBlocks = rootPowers + area;
-    rsTowerExpandPoints(t->chienBlocks, rec->towerPow, 256);
+    tables.toTower = rec->toTower;
+    tables.fromTower = rec->fromTower;
+    tables.pow = rec->towerPow;
+    tables.log = rec->towerLog;
+    tables.chienBlocks = rootPowers + area;
+    rsTowerExpandPoints(tables.chienBlocks, rec->towerPow, 256);
     // Convert into the last quarter of the block area, then expand over the
     // whole area: each group is read before its 64 bytes are written.
-    t->syndromeBlocks = t->chienBlocks + 1024;
-    uint8_t* converted = t->syndromeBlocks + 3 * area;
+    tables.syndromeBlocks = tables.chienBlocks + 1024;
+    uint8_t* converted = tables.syndromeBlocks + 3 * area;
     rsTowerConvert(converted, rootPowers, area, rec->toTower);
-    rsTowerExpandPoints(t->syndromeBlocks, converted, area);
+    rsTowerExpandPoints(tables.syndromeBlocks, converted, area);
+    return tables;
 }
 
 }  // namespace vekdi::tower

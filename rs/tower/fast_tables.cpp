@@ -85,10 +85,25 @@ constexpr uint8_t towerImageOfAlpha(uint8_t alpha, uint32_t key) {
     return 0;
 }
 
-constexpr FastTableData makeData(uint32_t key) {
+// Alpha and gamma of one key, as the construction above derives them; each
+// key is its own constant evaluation.
+template <size_t I>
+constexpr bool kKeyFollowsTheRule =
+    fieldAlpha(kKeys[I].key) == kKeys[I].alpha && towerImageOfAlpha(kKeys[I].alpha, kKeys[I].key) == kKeys[I].gamma;
+
+template <size_t... I>
+constexpr bool keysFollowTheRule(std::index_sequence<I...>) {
+    return (kKeyFollowsTheRule<I> && ...);
+}
+static_assert(keysFollowTheRule(std::make_index_sequence<kFastTableCount>{}),
+              "alpha and gamma of every record follow from its key");
+
+// The tables of record I (one constant evaluation each).
+template <size_t I>
+constexpr FastTableData kData = [] {
+    const uint32_t key = kKeys[I].key;
+    const uint8_t alpha = kKeys[I].alpha, gamma = kKeys[I].gamma;
     FastTableData d{};
-    const uint8_t alpha = fieldAlpha(key);
-    const uint8_t gamma = towerImageOfAlpha(alpha, key);
     uint8_t fieldExp[256] = {};
     uint8_t fieldLog[256] = {};
     uint8_t e = 1, t = 1;
@@ -112,33 +127,16 @@ constexpr FastTableData makeData(uint32_t key) {
         }
     }
     return d;
-}
-
-template <size_t... I>
-constexpr std::array<FastTableData, kFastTableCount> makeAllData(std::index_sequence<I...>) {
-    return {makeData(kKeys[I].key)...};
-}
-
-constinit const std::array<FastTableData, kFastTableCount> kData =
-    makeAllData(std::make_index_sequence<kFastTableCount>{});
+}();
 
 template <size_t... I>
 constexpr std::array<FastTableRecord, kFastTableCount> makeRecords(std::index_sequence<I...>) {
     return {FastTableRecord{kKeys[I].key, uint32_t(kKeys[I].alpha) | (uint32_t(kKeys[I].gamma) << 8),
-                            kData[I].toTower, kData[I].fromTower, kData[I].towerPow, kData[I].towerLog}...};
+                            kData<I>.toTower, kData<I>.fromTower, kData<I>.towerPow, kData<I>.towerLog}...};
 }
 
 constinit const std::array<FastTableRecord, kFastTableCount> kRecords =
     makeRecords(std::make_index_sequence<kFastTableCount>{});
-
-constexpr bool keysFollowTheRule() {
-    for (const KeyInfo& k : kKeys) {
-        const uint8_t alpha = fieldAlpha(k.key);
-        if (alpha != k.alpha || towerImageOfAlpha(alpha, k.key) != k.gamma) return false;
-    }
-    return true;
-}
-static_assert(keysFollowTheRule(), "alpha and gamma of every record follow from its key");
 
 }  // namespace
 

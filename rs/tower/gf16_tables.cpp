@@ -1,5 +1,9 @@
 #include "rs/tower/gf16_tables.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 #include "rs/tower/tower_arith.h"
 
 namespace vekdi::tower {
@@ -35,19 +39,29 @@ constexpr uint8_t kPowRow[16] = {0x01, 0x02, 0x04, 0x08, 0x03, 0x06, 0x0C, 0x0B,
 static_assert(rowIs(kTables.logRow, kLogRow));
 static_assert(rowIs(kTables.powRow, kPowRow));
 
-constexpr TowerConstantProducts makeConstantProducts() {
+// One row per constant, each its own constant evaluation so no single
+// evaluation grows past what every compiler allows.
+template <int C>
+constexpr auto kConstantRow = [] {
+    std::array<uint8_t, 32> row{};
+    for (int v = 0; v < 16; ++v) {
+        row[v] = towerMul(static_cast<uint8_t>(C), static_cast<uint8_t>(v));
+        row[16 + v] = towerMul(static_cast<uint8_t>(C), static_cast<uint8_t>(v << 4));
+    }
+    return row;
+}();
+
+template <int... C>
+constexpr TowerConstantProducts makeConstantProducts(std::integer_sequence<int, C...>) {
     TowerConstantProducts t{};
-    for (int c = 0; c < 256; ++c)
-        for (int v = 0; v < 16; ++v) {
-            t.byConstant[c][v] = towerMul(static_cast<uint8_t>(c), static_cast<uint8_t>(v));
-            t.byConstant[c][16 + v] = towerMul(static_cast<uint8_t>(c), static_cast<uint8_t>(v << 4));
-        }
+    ((std::copy(kConstantRow<C>.begin(), kConstantRow<C>.end(), t.byConstant[C])), ...);
     return t;
 }
 
 }  // namespace
 
 constinit const Gf16Tables gf16Tables = kTables;
-constinit const TowerConstantProducts towerConstantProducts = makeConstantProducts();
+constinit const TowerConstantProducts towerConstantProducts =
+    makeConstantProducts(std::make_integer_sequence<int, 256>{});
 
 }  // namespace vekdi::tower
