@@ -6,6 +6,7 @@
 
 #include "frame/record_ids.h"
 #include "frame/record_layout.h"
+#include "gf/log_arith.h"
 #include "vekdi.h"
 
 // The record layout: five 32-bit words, two 32-bit words where a 32-bit
@@ -43,39 +44,28 @@ inline const uint8_t* expTable(const FieldGF* f) {
 // logTable[alpha^i] = i for i = 0 ... order-2; logTable[0] = 255 (never used in arithmetic).
 inline const uint8_t* logTable(const FieldGF* f) { return expTable(f) + f->order; }
 
-// Table product: logarithms added and reduced
-// once by n = order - 1 when above n (s = n reads expTable[n] = 1). Operands
-// are masked to the field's width first, so no byte value can index past a
-// table; for elements below the order the mask changes nothing.
+// The field's arithmetic through its own tables (gf/log_arith.h).
+inline LogArith fieldLogs(const FieldGF* f) { return {expTable(f), logTable(f), f->order - 1}; }
+
+// Table product, quotient and inverse of elements that may come from a
+// caller: operands are masked to the field's width first, so no byte value
+// can index past a table (for elements below the order the mask changes
+// nothing); a zero divisor after masking gives 0.
 inline uint8_t gfMulTable(const FieldGF* f, unsigned a, unsigned b) {
     const unsigned n = f->order - 1;
-    a &= n;
-    b &= n;
-    if (a == 0 || b == 0) return 0;
-    const uint8_t* lg = logTable(f);
-    unsigned s = unsigned(lg[a]) + lg[b];
-    if (s > n) s -= n;
-    return expTable(f)[s];
+    return fieldLogs(f).mul(uint8_t(a & n), uint8_t(b & n));
 }
 
-// a / b for b != 0 (masked as above; a zero b after masking gives 0).
 inline uint8_t gfDivTable(const FieldGF* f, unsigned a, unsigned b) {
     const unsigned n = f->order - 1;
-    a &= n;
-    b &= n;
-    if (a == 0 || b == 0) return 0;
-    const uint8_t* lg = logTable(f);
-    unsigned t = unsigned(lg[a]) + n - lg[b];
-    if (t > n) t -= n;
-    return expTable(f)[t];
+    if ((b & n) == 0) return 0;
+    return fieldLogs(f).div(uint8_t(a & n), uint8_t(b & n));
 }
 
-// 1 / a for a != 0 (a zero a after masking gives 0).
 inline uint8_t gfInvTable(const FieldGF* f, unsigned a) {
     const unsigned n = f->order - 1;
-    a &= n;
-    if (a == 0) return 0;
-    return expTable(f)[n - logTable(f)[a]];
+    if ((a & n) == 0) return 0;
+    return fieldLogs(f).inverse(uint8_t(a & n));
 }
 
 // The built-in GF(2) with generator x + 1; static and read-only.

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 // Arithmetic through a table of powers and its logarithm table: the field's
-// own expTable/logTable, or any other representation with the same exponents
-// (the tower basis of the fast decoders). For inner loops on elements known
-// to lie in the field: nothing is masked here (see gfMulTable in gf/field.h
-// for bytes that come from a caller).
+// own expTable/logTable (fieldLogs in gf/field.h), or any other
+// representation with the same exponents (the tower basis of the fast
+// decoders). The one spelling of the table product, quotient and inverse.
+// For inner loops on elements known to lie in the field nothing is masked
+// here; gfMulTable and its siblings in gf/field.h mask bytes from a caller.
 #pragma once
 
 #include <cstdint>
 
-#include "gf/field.h"
 
 namespace vekdi {
 
@@ -16,8 +16,6 @@ struct LogArith {
     const uint8_t* pow;  // pow[i] = alpha^i for i = 0 ... period (pow[period] = 1)
     const uint8_t* log;  // log[alpha^i] = i for i < period; log[0] is never used
     unsigned period;     // q - 1
-
-    static LogArith of(const FieldGF* f) { return {expTable(f), logTable(f), f->order - 1}; }
 
     // A sum of two logarithms brought back into 0 ... period - 1.
     unsigned reduce(unsigned s) const { return s >= period ? s - period : s; }

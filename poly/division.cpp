@@ -12,7 +12,7 @@
 // coefficients, so a divisor stored with a zero leading coefficient is
 // divided by its true form and a divisor that is zero throughout acts as the
 // zero polynomial. The dividend is taken as recorded.
-#include "gf/log_arith.h"
+#include "gf/field.h"
 #include "poly/coefficients.h"
 #include "poly/exports.h"
 
@@ -26,7 +26,7 @@ namespace {
 void windowDivide(PolyGF* r, const PolyGF* a, const uint8_t* b, int degB, uint8_t* quotient) {
     // The quotient coefficient is held as a logarithm; coefficients may be
     // any byte a caller wrote, so each is masked into the field first.
-    const LogArith f = LogArith::of(a->field);
+    const LogArith f = fieldLogs(a->field);
     const unsigned n = fieldMask(a->field);
     const uint8_t* ac = a->coeffs;
     const int degA = a->degree;
@@ -64,7 +64,7 @@ void copyRecorded(PolyGF* r, const PolyGF* a) {
 
 // Q = A / b0 for a non-zero constant b0, normalised from degA.
 void divideByConstant(PolyGF* q, const PolyGF* a, uint8_t b0) {
-    const LogArith f = LogArith::of(a->field);
+    const LogArith f = fieldLogs(a->field);
     const unsigned n = fieldMask(a->field);
     const unsigned invB0 = f.reduce(n - f.log[b0 & n]);
     for (int j = 0; j <= a->degree; ++j) q->coeffs[j] = f.mulLog(a->coeffs[j] & n, invB0);

@@ -1,7 +1,7 @@
 // Non-zero roots of a polynomial in its own field, by trying every non-zero
 // element in increasing order until as many roots as the recorded degree are
 // found. Zero is never tried; each root is reported once.
-#include "gf/log_arith.h"
+#include "gf/field.h"
 #include "poly/coefficients.h"
 #include "poly/exports.h"
 
@@ -10,7 +10,7 @@ namespace vekdi::poly {
 VekStatus veksPolyGFRoots_8u(const VeksPolyGF_8u* p, uint8_t* roots, int* countOut) {
     if (roots == nullptr || countOut == nullptr || p == nullptr) return StatusNullPointer;
     if (!polyIdOk(p)) return StatusContextMismatch;
-    const LogArith f = LogArith::of(p->field);
+    const LogArith f = fieldLogs(p->field);
     const unsigned n = fieldMask(p->field);
     const uint8_t* c = p->coeffs;
     const int degree = p->degree;

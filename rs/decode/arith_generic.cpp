@@ -4,7 +4,7 @@
 namespace vekdi {
 
 void rsSyndromesGeneric(PolyGF* s, const PolyGF* r, const uint8_t* points, int count) {
-    const LogArith logs = LogArith::of(r->field);
+    const LogArith logs = fieldLogs(r->field);
     s->coeffs[0] = 1;
     for (int j = 1; j <= count; ++j) s->coeffs[j] = logs.evalAtLog(r->coeffs, r->degree, logs.log[points[j - 1]]);
     s->degree = count;
@@ -12,7 +12,7 @@ void rsSyndromesGeneric(PolyGF* s, const PolyGF* r, const uint8_t* points, int c
 }
 
 int rsChienSearchGeneric(uint8_t* out, const PolyGF* l) {
-    const LogArith logs = LogArith::of(l->field);
+    const LogArith logs = fieldLogs(l->field);
     const unsigned q = l->field->order;
     const int want = l->degree;
     int found = 0;

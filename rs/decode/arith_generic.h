@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "gf/log_arith.h"
+#include "gf/field.h"
 #include "poly/poly.h"
 #include "rs/decode/decoder.h"
 #include "rs/decode/errata.h"
@@ -27,7 +27,7 @@ struct GenericArith {
     const RSDecoder* d;
     LogArith logs;
 
-    explicit GenericArith(const RSDecoder* decoder) : d(decoder), logs(LogArith::of(decoder->field)) {}
+    explicit GenericArith(const RSDecoder* decoder) : d(decoder), logs(fieldLogs(decoder->field)) {}
 
     void toDomain(uint8_t*, int) const {}
     void syndromes(PolyGF* s, const PolyGF* received) const {

@@ -9,7 +9,7 @@
 #include <bit>
 #include <cstring>
 
-#include "gf/log_arith.h"
+#include "gf/field.h"
 
 namespace vekdi {
 namespace {
@@ -26,7 +26,7 @@ void generatorLogs(uint8_t* logs, const PolyGF* g, int r) {
 }
 
 void logRegister(uint8_t* reg, const uint8_t* message, int k, const uint8_t* gLogs, int r, const FieldGF* f) {
-    const LogArith logs = LogArith::of(f);
+    const LogArith logs = fieldLogs(f);
     std::memset(reg, 0, size_t(r));
     for (int i = 0; i < k; ++i) {
         const uint8_t feedback = message[i] ^ reg[0];

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "gf/mask_arith.h"
 #include "rs/tower/tower_arith.h"
 
 namespace vekdi {
@@ -34,37 +35,8 @@ constexpr KeyInfo kKeys[kFastTableCount] = {
     {0x1A9, 0x02, 0x97}, {0x1C3, 0x02, 0x96}, {0x1CF, 0x02, 0x84}, {0x1E7, 0x02, 0x94}, {0x1F5, 0x02, 0x86},
 };
 
-constexpr uint8_t polyMulMod(uint8_t a, uint8_t b, uint32_t key) {
-    unsigned r = 0, aa = a;
-    for (int i = 0; i < 8; ++i) {
-        if (b & (1u << i)) r ^= aa;
-        aa <<= 1;
-        if (aa & 0x100u) aa ^= key;
-    }
-    return static_cast<uint8_t>(r);
-}
-
-constexpr uint8_t polyPowMod(uint8_t a, unsigned e, uint32_t key) {
-    uint8_t r = 1;
-    while (e) {
-        if (e & 1) r = polyMulMod(r, a, key);
-        a = polyMulMod(a, a, key);
-        e >>= 1;
-    }
-    return r;
-}
-
-// Multiplicative order 255: no proper divisor 255/p (p = 3, 5, 17) gives 1.
-constexpr bool generatesGroup(uint8_t a, uint32_t key) {
-    return a != 0 && polyPowMod(a, 85, key) != 1 && polyPowMod(a, 51, key) != 1 && polyPowMod(a, 15, key) != 1;
-}
-
-constexpr uint8_t fieldAlpha(uint32_t key) {
-    if (generatesGroup(2, key)) return 2;
-    for (unsigned a = 2; a < 256; ++a)
-        if (generatesGroup(static_cast<uint8_t>(a), key)) return static_cast<uint8_t>(a);
-    return 0;
-}
+// Products in the field's polynomial basis.
+constexpr uint8_t fieldMul(uint8_t a, uint8_t b, uint32_t key) { return static_cast<uint8_t>(maskMulMod(a, b, key, 8)); }
 
 // Smallest tower element that is a root of the minimal polynomial of alpha,
 // mu(z) = (z + alpha)(z + alpha^2)(z + alpha^4) ... (z + alpha^128), whose
@@ -73,9 +45,9 @@ constexpr uint8_t towerImageOfAlpha(uint8_t alpha, uint32_t key) {
     uint8_t mu[9] = {1};  // coefficients in the field, lowest power first
     uint8_t conj = alpha;
     for (int i = 0; i < 8; ++i) {
-        for (int j = i + 1; j >= 1; --j) mu[j] = mu[j - 1] ^ polyMulMod(mu[j], conj, key);
-        mu[0] = polyMulMod(mu[0], conj, key);
-        conj = polyMulMod(conj, conj, key);
+        for (int j = i + 1; j >= 1; --j) mu[j] = mu[j - 1] ^ fieldMul(mu[j], conj, key);
+        mu[0] = fieldMul(mu[0], conj, key);
+        conj = fieldMul(conj, conj, key);
     }
     for (unsigned t = 1; t < 256; ++t) {
         uint8_t v = 0;
@@ -89,7 +61,7 @@ constexpr uint8_t towerImageOfAlpha(uint8_t alpha, uint32_t key) {
 // key is its own constant evaluation.
 template <size_t I>
 constexpr bool kKeyFollowsTheRule =
-    fieldAlpha(kKeys[I].key) == kKeys[I].alpha && towerImageOfAlpha(kKeys[I].alpha, kKeys[I].key) == kKeys[I].gamma;
+    fieldAlphaFor(kKeys[I].key, 8) == kKeys[I].alpha && towerImageOfAlpha(kKeys[I].alpha, kKeys[I].key) == kKeys[I].gamma;
 
 template <size_t... I>
 constexpr bool keysFollowTheRule(std::index_sequence<I...>) {
@@ -114,7 +86,7 @@ constexpr FastTableData kData = [] {
             fieldLog[e] = static_cast<uint8_t>(i);
             d.towerLog[t] = static_cast<uint8_t>(i);
         }
-        e = polyMulMod(e, alpha, key);
+        e = fieldMul(e, alpha, key);
         t = tower::towerMul(t, gamma);
     }
     d.towerLog[0] = 255;
