@@ -15,7 +15,7 @@
 namespace vekdi {
 namespace {
 
-using test::Canary;
+using test::GuardedBytes;
 
 constexpr size_t kSlack = 16;  // canary bytes past the context
 

@@ -54,7 +54,7 @@ TEST(PolyObject, InitChecksDegreeBeforeFieldIdentifier) {
                                   reinterpret_cast<const uint8_t*>(f.get()) + fieldContextSize(8));
     badField[0] ^= 1;
     const auto* wrong = reinterpret_cast<const FieldGF*>(badField.data());
-    test::Canary rec(64);
+    test::GuardedBytes rec(64);
     auto* p = reinterpret_cast<PolyGF*>(rec.data());
     EXPECT_EQ(veksPolyGFInit_8u(nullptr, 5, p), StatusNullPointer);
     EXPECT_EQ(veksPolyGFInit_8u(f, -1, nullptr), StatusNullPointer);

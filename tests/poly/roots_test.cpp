@@ -23,7 +23,7 @@ std::vector<uint8_t> bruteForceRoots(const RefField& f, const Coeffs& p) {
 
 // The roots the library finds, with the bytes after them checked untouched.
 std::vector<uint8_t> libraryRoots(PolyBox& p) {
-    test::Canary out(256);
+    test::GuardedBytes out(256);
     int count = -1;
     EXPECT_EQ(veksPolyGFRoots_8u(p, out.data(), &count), StatusOk);
     std::vector<uint8_t> roots(out.data(), out.data() + std::max(count, 0));
@@ -102,7 +102,7 @@ TEST(PolyRoots, Status) {
     PolyBox p(f, 2), bad(f, 2);
     p.set({1, 0, 1});
     bad->id = 0x434D416E;
-    test::Canary out(8);
+    test::GuardedBytes out(8);
     int count = -5;
     EXPECT_EQ(veksPolyGFRoots_8u(nullptr, out.data(), &count), StatusNullPointer);
     EXPECT_EQ(veksPolyGFRoots_8u(bad, nullptr, &count), StatusNullPointer);

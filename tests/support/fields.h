@@ -1,5 +1,5 @@
 // Field contexts for tests, built through the table builder (independent of
-// the field initialiser), and canary-guarded buffers.
+// the field initialiser), random iterations and guarded buffers.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gf/field.h"
+#include "tests/support/guarded_bytes.h"
 
 namespace vekdi::test {
 
@@ -43,24 +44,6 @@ inline int iterations(int quick, int longRuns) {
     return quick;
 #endif
 }
-
-inline constexpr uint8_t kCanary = 0xA5;
-
-// Bytes filled with a canary value; `intact()` tells whether nothing wrote them.
-class Canary {
-public:
-    explicit Canary(size_t size, uint8_t fill = kCanary) : bytes_(size, fill), fill_(fill) {}
-    uint8_t* data() { return bytes_.data(); }
-    bool intact() const {
-        for (uint8_t b : bytes_)
-            if (b != fill_) return false;
-        return true;
-    }
-
-private:
-    std::vector<uint8_t> bytes_;
-    uint8_t fill_;
-};
 
 // A fixed-seed generator per test, so failures reproduce.
 inline std::mt19937& rng() {

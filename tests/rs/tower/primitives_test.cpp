@@ -7,7 +7,7 @@
 #include <numeric>
 
 #include "rs/tower/gf16_tables.h"
-#include "tests/rs/tower_support.h"
+#include "tests/support/tower_variants.h"
 #include "tests/support/fields.h"
 
 namespace vekdi::test {
@@ -128,8 +128,8 @@ void expectSameAsPortable(const TowerKernels& k, size_t outSize, size_t offset,
     GuardedBytes ref(outSize, offset, 0x3C), got(outSize, offset, 0x3C);
     op(tower::towerPortable, ref.data());
     op(k, got.data());
-    ASSERT_TRUE(ref.guardIntact()) << what;
-    ASSERT_TRUE(got.guardIntact()) << k.name << " " << what;
+    ASSERT_TRUE(ref.guardsIntact()) << what;
+    ASSERT_TRUE(got.guardsIntact()) << k.name << " " << what;
     ASSERT_EQ(ref.bytes(), got.bytes()) << k.name << " " << what;
 }
 
@@ -139,10 +139,10 @@ TEST(TowerPrimitives, PortableConvertAppliesTheMatrixLaneByLane) {
     std::memcpy(matrix, m.data(), 128);
     for (int len : {1, 15, 16, 17, 255, 300}) {
         const auto in = testBytes(kMaxLen + 16, len % 4);
-        GuardedBytes src(groupBytes(len), 0), out(groupBytes(len), 0);
+        GuardedBytes src(groupBytes(len), 0, 0), out(groupBytes(len), 0, 0);
         std::memcpy(src.data(), in.data(), src.size());
         tower::towerPortable.convert(out.data(), src.data(), len, matrix);
-        EXPECT_TRUE(out.guardIntact());
+        EXPECT_TRUE(out.guardsIntact());
         for (int i = 0; i < groupBytes(len); ++i) {
             uint8_t expect = 0;
             for (int j = 0; j < 8; ++j)
@@ -223,7 +223,7 @@ TEST_P(TowerVariantTest, ConvertAndExpandMatchPortable) {
             std::memcpy(out, in.data(), in.size());
             v.convert(out, out, len, matrix);  // in place
         }, "convert " + std::to_string(len));
-        GuardedBytes src(groupBytes(len), 16);
+        GuardedBytes src(groupBytes(len), 16, 0);
         std::memcpy(src.data(), in.data(), in.size());
         expectSameAsPortable(k, 4 * groupBytes(len), 0, [&](const TowerKernels& v, uint8_t* out) {
             v.expandPoints(out, src.data(), len);
@@ -238,9 +238,9 @@ TEST_P(TowerVariantTest, ConvertAndExpandMatchPortable) {
 
 TEST_P(TowerVariantTest, EvaluationMatchesPortable) {
     const TowerKernels& k = *GetParam();
-    GuardedBytes blocks(16 * 64, 0);
+    GuardedBytes blocks(16 * 64, 0, 0);
     const auto points = testBytes(256, 0);
-    GuardedBytes pts(256, 0);
+    GuardedBytes pts(256, 0, 0);
     std::memcpy(pts.data(), points.data(), 256);
     tower::towerPortable.expandPoints(blocks.data(), pts.data(), 256);
     std::vector<int> counts(kMaxLen);
@@ -249,7 +249,7 @@ TEST_P(TowerVariantTest, EvaluationMatchesPortable) {
     for (int count : counts) {
         const auto coeffs = testBytes(count + 16, count % 4);
         for (size_t offset : {0, 1, 7}) {
-            GuardedBytes c(count, offset);
+            GuardedBytes c(count, offset, 0);
             std::memcpy(c.data(), coeffs.data(), count);
             expectSameAsPortable(k, 16, offset, [&](const TowerKernels& v, uint8_t* out) {
                 v.evalPoly16(out, c.data(), count, blocks.data() + 64 * (count % 16));
@@ -292,7 +292,7 @@ TEST_P(TowerVariantTest, ProductsMatchPortableAtEveryAlignment) {
         const auto base = testBytes(groupBytes(len), 0);
         const uint8_t c = static_cast<uint8_t>(len * 37);
         for (size_t offset = 0; offset < 16; ++offset) {
-            GuardedBytes src(groupBytes(len), (offset * 5) % 16);
+            GuardedBytes src(groupBytes(len), (offset * 5) % 16, 0);
             std::memcpy(src.data(), in.data(), src.size());
             expectSameAsPortable(k, groupBytes(len), offset, [&](const TowerKernels& v, uint8_t* out) {
                 v.mulConst(out, src.data(), len, c);

@@ -2,7 +2,7 @@
 // tower products, over lengths 1 ... 300 (whole groups of 16 are read).
 #include <gtest/gtest.h>
 
-#include "tests/rs/tower_support.h"
+#include "tests/support/tower_variants.h"
 #include "tests/support/fields.h"
 
 namespace vekdi::test {

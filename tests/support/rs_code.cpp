@@ -1,4 +1,4 @@
-#include "tests/rs/rs_code.h"
+#include "tests/support/rs_code.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +9,31 @@
 
 namespace vekdi::test {
 
-RSCode::RSCode(int m, uint32_t mask, int k, uint8_t root)
+RSCode::RSCode(int m, uint32_t mask, int k, uint8_t root, int decoderOffset)
     : field_(m, mask), n_((1 << m) - 1), k_(k), root_(root) {
+    // g(x) = prod (x + root alpha^j), j < r, with bit-serial arithmetic.
+    generator_.assign(1, 1);
+    uint32_t point = root;
+    for (int j = 0; j < r(); ++j) {
+        std::vector<uint8_t> next(generator_.size() + 1, 0);
+        for (size_t i = 0; i < generator_.size(); ++i) {
+            next[i + 1] ^= generator_[i];
+            next[i] ^= uint8_t(refMul(generator_[i], point, mask, m));
+        }
+        generator_ = next;
+        point = refMul(point, field_.get()->alpha, mask, m);
+    }
     int size = 0;
     EXPECT_EQ(veksRSEncodeGetSize_8u(n_, k_, &size), StatusOk);
     enc_.resize(size_t(size + 7) / 8);
     EXPECT_EQ(veksRSEncodeInit_8u(n_, k_, field_, root_, reinterpret_cast<VeksRSEncoder_8u*>(enc_.data())),
               StatusOk);
     EXPECT_EQ(veksRSDecodeGetSize_8u(n_, k_, &size), StatusOk);
-    dec_.resize(size_t(size + 7) / 8);
-    EXPECT_EQ(veksRSDecodeInit_8u(n_, k_, field_, root_, reinterpret_cast<VeksRSDecoder_8u*>(dec_.data())),
-              StatusOk);
+    decStore_.resize(size_t(size + 32));
+    const auto base = reinterpret_cast<uintptr_t>(decStore_.data());
+    const size_t start = size_t(((base + 15) & ~uintptr_t(15)) - base) + size_t(decoderOffset);
+    decoder_ = reinterpret_cast<VeksRSDecoder_8u*>(decStore_.data() + start);
+    EXPECT_EQ(veksRSDecodeInit_8u(n_, k_, field_, root_, decoder_), StatusOk);
 }
 
 std::vector<uint8_t> RSCode::randomMessage(std::mt19937& gen) const {
@@ -49,6 +63,21 @@ bool RSCode::isCodeword(const std::vector<uint8_t>& word) const {
     return true;
 }
 
+std::vector<uint8_t> RSCode::referenceEncode(const std::vector<uint8_t>& message) const {
+    // Remainder of m(x) x^r by g(x), highest power first.
+    std::vector<uint8_t> word(message);
+    word.resize(size_t(n_));
+    std::vector<uint8_t> rem(word);
+    for (int i = 0; i < k_; ++i) {
+        const uint8_t lead = rem[size_t(i)];
+        if (lead == 0) continue;
+        for (int j = 0; j <= r(); ++j)
+            rem[size_t(i + j)] ^= uint8_t(refMul(lead, generator_[size_t(r() - j)], field_.mask(), field_.m()));
+    }
+    for (int i = k_; i < n_; ++i) word[size_t(i)] = rem[size_t(i)];
+    return word;
+}
+
 namespace {
 
 using DecodeFn = VekStatus (*)(const int*, int, uint8_t*, const VeksRSDecoder_8u*, uint8_t*);
@@ -58,11 +87,10 @@ VekStatus decodeGuarded(DecodeFn decode, SizeFn sizeFn, const VeksRSDecoder_8u* 
                         const std::vector<int>& erasures) {
     int size = 0;
     EXPECT_EQ(sizeFn(dec, &size), StatusOk);
-    constexpr int kTail = 32;
-    std::vector<uint8_t> buffer(size_t(size + kTail), kCanary);
+    GuardedBytes buffer{size_t(size)};
     const int* list = erasures.empty() ? nullptr : erasures.data();
     const VekStatus st = decode(list, int(erasures.size()), word.data(), dec, buffer.data());
-    for (int i = 0; i < kTail; ++i) EXPECT_EQ(buffer[size_t(size + i)], kCanary) << "scratch overrun at " << i;
+    EXPECT_TRUE(buffer.guardsIntact()) << "scratch overrun";
     return st;
 }
 

@@ -12,8 +12,8 @@
 #include "rs/decode/arith_fast.h"
 #include "rs/tower/fast_tables.h"
 #include "rs/decode/pipeline.h"
-#include "tests/rs/fast_code.h"
-#include "tests/rs/tower_support.h"
+#include "tests/support/rs_code.h"
+#include "tests/support/tower_variants.h"
 
 namespace vekdi::test {
 namespace {
@@ -47,7 +47,7 @@ std::vector<int> distinctPositions(int count, std::mt19937& gen) {
 uint8_t nonzero(std::mt19937& gen) { return uint8_t(std::uniform_int_distribution<int>(1, 255)(gen)); }
 
 // Builds a received word of the given kind from a codeword.
-Word makeWord(const FastCode& code, Kind kind, std::mt19937& gen) {
+Word makeWord(const RSCode& code, Kind kind, std::mt19937& gen) {
     const int r = code.r();
     Word w{code.randomCodeword(gen), {}, false, 0};
     auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(gen); };
@@ -94,9 +94,9 @@ struct Outcome {
 template <class Run>
 Outcome runWith(const Word& w, int bufferSize, int offset, Run&& run) {
     Outcome o{StatusOk, w.bytes};
-    Scratch scratch(bufferSize, offset);
+    GuardedBytes scratch{size_t(bufferSize), size_t(offset)};
     o.status = run(w.nullList ? nullptr : w.erasures.data(), w.count, o.bytes.data(), scratch.data());
-    EXPECT_TRUE(scratch.canariesIntact()) << "scratch overrun";
+    EXPECT_TRUE(scratch.guardsIntact()) << "scratch overrun";
     return o;
 }
 
@@ -105,7 +105,7 @@ struct Tally {
 };
 
 // Generic against every variant for both decoders; returns the generic BM outcome.
-void compareAll(const FastCode& code, const Word& w, Tally* tally, std::mt19937& gen) {
+void compareAll(const RSCode& code, const Word& w, Tally* tally, std::mt19937& gen) {
     const RSDecoder h = code.header();
     const int n = 255, k = 255 - code.r();
     const int offset = int(gen() % 16);
@@ -132,7 +132,7 @@ void compareAll(const FastCode& code, const Word& w, Tally* tally, std::mt19937&
                                 << code.field()->generatorMask;
         }
         const Outcome exported = runWith(w, p.size, offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
-            return p.exported(l, c, cw, code.context(), buf);
+            return p.exported(l, c, cw, code.decoder(), buf);
         });
         ASSERT_EQ(exported, ref) << p.name << " through the export";
         if (ref.status == StatusOk) {
@@ -155,8 +155,8 @@ void runSweep(int wordsPerCase) {
             const TestField f(8, rec.key);
             const uint8_t alpha = uint8_t(f.get()->alpha);
             const uint8_t roots[] = {1, alpha, expTable(f.get())[gen() % 255], nonzero(gen)};
-            const FastCode code(rec.key, r, roots[choice++ % 4], int(gen() % 16));
-            ASSERT_NE(code.context(), nullptr);
+            const RSCode code(8, rec.key, 255 - r, roots[choice++ % 4], int(gen() % 16));
+            ASSERT_NE(code.decoder(), nullptr);
             const RSDecoder h = code.header();
             ASSERT_TRUE(decoderHasFastTables(&h));
             for (int kind = 0; kind < int(Kind::kCount); ++kind) {
@@ -183,7 +183,7 @@ TEST(FastDecoders, MatchGenericOnEveryFieldRedundancyAndWordKind) {
 TEST(FastDecoders, CorrectEverythingWithinCapability) {
     std::mt19937 gen(7);
     for (int r : {2, 16, 17, 32, 33}) {
-        const FastCode code(0x11D, r, 2);
+        const RSCode code(8, 0x11D, 255 - r, 2);
         const RSDecoder h = code.header();
         for (int i = 0; i < iterations(60, 3000) / kSanitizerDivisor; ++i) {
             Word w = makeWord(code, Kind::Within, gen);
@@ -206,20 +206,20 @@ TEST(FastDecoders, CorrectEverythingWithinCapability) {
 // Contexts at every address offset modulo 16 decode identically.
 TEST(FastDecoders, ContextOffsetsGiveIdenticalResults) {
     std::mt19937 gen(99);
-    const FastCode base(0x11D, 32, 2, 0);
+    const RSCode base(8, 0x11D, 255 - 32, 2, 0);
     std::vector<Word> words;
     for (int kind = 0; kind < int(Kind::kCount); ++kind) words.push_back(makeWord(base, Kind(kind), gen));
     std::vector<Outcome> expected;
     for (const Word& w : words)
         expected.push_back(runWith(w, bmBufferSize(255, 223), 0, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
-            return ::veksRSDecodeBM_8u(l, c, cw, base.context(), buf);
+            return ::veksRSDecodeBM_8u(l, c, cw, base.decoder(), buf);
         }));
     for (int offset = 1; offset < 16; ++offset) {
-        const FastCode code(0x11D, 32, 2, offset);
+        const RSCode code(8, 0x11D, 255 - 32, 2, offset);
         for (size_t i = 0; i < words.size(); ++i) {
             for (auto dec : {::veksRSDecodeBM_8u, ::veksRSDecodeEE_8u}) {
                 const Outcome got = runWith(words[i], eeBufferSize(255, 223), offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
-                    return dec(l, c, cw, code.context(), buf);
+                    return dec(l, c, cw, code.decoder(), buf);
                 });
                 ASSERT_EQ(got, expected[i]) << offset;
             }
@@ -232,7 +232,7 @@ TEST(FastDecoders, ContextOffsetsGiveIdenticalResults) {
 // syndrome blocks describe the root powers in the tower basis.
 TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
     for (const FastTableRecord& rec : fastTableRecords()) {
-        const FastCode code(rec.key, 17, 3, 5);
+        const RSCode code(8, rec.key, 255 - 17, 3, 5);
         const RSDecoder h = code.header();
         ASSERT_EQ(h.tower.toTower, rec.toTower);
         ASSERT_EQ(h.tower.fromTower, rec.fromTower);
@@ -273,7 +273,7 @@ TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
 // Forney's step forms a value wherever the derivative is nonzero and reports
 // how many it formed; a position where it vanishes is not skipped silently.
 TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
-    const FastCode code(0x11D, 8, 2);
+    const RSCode code(8, 0x11D, 255 - 8, 2);
     const RSDecoder h = code.header();
     for (const tower::TowerKernels* k : runnableVariants()) {
         // D(x) = 1 + X2 x vanishes at X2^-1 only; W = 1.

@@ -4,7 +4,7 @@
 #include "rs/decode/arith_generic.h"
 #include "rs/decode/drivers.h"
 #include "rs/decode/pipeline.h"
-#include "tests/rs/rs_code.h"
+#include "tests/support/rs_code.h"
 #include "tests/support/reference_gf.h"
 
 namespace vekdi::test {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "tests/rs/rs_code.h"
+#include "tests/support/rs_code.h"
 #include "tests/support/reference_gf.h"
 
 namespace vekdi::test {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "rs/encode/encoder.h"
-#include "tests/rs/rs_code.h"
+#include "tests/support/rs_code.h"
 #include "tests/support/reference_gf.h"
 
 namespace vekdi::test {
@@ -116,7 +116,7 @@ TEST(RSEncoder, SizesAndArgumentChecks) {
     EXPECT_EQ(veksRSEncodeGetSize_8u(2, 1, &size), StatusOk);  // no field needed
 
     TestField f(4, 0x13);
-    Canary ctx(200);
+    GuardedBytes ctx(200);
     auto* enc = reinterpret_cast<VeksRSEncoder_8u*>(ctx.data());
     EXPECT_EQ(veksRSEncodeInit_8u(99, 5, nullptr, 2, enc), StatusNullPointer);
     EXPECT_EQ(veksRSEncodeInit_8u(15, 5, f, 2, nullptr), StatusNullPointer);
@@ -149,7 +149,7 @@ TEST(RSEncoder, EncodeChecksAndFailingCallsWriteNothing) {
     RSCode code(4, 0x13, 11, 2);
     const auto* enc = code.encoder();
     std::vector<uint8_t> msg(11, 3);
-    Canary word(15), buffer(19 + 8);
+    GuardedBytes word(15), buffer(19 + 8);
     EXPECT_EQ(veksRSEncode_8u(nullptr, word.data(), enc, buffer.data()), StatusNullPointer);
     EXPECT_EQ(veksRSEncode_8u(msg.data(), nullptr, enc, buffer.data()), StatusNullPointer);
     EXPECT_EQ(veksRSEncode_8u(msg.data(), word.data(), enc, nullptr), StatusNullPointer);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "rs/decode/decoder.h"
-#include "tests/rs/rs_code.h"
+#include "tests/support/rs_code.h"
 #include "tests/support/reference_gf.h"
 
 namespace vekdi::test {
@@ -58,7 +58,7 @@ TEST(RSDecoderContext, SizeQueryChecks) {
 TEST(RSDecoderContext, InitChecksWriteNothingOnFailure) {
     TestField f(4, 0x13);
     RSCode other(4, 0x13, 9, 2);
-    Canary ctx(2000);
+    GuardedBytes ctx(2000);
     auto* dec = reinterpret_cast<VeksRSDecoder_8u*>(ctx.data());
     EXPECT_EQ(veksRSDecodeInit_8u(300, 5, nullptr, 0, dec), StatusNullPointer);
     EXPECT_EQ(veksRSDecodeInit_8u(15, 5, f, 2, nullptr), StatusNullPointer);

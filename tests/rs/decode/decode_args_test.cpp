@@ -2,7 +2,7 @@
 // writes nothing.
 #include <gtest/gtest.h>
 
-#include "tests/rs/rs_code.h"
+#include "tests/support/rs_code.h"
 
 namespace vekdi::test {
 namespace {
@@ -30,7 +30,7 @@ TEST_P(RSDecodeArgs, ChecksInOrderAndFailuresWriteNothing) {
     auto word = original;
     word[3] ^= 5;  // one error, so a passing call would change the word
     const auto received = word;
-    Canary buffer(static_cast<size_t>(size));
+    GuardedBytes buffer(static_cast<size_t>(size));
     const int good[] = {1, 2};
     auto expectRefused = [&](VekStatus expected, const int* list, int count, uint8_t* w, const VeksRSDecoder_8u* c,
                              uint8_t* b, const char* what) {
