@@ -4,6 +4,13 @@
 
 namespace vekdi {
 
+VekStatus rsReportContextSize(int n, int k, int* sizeOut, int (*size)(int, int)) {
+    if (sizeOut == nullptr) return StatusNullPointer;
+    if (!rsLengthsInRange(n, k)) return StatusOutOfRange;
+    *sizeOut = size(n, k);
+    return StatusOk;
+}
+
 VekStatus rsCheckInitArgs(int n, int k, const FieldGF* field, unsigned root, const void* context) {
     if (field == nullptr || context == nullptr) return StatusNullPointer;
     if (field->id != kFieldId) return StatusContextMismatch;

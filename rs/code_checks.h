@@ -11,6 +11,10 @@ namespace vekdi {
 // Lengths the size queries accept: 2 <= n <= 255, 1 <= k < n (no field needed).
 inline bool rsLengthsInRange(int n, int k) { return n >= 2 && n <= 255 && k >= 1 && k < n; }
 
+// The size query of both contexts: null output, then the lengths, then
+// *sizeOut = size(n, k).
+VekStatus rsReportContextSize(int n, int k, int* sizeOut, int (*size)(int, int));
+
 // Checks of both initialisers, in order: null pointers, the field's
 // identifier, n = order - 1 and 1 <= k < n, then 0 < root < order.
 VekStatus rsCheckInitArgs(int n, int k, const FieldGF* field, unsigned root, const void* context);

@@ -28,10 +28,7 @@ void rsWriteRootPowers(uint8_t* table, const FieldGF* f, unsigned root, int r) {
 namespace rs {
 
 VekStatus veksRSDecodeGetSize_8u(int n, int k, int* sizeOut) {
-    if (sizeOut == nullptr) return StatusNullPointer;
-    if (!rsLengthsInRange(n, k)) return StatusOutOfRange;
-    *sizeOut = decoderContextSize(n, k);
-    return StatusOk;
+    return rsReportContextSize(n, k, sizeOut, decoderContextSize);
 }
 
 VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSDecoder_8u* decoder) {

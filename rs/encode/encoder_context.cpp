@@ -31,10 +31,7 @@ void rsBuildGenerator(PolyGF* g, const FieldGF* f, unsigned root, int r) {
 namespace rs {
 
 VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut) {
-    if (sizeOut == nullptr) return StatusNullPointer;
-    if (!rsLengthsInRange(n, k)) return StatusOutOfRange;
-    *sizeOut = encoderContextSize(n, k);
-    return StatusOk;
+    return rsReportContextSize(n, k, sizeOut, encoderContextSize);
 }
 
 VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root, VeksRSEncoder_8u* encoder) {
