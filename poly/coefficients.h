@@ -25,6 +25,13 @@ inline void polySetZero(PolyGF* p) {
     p->coeffs[0] = 0;
 }
 
+// Makes p the polynomial x (capacity >= 2).
+inline void polySetX(PolyGF* p) {
+    p->coeffs[0] = 0;
+    p->coeffs[1] = 1;
+    p->degree = 1;
+}
+
 // Mask that brings any byte into the field's element range; indices masked
 // with it never reach past the field's tables.
 inline unsigned fieldMask(const FieldGF* f) { return f->order - 1; }

@@ -1,5 +1,6 @@
 // Irreducibility by the distinct-degree test: for i = 1 ... n/2 the stage
 // computes h = x^(q^i) mod f and requires gcd(f, h - x) to be a constant.
+#include "poly/coefficients.h"
 #include "poly/exports.h"
 #include "poly/poly.h"
 #include "poly/working_polys.h"
@@ -7,12 +8,6 @@
 namespace vekdi {
 
 namespace {
-
-void setX(PolyGF* p) {
-    p->coeffs[0] = 0;
-    p->coeffs[1] = 1;
-    p->degree = 1;
-}
 
 // dst = h + x, normalised; dst distinct from h.
 void sumWithX(PolyGF* dst, const PolyGF* h) {
@@ -53,7 +48,7 @@ struct IrreducibleWork {
 int distinctDegreeTest(const PolyGF* f, const IrreducibleWork& w) {
     const int stages = f->degree / 2;
     const int squarings = w.w1->field->m;  // raises h to the q-th power, q = 2^m
-    setX(w.w4);
+    polySetX(w.w4);
     for (int stage = 1; stage <= stages; ++stage) {
         // w1 served as a Euclid buffer in the previous stage.
         polyCopyNormalised(w.w1, f);

@@ -4,6 +4,7 @@
 
 #include <bit>
 
+#include "poly/coefficients.h"
 #include "poly/exports.h"
 #include "poly/working_polys.h"
 
@@ -18,23 +19,17 @@ uint32_t groupOrder(int n) { return n >= 32 ? 0xFFFFFFFFu : (1u << n) - 1u; }
 
 bool isOne(const PolyGF* p) { return p->degree == 0 && p->coeffs[0] == 1; }
 
-void setX(PolyGF* p) {
-    p->coeffs[0] = 0;
-    p->coeffs[1] = 1;
-    p->degree = 1;
-}
-
 // Power test, then the divisor tests; 1 when x has order 2^n - 1 modulo f
 // (recorded degree n, 1 <= n <= 32). p1 (max degree n), p2 (n), p3 (2n).
 int orderOfXTest(const PolyGF* f, PolyGF* p1, PolyGF* p2, PolyGF* p3) {
     const int n = f->degree;
-    setX(p2);
+    polySetX(p2);
     polyPowXMod(p1, p2, p3, f, groupOrder(n));
     if (!isOne(p1)) return 0;
     uint32_t exponents[kPrimeDivisorRowMax];
     const int count = primitivityCofactors(n, exponents);
     for (int j = 0; j < count; ++j) {
-        setX(p2);
+        polySetX(p2);
         polyPowXMod(p1, p2, p3, f, exponents[j]);
         if (isOne(p1)) return 0;
     }
