@@ -61,7 +61,7 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
                 std::memset(fresh + savedDegree + 1, 0, size_t(end - savedDegree - 1));
             }
             // Lambda += delta * B; deg B <= candidate <= r keeps it inside R16(r + 1).
-            const int newTop = std::max(lambda->degree, bDegree);
+            const int newTop = std::max(savedDegree, bDegree);  // locals: the record is packed
             a.mulAddConst(lam, b, bDegree + 1, delta);
             lambda->degree = polyNormalDegree(lam, newTop);
             if (grow) {
