@@ -4,7 +4,7 @@ install(TARGETS vekdi vekdi_static vekcore vekdi_warnings EXPORT vekdiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES include/vekdi.h core/vekcore.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/vekdi.h include/vekdi.hpp ${PROJECT_BINARY_DIR}/include/vekdi_version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT vekdiTargets NAMESPACE vekdi:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vekdi)
 
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/vekdiConfig.cmake.in
