@@ -177,7 +177,7 @@ enum class Algorithm { BerlekampMassey, Euclid };
 // The outcome of one decode. False when the word could not be corrected; it
 // is then left exactly as it was and errorPositions is empty.
 struct DecodeResult {
-    std::error_code status;
+    std::error_code status = makeErrorCode(StatusOk);
     int corrected = 0;                  // symbols changed
     std::vector<int> errorPositions;    // changed positions outside the erasure list, ascending
     std::vector<int> erasurePositions;  // the erasures given, without repeats, ascending
