@@ -196,7 +196,8 @@ private:
         uint8_t word[256];
         std::memset(word, 0, static_cast<std::size_t>(pad));
         std::memcpy(word + pad, chunk, length);
-        const vekdi::DecodeResult result = code_.decode({word, n}, positions);
+        // Both decoders give the same words; the Euclidean one is the quicker on errors.
+        const vekdi::DecodeResult result = code_.decode({word, n}, positions, vekdi::Algorithm::Euclid);
         // A correction in the zeros in front belongs to a longer chunk, not to this one.
         const bool solved = result && (result.errorPositions.empty() || result.errorPositions.front() >= pad) &&
                             !(onlyErasures && !result.errorPositions.empty());
