@@ -31,6 +31,8 @@ Differences:
   such a chunk unless it needs no correction), and with ``nsym = 0``
   ``decode`` returns the data as the message (the original returns an empty
   message).
+* A NumPy array of integers wider than a byte is read by value, like a list
+  of ints (the original reads its raw memory bytes).
 """
 
 import math
