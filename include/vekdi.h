@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /*
  * vekdi: data-integrity primitives with a plain C ABI.
  *
