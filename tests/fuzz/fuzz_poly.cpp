@@ -339,7 +339,7 @@ void step(State& s, FuzzedDataProvider& in) {
 
     // Outputs in a guarded area: the roots get exactly min(degree, order - 1) bytes.
     const int degA = int(before[size_t(c.a)].size()) - 1;
-    const size_t outRoom = c.op == kRoots ? size_t(std::min(degA, int(s.order) - 1)) : 1;
+    const size_t outRoom = c.op == kRoots ? size_t(std::clamp(degA, 0, int(s.order) - 1)) : 1;
     Area out(outRoom, 0, 0x5E);
     int count = -7;
 
