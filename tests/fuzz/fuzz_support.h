@@ -5,6 +5,7 @@
 // argument helpers.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,7 @@ public:
     Area(size_t size, size_t offset, uint8_t fill = 0) : store_(size + offset + kCanarySize + 64, kCanaryByte), size_(size) {
         const auto base = reinterpret_cast<uintptr_t>(store_.data());
         start_ = (64 - base % 64) % 64 + offset;
-        std::memset(store_.data() + start_, fill, size);
+        std::fill(store_.begin() + long(start_), store_.begin() + long(start_ + size), fill);
     }
     Area(const Area&) = delete;
     Area& operator=(const Area&) = delete;
