@@ -48,7 +48,8 @@ const PolyGF* euclid(PolyGF* x, PolyGF* y, PolyGF* r) {
 VekStatus veksPolyGFGCD_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* g) {
     if (a == nullptr || b == nullptr || g == nullptr) return StatusNullPointer;
     if (!polyIdOk(a) || !polyIdOk(b) || !polyIdOk(g)) return StatusContextMismatch;
-    if (std::min(a->degree, b->degree) >= g->capacity) return StatusDestinationTooSmall;
+    const int recordedA = a->degree, recordedB = b->degree;
+    if (std::min(recordedA, recordedB) >= g->capacity) return StatusDestinationTooSmall;
     const int degA = polyNormalDegree(a->coeffs, a->degree);
     const int degB = polyNormalDegree(b->coeffs, b->degree);
     if (degA >= kWorkCapacity || degB >= kWorkCapacity) return StatusDestinationTooSmall;

@@ -51,7 +51,7 @@ void rsBerlekampMassey(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, const R
             const int savedDegree = lambda->degree;
             // lambda += delta * B; deg(delta * B) <= candidate <= r keeps it in capacity.
             for (int i = lambda->degree + 1; i <= bDegree; ++i) lam[i] = 0;
-            const int top = std::max(lambda->degree, bDegree);
+            const int top = std::max(savedDegree, bDegree);
             for (int i = 0; i <= bDegree; ++i) lam[i] ^= mul(delta, b[i]);
             lambda->degree = polyNormalDegree(lam, top);
             if (grow) {

@@ -62,7 +62,7 @@ void rsBerlekampMasseyFast(PolyGF* lambda, PolyGF* omega, const PolyGF* syn, con
                 std::memset(fresh + 16 * ((savedDegree + 16) / 16), 0, 32);
             }
             // Lambda += delta * B; deg B <= candidate <= r keeps it inside R16(r + 1).
-            const int newTop = std::max(lambda->degree, bDegree);
+            const int newTop = std::max(savedDegree, bDegree);
             k.mulAddConst(lam, b, bDegree + 1, delta);
             lambda->degree = polyNormalDegree(lam, newTop);
             if (grow) {
