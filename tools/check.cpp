@@ -2,6 +2,7 @@
 // verify, repair and info: they share opening the inputs and finding damage.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "commands.h"
@@ -77,6 +78,10 @@ Failure notRepairable(const Inputs& in, const Damage& d, const std::string& file
     return Failure(kExitNotRepairable, file + ": damaged beyond repair; nothing written");
 }
 
+bool allZero(const uint8_t* p, size_t n) {
+    return n == 0 || (p[0] == 0 && std::memcmp(p, p + 1, n - 1) == 0);
+}
+
 // Damage with the content intact except for extra bytes at the end.
 bool onlyTail(const Damage& d, const Layout& L) {
     return d.damagedData == 0 && d.wholeHashMatches && d.fileSize > L.fileSize;
@@ -130,17 +135,17 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     RebuildResult r;
     try {
         // The file as it is, cut or extended to its recorded length, then
-        // the rebuilt blocks over it.
-        std::vector<uint8_t> buf(4u << 20);
+        // the rebuilt blocks over it. Runs of zeros stay holes.
+        out.resize(L.fileSize);
+        std::vector<uint8_t> buf(1u << 20);
         const uint64_t keep = std::min(d.fileSize, L.fileSize);
         for (uint64_t at = 0; at < keep;) {
             const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), keep - at));
             const size_t got = in.file.readAt(at, buf.data(), want);
             if (got == 0) break;
-            out.writeAt(at, buf.data(), got);
+            if (!allZero(buf.data(), got)) out.writeAt(at, buf.data(), got);
             at += got;
         }
-        out.resize(L.fileSize);
         const unsigned workers = workerCount(run.threads);
         r = rebuild(in.info, d, in.file, in.parity, &out, workers, nullptr);
         if (r.failedStripes) throw notRepairable(in, d, options.file, parityPath);

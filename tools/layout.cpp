@@ -7,6 +7,7 @@ namespace vekdi::tool {
 
 namespace {
 constexpr uint64_t kAlign = 64;
+constexpr uint64_t kMinBlock = 512; // hashes stay a small share of small files
 constexpr uint64_t kPreferredBlock = 64 * 1024;
 constexpr uint64_t kMaxBlock = uint64_t{1} << 30;
 
@@ -21,7 +22,7 @@ Layout Layout::choose(uint64_t fileSize, int percent, uint64_t blockSize, std::s
     const uint64_t kMax = 255 * 100 / (100 + static_cast<uint64_t>(percent));
     if (blockSize == 0) {
         if (fileSize <= kMax * kPreferredBlock)
-            blockSize = std::max(kAlign, roundUp(ceilDiv(fileSize, kMax), kAlign));
+            blockSize = std::max(kMinBlock, roundUp(ceilDiv(fileSize, kMax), kAlign));
         else
             blockSize = std::max(kPreferredBlock, roundUp(ceilDiv(fileSize, kMaxDataBlocks), kAlign));
     } else if (blockSize > kMaxBlock || ceilDiv(fileSize, blockSize) > kMaxDataBlocks) {
