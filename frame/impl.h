@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Implementations behind the export table. Each carries the name of the export
 // it serves, in namespace vekdi::impl; the two shared slots point at one
 // function each (gf add/sub, poly add/sub).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Bit-mask arithmetic modulo a generator polynomial, independent of any tables.
 #include <bit>
 

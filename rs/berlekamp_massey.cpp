@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Berlekamp-Massey iteration for errors and erasures, seeded with the
 // erasure locator.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Berlekamp-Massey iteration in the tower basis: discrepancies as vector dot
 // products, vector updates of the locator, inverses through the tower
 // logarithm tables.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two errors-and-erasures decoders: argument checks shared by their
 // exports, the drivers and their key-equation solvers.
 //

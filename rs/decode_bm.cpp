@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Berlekamp-Massey decoding: the export and the driver on the generic kernels.
 #include "frame/impl.h"
 #include "rs/decode.h"

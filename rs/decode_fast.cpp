@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The table-driven drivers of both decoders. Buffer layout: the buffer's
 // first 16-byte boundary, then R in R16(n) bytes, the syndrome polynomial in
 // R16(r + 1) (Berlekamp-Massey) or R16(s + r + 1) (Euclid) bytes, the two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The table-driven decoders: the same steps and outcomes as the generic
 // ones, computed in the tower basis with sixteen points per vector step.
 // Used for contexts that carry the fast tables (decoderHasFastTables).

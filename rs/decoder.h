@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reed-Solomon decoder context, scratch sizes and the shared decode front end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "rs/encode_fast.h"
 
 #include "rs/fast_tables.h"

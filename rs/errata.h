@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The outcome of a decode before it touches the codeword, and the checks that
 // decide whether it may be applied. Shared by every decode driver, so all of
 // them accept and refuse the same words.

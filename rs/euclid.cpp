@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Extended Euclidean algorithm on x^(r+1) and the modified syndrome
 // polynomial, stopped at the first remainder of degree <= delta.
 #include <algorithm>

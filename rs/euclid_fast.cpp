@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Extended Euclidean algorithm in the tower basis with vector long division
 // and cofactor products; all working polynomials are locals.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Attaching a built-in basis-change record to a decoder context.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Decoding kernels in the tower basis: sixteen evaluation points per step
 // through nibble lookups, for contexts that carry the fast tables. Each takes
 // the vector variant to run with; the drivers pass the process's active one.

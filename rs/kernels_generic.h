@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Decoding kernels that compute one element at a time through the field's
 // logarithm and antilogarithm tables; they serve every field. None checks its
 // arguments: the decode drivers guarantee what each states.

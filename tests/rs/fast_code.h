@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A GF(256) Reed-Solomon code for the table-driven decoder tests: field from
 // the table builder, decoder context through the initialiser at a chosen
 // address offset, and an independent systematic encoder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A complete code for tests: field, encoder and decoder contexts built through
 // the exports, codeword checks from first principles, and random errata.
 #pragma once

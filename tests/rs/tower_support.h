@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers for the tower-basis tests: the variants this machine runs, an
 // aligned byte buffer with guard bytes, and scalar reference operations.
 #pragma once
