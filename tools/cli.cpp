@@ -7,11 +7,8 @@
 #include "commands.h"
 #include "errors.h"
 #include "file_io.h"
-#include "gf256.h"
+#include "vekdi.h"
 
-#ifndef VEKDI_TOOL_VERSION
-#error "VEKDI_TOOL_VERSION must name the package version"
-#endif
 
 namespace vekdi::tool {
 
@@ -20,7 +17,7 @@ int runCli(int argc, const char* const* argv) {
     app.name("vekdi");
     app.footer("Exit status: 0 intact or repaired, 1 damaged but repairable (verify), 2 not repairable\n"
                "(nothing written), 3 bad usage or an unreadable, unusable or unwritable file.");
-    app.set_version_flag("--version", std::string("vekdi ") + VEKDI_TOOL_VERSION);
+    app.set_version_flag("--version", "vekdi " VEKDI_VERSION_STRING);
     app.require_subcommand(1);
 
     RunOptions run;

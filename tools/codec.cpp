@@ -2,55 +2,21 @@
 #include "codec.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
-
-#include "vekdi.h"
 
 namespace vekdi::tool {
 
-namespace {
-constexpr int kLength = 255;
-constexpr uint8_t kFirstRoot = 0x02; // alpha: generator roots alpha^1 ... alpha^p
-const uint8_t kGenerator[9] = {1, 0, 1, 1, 1, 0, 0, 0, 1};
-// Layout of the decode scratch (aligned from its start).
-constexpr size_t kWordOffset = 1024;
-constexpr size_t kBufferOffset = kWordOffset + 256;
-
-void check(VekStatus st, const char* what) {
-    if (st != StatusOk) throw std::runtime_error(std::string("library call failed: ") + what);
-}
-} // namespace
-
-StripeCode::StripeCode(int k, int p) : k_(k), p_(p), pad_(kLength - k - p), generator_(static_cast<size_t>(p) * k) {
-    if (k < 1 || p < 1 || k + p > kLength) throw std::invalid_argument("stripe code parameters out of range");
-    int size = 0;
-    check(veksGFGetSize_8u(8, &size), "veksGFGetSize_8u");
-    field_.resize(static_cast<size_t>(size));
-    auto* field = reinterpret_cast<VeksGFSpec_8u*>(field_.data());
-    check(veksGFInit_8u(8, kGenerator, field), "veksGFInit_8u");
-
+StripeCode::StripeCode(int k, int p)
+    : k_(k), p_(p), code_(k + p, k), generator_(static_cast<size_t>(p) * k) {
     // The parity of each unit message gives one column of the generator map.
-    check(veksRSEncodeGetSize_8u(kLength, kLength - p, &size), "veksRSEncodeGetSize_8u");
-    std::vector<uint8_t> encoderRecord(static_cast<size_t>(size));
-    auto* encoder = reinterpret_cast<VeksRSEncodeSpec_8u*>(encoderRecord.data());
-    check(veksRSEncodeInit_8u(kLength, kLength - p, field, kFirstRoot, encoder), "veksRSEncodeInit_8u");
-    check(veksRSEncodeGetBufferSize_8u(encoder, &size), "veksRSEncodeGetBufferSize_8u");
-    std::vector<uint8_t> scratch(static_cast<size_t>(size));
-    std::vector<uint8_t> message(kLength - p), codeword(kLength);
+    std::vector<uint8_t> message(static_cast<size_t>(k), 0), parity(static_cast<size_t>(p));
     for (int j = 0; j < k; ++j) {
-        std::fill(message.begin(), message.end(), 0);
-        message[pad_ + j] = 1;
-        check(veksRSEncode_8u(message.data(), codeword.data(), encoder, scratch.data()), "veksRSEncode_8u");
-        for (int r = 0; r < p; ++r) generator_[static_cast<size_t>(r) * k + j] = codeword[kLength - p + r];
+        message[static_cast<size_t>(j)] = 1;
+        code_.parity(message, parity);
+        message[static_cast<size_t>(j)] = 0;
+        for (int r = 0; r < p; ++r) generator_[static_cast<size_t>(r) * k + j] = parity[static_cast<size_t>(r)];
     }
     encoder_ = LinearMap(p, k, generator_);
-
-    check(veksRSDecodeGetSize_8u(kLength, kLength - p, &size), "veksRSDecodeGetSize_8u");
-    decoder_.resize(static_cast<size_t>(size));
-    check(veksRSDecodeInit_8u(kLength, kLength - p, field, kFirstRoot,
-                              reinterpret_cast<VeksRSDecodeSpec_8u*>(decoder_.data())),
-          "veksRSDecodeInit_8u");
 }
 
 StripeCode::~StripeCode() = default;
@@ -109,36 +75,12 @@ bool StripeCode::erasureMap(std::span<const int> lost, std::span<const int> use,
     return true;
 }
 
-size_t StripeCode::decodeScratchSize() const {
-    int size = 0;
-    check(veksRSDecodeBMGetBufferSize_8u(reinterpret_cast<const VeksRSDecodeSpec_8u*>(decoder_.data()), &size),
-          "veksRSDecodeBMGetBufferSize_8u");
-    return kBufferOffset + static_cast<size_t>(size);
-}
-
-bool StripeCode::decodeWord(uint8_t* word, std::span<const int> erasures, std::vector<int>& changed,
-                            uint8_t* scratch) const {
-    // scratch: the shifted erasure list, the full-length word, the decoder's buffer.
-    int* positions = reinterpret_cast<int*>(scratch);
-    uint8_t* full = scratch + kWordOffset;
-    uint8_t* buffer = scratch + kBufferOffset;
-    std::memset(full, 0, static_cast<size_t>(pad_));
-    std::memcpy(full + pad_, word, static_cast<size_t>(k_ + p_));
-    const int count = static_cast<int>(erasures.size());
-    for (int i = 0; i < count; ++i) positions[i] = erasures[static_cast<size_t>(i)] + pad_;
-    const VekStatus st = veksRSDecodeBM_8u(count ? positions : nullptr, count, full,
-                                           reinterpret_cast<const VeksRSDecodeSpec_8u*>(decoder_.data()), buffer);
-    if (st != StatusOk) return false;
-    // A solution that changes a padding symbol is not a word of this code.
-    for (int i = 0; i < pad_; ++i)
-        if (full[i] != 0) return false;
-    changed.clear();
-    for (int i = 0; i < k_ + p_; ++i) {
-        if (full[pad_ + i] != word[i]) {
-            changed.push_back(i);
-            word[i] = full[pad_ + i];
-        }
-    }
+bool StripeCode::decodeWord(uint8_t* word, std::span<const int> erasures, std::vector<int>& changed) const {
+    // The shortened code never reports a solution that changes its padding.
+    const DecodeResult r = code_.decode(std::span<uint8_t>(word, static_cast<size_t>(k_ + p_)), erasures);
+    if (!r) return false;
+    changed = r.errorPositions;
+    changed.insert(changed.end(), r.erasurePositions.begin(), r.erasurePositions.end());
     return true;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-// The stripe code: a Reed-Solomon code over GF(256) with K data symbols and P
-// parity symbols per codeword (K + P <= 255, a shortened code of length 255
-// whose leading symbols are zero). Symbol j of a codeword is byte x of block j
+// The stripe code: a Reed-Solomon code over GF(256) (0x11D, roots alpha^1 ...
+// alpha^P) with K data symbols and P parity symbols per codeword (K + P <= 255,
+// a shortened code of length 255 whose leading symbols are zero). Symbol j of a codeword is byte x of block j
 // of a stripe, so whole blocks are encoded and repaired as regions.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gf256.h"
+#include "vekdi.hpp"
 
 namespace vekdi::tool {
 
@@ -36,22 +37,17 @@ public:
     // Returns false when the system is singular (it never is for this code).
     bool erasureMap(std::span<const int> lost, std::span<const int> use, LinearMap& map) const;
 
-    // Scratch a thread needs for decodeWord.
-    size_t decodeScratchSize() const;
-
     // Corrects one received word of k + p symbols (data first) in place, the
-    // symbols at `erasures` (ascending, no repeats) being unknown. On success
-    // stores the corrected positions in `changed` and returns true; on failure
-    // the word is untouched.
-    bool decodeWord(uint8_t* word, std::span<const int> erasures, std::vector<int>& changed,
-                    uint8_t* scratch) const;
+    // symbols at `erasures` being unknown. On success stores the positions
+    // whose symbol changed in `changed` and returns true; on failure the word
+    // is untouched.
+    bool decodeWord(uint8_t* word, std::span<const int> erasures, std::vector<int>& changed) const;
 
 private:
-    int k_, p_, pad_;
+    int k_, p_;
+    vekdi::ReedSolomon code_;
     std::vector<uint8_t> generator_; // p x k
     LinearMap encoder_;
-    std::vector<uint8_t> field_;
-    std::vector<uint8_t> decoder_;
 };
 
 } // namespace vekdi::tool

@@ -3,9 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
-#include "vekdi.h"
+#include "vekdi.hpp"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -18,21 +17,11 @@
 namespace vekdi::tool {
 
 Gf256::Gf256() : product_(256 * 256) {
-    static const uint8_t generator[9] = {1, 0, 1, 1, 1, 0, 0, 0, 1};
-    int size = 0;
-    if (veksGFGetSize_8u(8, &size) != StatusOk) throw std::runtime_error("field size query failed");
-    std::vector<uint8_t> record(static_cast<size_t>(size));
-    auto* field = reinterpret_cast<VeksGFSpec_8u*>(record.data());
-    if (veksGFInit_8u(8, generator, field) != StatusOk) throw std::runtime_error("field initialisation failed");
+    const vekdi::Field field(0x11D);
     for (int a = 0; a < 256; ++a) {
-        for (int b = 0; b < 256; ++b) {
-            uint8_t p = 0;
-            veksGFMul_8u(static_cast<uint8_t>(a), static_cast<uint8_t>(b), &p, field);
-            product_[a * 256 + b] = p;
-        }
-        uint8_t r = 0;
-        if (a != 0) veksGFInv_8u(static_cast<uint8_t>(a), &r, field);
-        inverse_[a] = r;
+        for (int b = 0; b < 256; ++b)
+            product_[a * 256 + b] = field.mul(static_cast<uint8_t>(a), static_cast<uint8_t>(b));
+        inverse_[a] = a ? field.inv(static_cast<uint8_t>(a)) : 0;
     }
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // GF(256) (generator x^8+x^4+x^3+x^2+1) as the tool needs it: a product table
-// built once from the library's field arithmetic, and region operations
+// built once from the library's field (vekdi::Field), and region operations
 // (dst ^= c * src over many bytes) with a SIMD kernel chosen once per process.
 #pragma once
 

@@ -22,7 +22,6 @@ struct Scratch {
     std::vector<uint8_t> pieces;    // k + p received (then corrected) chunks
     std::vector<uint8_t> recomputed;// p chunks: parity of the received data
     std::vector<uint8_t> spare;     // one chunk
-    std::vector<uint8_t> decode;    // the decoder's scratch
     std::vector<XXH3_state_t> states;
 };
 
@@ -153,7 +152,7 @@ bool decodeErrors(const Context& c, uint64_t s, Scratch& w, StripeResult& res) {
     std::vector<const uint8_t*> data(static_cast<size_t>(L.k));
     std::vector<uint8_t*> recomputed(static_cast<size_t>(L.p));
     for (int r = 0; r < L.p; ++r) recomputed[r] = &w.recomputed[static_cast<size_t>(r) * c.chunk];
-    std::vector<uint8_t> word(static_cast<size_t>(n));
+    std::vector<uint8_t> word(static_cast<size_t>(n)), before(static_cast<size_t>(n));
     std::vector<int> changed, erasures, failed;
     std::vector<uint32_t> changes(static_cast<size_t>(n));
     uint64_t changedBytes = 0;
@@ -178,7 +177,11 @@ bool decodeErrors(const Context& c, uint64_t s, Scratch& w, StripeResult& res) {
         uint32_t successes = 0;
         auto tryColumn = [&](size_t col, const std::vector<int>& er) {
             for (int i = 0; i < n; ++i) word[i] = piece(i)[col];
-            if (!c.code.decodeWord(word.data(), er, changed, w.decode.data())) return false;
+            std::memcpy(before.data(), word.data(), word.size());
+            if (!c.code.decodeWord(word.data(), er, changed)) return false;
+            // Erased symbols may decode to what was read: count only changes.
+            changed.erase(std::remove_if(changed.begin(), changed.end(), [&](int i) { return word[i] == before[i]; }),
+                          changed.end());
             for (int i : changed)
                 if (trusted[i]) return false;
             for (int i : changed) {
@@ -275,7 +278,6 @@ RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& 
             w.pieces.resize(n * c.chunk);
             w.recomputed.resize(static_cast<size_t>(L.p) * c.chunk);
             w.spare.resize(c.chunk);
-            w.decode.resize(code.decodeScratchSize());
             w.states.resize(n);
         }
         const StripeResult r = rebuildStripe(c, stripes[task], w);
