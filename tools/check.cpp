@@ -147,7 +147,9 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
             at += got;
         }
         const unsigned workers = workerCount(run.threads);
-        r = rebuild(in.info, d, in.file, in.parity, &out, workers, nullptr);
+        Progress progress("repair", 0, !run.quiet && stderrIsTerminal());
+        r = rebuild(in.info, d, in.file, in.parity, &out, workers, &progress);
+        progress.finish();
         if (r.failedStripes) throw notRepairable(in, d, options.file, parityPath);
         if (wholeFileHash(out, L.fileSize) != in.info.header.fileHash)
             throw Failure(kExitNotRepairable,

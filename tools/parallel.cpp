@@ -44,8 +44,9 @@ void Progress::finish() {
 }
 
 void Progress::draw(bool last) {
-    const uint64_t done = std::min(done_.load(std::memory_order_relaxed), total_);
-    const int percent = total_ ? static_cast<int>(done * 100 / total_) : 100;
+    const uint64_t total = total_.load();
+    const uint64_t done = std::min(done_.load(std::memory_order_relaxed), total);
+    const int percent = total ? static_cast<int>(done * 100 / total) : 100;
     const int width = 30, filled = percent * width / 100;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(width - filled), ' ');

@@ -20,12 +20,13 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
     void add(uint64_t amount) { done_.fetch_add(amount, std::memory_order_relaxed); }
+    void setTotal(uint64_t total) { total_.store(total); }
     void finish();
 
 private:
     void draw(bool last);
     std::string label_;
-    uint64_t total_;
+    std::atomic<uint64_t> total_;
     std::atomic<uint64_t> done_{0};
     std::atomic<bool> stop_{false};
     std::thread drawer_;

@@ -265,6 +265,7 @@ RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& 
     for (uint64_t s = 0; s < L.stripes; ++s)
         if (marked[s]) stripes.push_back(s);
     result.damagedStripes = stripes.size();
+    if (progress) progress->setTotal(stripes.size());
 
     const StripeCode code(L.k, L.p);
     const Context c{info, damage, file, parityFile, output, code, chunkSize(L, workers)};
