@@ -177,7 +177,7 @@ enum class Algorithm { BerlekampMassey, Euclid };
 // The outcome of one decode. False when the word could not be corrected; it
 // is then left exactly as it was and errorPositions is empty.
 struct DecodeResult {
-    std::error_code status;
+    std::error_code status = makeErrorCode(StatusOk);
     int corrected = 0;                  // symbols changed
     std::vector<int> errorPositions;    // changed positions outside the erasure list, ascending
     std::vector<int> erasurePositions;  // the erasures given, without repeats, ascending
@@ -254,27 +254,30 @@ public:
         c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
         c.requireSymbols(codeword.data(), c.n, "vekdi::ReedSolomon::decode: byte outside the field");
         bool erased[256] = {};
-        int erasureCount = 0;
-        for (int p : erasures) {
-            if (p < 0 || p >= c.n)
-                throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure position outside the codeword");
-            if (!erased[p]) ++erasureCount;
-            erased[p] = true;
-        }
-        DecodeResult result;
-        result.erasurePositions.reserve(static_cast<std::size_t>(erasureCount));
         int list[256];
-        for (int p = 0; p < c.n; ++p)
-            if (erased[p]) {
-                result.erasurePositions.push_back(p);
-                list[result.erasurePositions.size() - 1] = p;
+        int erasureCount = 0;
+        DecodeResult result;
+        if (!erasures.empty()) {
+            for (int p : erasures) {
+                if (p < 0 || p >= c.n)
+                    throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure position outside the codeword");
+                if (!erased[p]) ++erasureCount;
+                erased[p] = true;
             }
+            result.erasurePositions.reserve(static_cast<std::size_t>(erasureCount));
+            for (int p = 0; p < c.n; ++p)
+                if (erased[p]) {
+                    list[result.erasurePositions.size()] = p;
+                    result.erasurePositions.push_back(p);
+                }
+        }
 
-        uint8_t word[256];
+        uint8_t word[256] = {};
         if (!c.solve(codeword.data(), word, list, erasureCount, algorithm)) {
             result.status = makeErrorCode(StatusDecodeFailure);
             return result;
         }
+        if (std::memcmp(word, codeword.data(), static_cast<std::size_t>(c.n)) == 0) return result;
         int changed = 0;
         for (int i = 0; i < c.n; ++i) changed += word[i] != codeword[i];
         result.errorPositions.reserve(static_cast<std::size_t>(changed));
@@ -290,9 +293,9 @@ public:
         const Code& c = code();
         c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
         c.requireSymbols(codeword.data(), c.n, "vekdi::ReedSolomon::check: byte outside the field");
-        uint8_t parityBytes[256];
-        c.parity(codeword.data(), parityBytes);
-        return std::memcmp(parityBytes, codeword.data() + c.k, static_cast<std::size_t>(c.n - c.k)) == 0;
+        uint8_t full[256];
+        c.load(codeword.data(), c.n, full);
+        return c.isCodeword(full);
     }
 
     // Encodes messages.size() / k messages laid end to end into as many
@@ -326,6 +329,7 @@ public:
                 summary.failedWords.push_back(w);
                 continue;
             }
+            if (std::memcmp(word, received, n) == 0) continue;
             for (std::size_t i = 0; i < n; ++i) summary.correctedSymbols += word[i] != received[i];
             std::memcpy(received, word, n);
         }
@@ -480,6 +484,21 @@ private:
             detail::check(veksRSEncode_8u(full, codeword, encoderRecord(), scratch), "vekdi::ReedSolomon: encode");
         }
 
+        // Whether a full-length word is a codeword: decoded with all its n - k
+        // parity positions erased, it must come back unchanged. The decoder
+        // returns at once when every syndrome is zero; otherwise it rebuilds
+        // the parity from the message, which then differs from the word's.
+        bool isCodeword(const uint8_t* full) const {
+            const int r = n - k;
+            uint8_t copy[256];
+            int parityPositions[256];
+            std::memcpy(copy, full, static_cast<std::size_t>(fullN));
+            for (int i = 0; i < r; ++i) parityPositions[i] = fullN - r + i;
+            alignas(16) uint8_t scratch[kDecodeScratch];
+            if (veksRSDecodeBM_8u(parityPositions, r, copy, decoderRecord(), scratch) != StatusOk) return false;
+            return std::memcmp(copy + fullN - r, full + fullN - r, static_cast<std::size_t>(r)) == 0;
+        }
+
         // Decodes `received` (n caller symbols) into `out` without touching
         // `received`; false when it cannot be corrected to a codeword of this
         // (possibly shortened) code. `erasures` holds `count` distinct positions.
@@ -502,9 +521,7 @@ private:
             // word that is not a codeword at all. Both are failures.
             for (int i = 0; i < pad; ++i)
                 if (full[i] != 0) return false;
-            uint8_t codeword[256];
-            fullParity(full, codeword);
-            if (std::memcmp(codeword + fullN - r, full + fullN - r, static_cast<std::size_t>(r)) != 0) return false;
+            if (!isCodeword(full)) return false;
             for (int i = 0; i < n; ++i) out[i] = mapped ? fromCode[full[pad + i]] : full[pad + i];
             return true;
         }

@@ -102,7 +102,7 @@ TEST(CppReedSolomon, RepeatedErasuresAreMergedAndCleanWordsUntouched) {
     EXPECT_EQ(result.corrected, 1);
     EXPECT_TRUE(result.errorPositions.empty());
     const DecodeResult clean = rs.decode(word);
-    EXPECT_TRUE(clean);
+    EXPECT_EQ(clean.status, makeErrorCode(StatusOk));
     EXPECT_EQ(clean.corrected, 0);
     EXPECT_EQ(word, original);
 }
