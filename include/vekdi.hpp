@@ -517,11 +517,11 @@ private:
             if (status == StatusDecodeFailure) return false;
             detail::check(status, "vekdi::ReedSolomon::decode");
             // A solution that changes a padding symbol belongs to the full
-            // code only; beyond the capacity the C decoders may also return a
-            // word that is not a codeword at all. Both are failures.
+            // code only: the padding is known to be zero, so the word was
+            // damaged beyond what the shortened code repairs. (A successful
+            // C decode is always a codeword of the full code.)
             for (int i = 0; i < pad; ++i)
                 if (full[i] != 0) return false;
-            if (!isCodeword(full)) return false;
             for (int i = 0; i < n; ++i) out[i] = mapped ? fromCode[full[pad + i]] : full[pad + i];
             return true;
         }
