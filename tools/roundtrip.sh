@@ -6,15 +6,17 @@
 #   tools/roundtrip.sh                      build the tool (release preset) and run
 #   tools/roundtrip.sh --program PATH       use a built program
 #   options: --size BYTES (default 64 MiB)  --workdir DIR (default a temporary folder)
+#            --threads N (worker threads of every command; default every core)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$here")
-program= size=$((64 << 20)) workdir=
+program= size=$((64 << 20)) workdir= threads=()
 while (($#)); do
   case $1 in
     --program) program=$2; shift 2 ;;
     --size) size=$2; shift 2 ;;
     --workdir) workdir=$2; shift 2 ;;
+    --threads) threads=(-j "$2"); shift 2 ;;
     *) echo "roundtrip: unknown argument $1" >&2; exit 3 ;;
   esac
 done
@@ -43,7 +45,7 @@ cp original file
 ls -l original
 
 step "vekdi protect file (12 % redundancy)"
-"$program" protect file
+"$program" protect file "${threads[@]}"
 
 step "damaging the file: a burst of zeros over 4 % of it, the last 2 % cut off, 200 bits flipped elsewhere"
 burst=$((size * 4 / 100)) start=$((size / 3 + 4321)) cut=$((size - size * 2 / 100))
@@ -62,17 +64,17 @@ echo "  flipped 200 bits at random places"
 
 step "vekdi verify file (exit status 1: damaged, repairable)"
 set +e
-"$program" verify file; status=$?
+"$program" verify file "${threads[@]}"; status=$?
 set -e
 echo "exit status $status"
 [[ $status == 1 ]] || { echo "roundtrip: verify should report a repairable file" >&2; exit 1; }
 
 step "vekdi repair file --in-place"
-"$program" repair file --in-place
+"$program" repair file --in-place "${threads[@]}"
 
 step "comparing the repaired file with the original"
 cmp original file
 echo "identical: the round trip repaired every byte"
 
 step "vekdi verify file (exit status 0: intact)"
-"$program" verify file
+"$program" verify file "${threads[@]}"

@@ -265,14 +265,18 @@ TEST(CppReedSolomon, ThreadsShareOneCode) {
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&rs, &bad, t] {
             std::mt19937 gen(unsigned(100 + t));
+            ReedSolomon own = rs;  // copies are made while the others decode
             for (int i = 0; i < iterations(60, 3000); ++i) {
-                const auto original = rs.encode(randomSymbols(223, 256, gen));
+                if (i % 16 == 15) own = rs;
+                const ReedSolomon& use = i % 4 == 3 ? own : rs;
+                const auto original = use.encode(randomSymbols(223, 256, gen));
                 auto word = original;
                 const Damage d = damage(word, 256, int(gen() % 13u), int(gen() % 15u), gen);
                 const bool within = 2 * int(d.errors.size()) + int(d.erasures.size()) <= 32;
                 const auto received = word;
+                if (!rs.check(original)) ++bad[size_t(t)];
                 const DecodeResult result =
-                    rs.decode(word, d.erasures, i % 2 ? Algorithm::Euclid : Algorithm::BerlekampMassey);
+                    use.decode(word, d.erasures, i % 2 ? Algorithm::Euclid : Algorithm::BerlekampMassey);
                 if (within ? (!result || word != original || result.errorPositions != d.errors)
                            : (result ? !rs.check(word) : word != received))
                     ++bad[size_t(t)];
