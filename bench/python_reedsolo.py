@@ -17,9 +17,10 @@ PYTHONPATH=build/release/python /usr/bin/python3 bench/python_reedsolo.py --peer
 """
 
 import argparse
-import importlib.util
+import importlib
 import os
 import random
+import sys
 import time
 
 import vekdi
@@ -30,11 +31,13 @@ NSYM, NSIZE = 32, 255
 
 def load_peer(folder):
     path = os.path.join(folder, "reedsolo.py")
-    spec = importlib.util.spec_from_file_location("reedsolo_peer", path)
-    if spec is None or not os.path.exists(path):
+    if not os.path.exists(path):
         raise SystemExit("no reedsolo.py in %s" % folder)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    sys.path.insert(0, folder)
+    try:
+        module = importlib.import_module("reedsolo")
+    finally:
+        sys.path.pop(0)
     return module
 
 
