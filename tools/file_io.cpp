@@ -111,13 +111,18 @@ uint64_t File::size() const {
     return static_cast<uint64_t>(s.QuadPart);
 }
 
+// The position of one read or write, as the overlapped record carries it.
+static OVERLAPPED overlappedAt(uint64_t at) {
+    OVERLAPPED ov{};
+    ov.Offset = static_cast<DWORD>(at);
+    ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+    return ov;
+}
+
 size_t File::readAt(uint64_t offset, void* buffer, size_t len) const {
     size_t done = 0;
     while (done < len) {
-        OVERLAPPED ov{};
-        const uint64_t at = offset + done;
-        ov.Offset = static_cast<DWORD>(at);
-        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        OVERLAPPED ov = overlappedAt(offset + done);
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(len - done, 1u << 30));
         if (!ReadFile(handle_, static_cast<char*>(buffer) + done, want, &got, &ov)) {
@@ -133,10 +138,7 @@ size_t File::readAt(uint64_t offset, void* buffer, size_t len) const {
 void File::writeAt(uint64_t offset, const void* buffer, size_t len) {
     size_t done = 0;
     while (done < len) {
-        OVERLAPPED ov{};
-        const uint64_t at = offset + done;
-        ov.Offset = static_cast<DWORD>(at);
-        ov.OffsetHigh = static_cast<DWORD>(at >> 32);
+        OVERLAPPED ov = overlappedAt(offset + done);
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(len - done, 1u << 30));
         if (!WriteFile(handle_, static_cast<const char*>(buffer) + done, want, &put, &ov) || put == 0)
