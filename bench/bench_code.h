@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A GF(256)/0x11D Reed-Solomon code with root alpha and a fixed set of
 // corrupted words, shared by the decoder benchmarks and the peer comparison.
 #pragma once

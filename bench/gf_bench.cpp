@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Element operations through the exported entry points, GF(256)/0x11D.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Side-by-side throughput of this library and libfec on identical inputs in
 // one process: RS(255,223) and RS(255,239) over GF(256)/0x11D, first root
 // alpha, data first (libfec: init_rs_char(8, 0x11d, 1, 1, r, 0)). Prints

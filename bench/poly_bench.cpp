@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Polynomial operations over GF(256)/0x11D through the exports: sum, product,
 // remainder, greatest common divisor and root search, by operand degree.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reed-Solomon encoding and decoding of RS(255,223) and RS(255,239) over
 // GF(256)/0x11D with root alpha: the exports (active variant), the generic
 // decoders and the table-driven decoders in every vector variant. Each

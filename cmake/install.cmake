@@ -1,15 +1,30 @@
+# SPDX-License-Identifier: Apache-2.0
+# Installation: the public headers, the libraries (shared and static, each
+# with its allocator layer), a CMake package (find_package(vekdi)) and a
+# pkg-config file. Test hooks (core/vekcore.h) and warning settings stay in
+# the build tree.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS vekdi vekdi_static vekcore vekdi_warnings EXPORT vekdiTargets
+install(TARGETS vekdi vekdi_static vekcore vekcore_static EXPORT vekdiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES include/vekdi.h core/vekcore.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/vekdi.h include/vekdi.hpp ${PROJECT_BINARY_DIR}/include/vekdi_version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vekdi)
 install(EXPORT vekdiTargets NAMESPACE vekdi:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vekdi)
 
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/vekdiConfig.cmake.in
-  "@PACKAGE_INIT@\ninclude(\"\${CMAKE_CURRENT_LIST_DIR}/vekdiTargets.cmake\")\n")
-configure_package_config_file(${CMAKE_CURRENT_BINARY_DIR}/vekdiConfig.cmake.in
+# The C++ runtime that the static archive needs when a C program links it
+# (the library is written in C++).
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  set(VEKDI_CXX_RUNTIME stdc++ m)
+else()
+  set(VEKDI_CXX_RUNTIME "")
+endif()
+list(TRANSFORM VEKDI_CXX_RUNTIME PREPEND "-l" OUTPUT_VARIABLE VEKDI_CXX_RUNTIME_FLAGS)
+list(JOIN VEKDI_CXX_RUNTIME_FLAGS " " VEKDI_CXX_RUNTIME_FLAGS)
+
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/vekdiConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/vekdiConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vekdi)
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/vekdiConfigVersion.cmake

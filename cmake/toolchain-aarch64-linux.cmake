@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Linux aarch64 with Debian's cross compiler (g++-aarch64-linux-gnu,
 # libc6-dev-arm64-cross). Test programs run under user-mode emulation.
 set(CMAKE_SYSTEM_NAME Linux)

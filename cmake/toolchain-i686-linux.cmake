@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Linux i686 with Debian's cross compiler (g++-i686-linux-gnu,
 # libc6-dev-i386-cross). Test programs run natively on the 64-bit kernel
 # through the cross loader.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Windows i686 with Debian's mingw-w64 cross compilers (g++-mingw-w64-i686-posix,
 # binutils-mingw-w64-i686). Always the -posix compilers: the win32 thread model
 # has no std::thread, and GoogleTest does not build without it. Everything is

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # The Windows library files: vekdih9-7.1.dll with a module-definition file
 # that gives the 41 exports their ordinals (slot + 1, in the order of the
 # implementation table) and a version resource; the allocator layer is

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Windows builds: every program and DLL goes into one folder so that test
 # programs find vekdih9-7.1.dll and vekcore-7.1.dll beside them. When
 # cross-compiling, test programs run under wine (cmake/wine-run.sh) with a

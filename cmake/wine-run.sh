@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Runs Windows i686 test programs under wine.
 #   wine-run.sh PREFIX PROGRAM [ARGS...]   run one program, pass its exit status through
 #   wine-run.sh --start PREFIX             create the prefix if needed, start a persistent wineserver

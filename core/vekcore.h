@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /*
  * vekcore: the allocator layer that vekdi takes its temporary working memory
  * from, built as its own small library.

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /* Demonstration on built-in data: the version record, a few field
  * computations in GF(256), and a Reed-Solomon RS(255, 223) round trip through
  * a damaged channel with both decoders. */

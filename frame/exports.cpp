@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The 41 exported entry points. Each continues at its slot of the
 // implementation table with its arguments untouched.
 #include "vekdi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Identifier words at the start of every record the library initialises.
 #pragma once
 

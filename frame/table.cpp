@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The table's contents: each family's export implementations, in the slot
 // order of frame/export_list.h. The frame sits on top of the families.
 #include "frame/table.h"

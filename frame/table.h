@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The implementation table: one slot per export, in the order of
 // frame/export_list.h. Each exported entry point does nothing but continue at
 // its slot with its arguments untouched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "frame/version.h"
 
 namespace vekdi::frame {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The nine element exports: each a handful of table lookups after the checks
 // (result and field pointers, field identifier, element ranges, then the
 // conditions of the arithmetic).

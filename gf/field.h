@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Field context GF(2^m), 1 <= m <= 8, and the table arithmetic every family
 // uses on its inner loops.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Field initialisation: validate a caller's generator polynomial, choose the
 // primitive element and build the tables.
 #include "gf/field_init.h"

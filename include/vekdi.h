@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: Apache-2.0 */
 /*
  * vekdi: data-integrity primitives with a plain C ABI.
  *
@@ -48,6 +49,9 @@
 
 #include <stdint.h>
 
+/* VEKDI_VERSION_MAJOR, _MINOR, _PATCH, VEKDI_VERSION_STRING: the package version. */
+#include "vekdi_version.h"
+
 #if defined(_WIN32)
    /* The DLL's exports and their ordinals come from its module-definition
     * file, so the library's own objects carry no export directives. */
@@ -78,6 +82,24 @@ enum {
     StatusContextMismatch = -17,    /* record does not carry the identifier its argument needs */
     StatusNegativeShift = -32       /* negative shift count */
 };
+
+/* Text for a status code, for messages; never null. Inline, so it is no
+ * export of the library. */
+static inline const char* vekdiStatusText(VekStatus status) {
+    switch (status) {
+    case StatusOk: return "ok";
+    case StatusNoMemory: return "working memory unavailable";
+    case StatusBadArgument: return "bad argument (degree, count, generator, root or erasure list)";
+    case StatusDecodeFailure: return "the received word could not be corrected";
+    case StatusOutOfRange: return "value out of range (element not below the field order, or m, n or k)";
+    case StatusNullPointer: return "a required pointer is null";
+    case StatusDivideByZero: return "division by zero";
+    case StatusDestinationTooSmall: return "destination too small";
+    case StatusContextMismatch: return "record of the wrong kind or not initialised";
+    case StatusNegativeShift: return "negative shift count";
+    default: return "unknown status";
+    }
+}
 
 /* Version record: static, read-only, the same pointer on every call. */
 typedef struct VekdiLibVersion {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sum, product, shifts by powers of x and the formal derivative. Each result
 // goes to a destination whose capacity is checked against the operands'
 // recorded degrees and whose degree is normalised last.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Small helpers on coefficient runs and polynomial objects shared by the
 // polynomial operations: block copies and fills, the zero polynomial, and
 // the identifier check.

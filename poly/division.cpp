@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Polynomial division by the window method: the remainder routine shared by
 // the greatest common divisor and the polynomial tests, and the quotient and
 // remainder exports.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Greatest common divisor by Euclid's algorithm, without making the result
 // monic. Two working polynomials of 256 coefficients live in the call's frame
 // and the destination serves as the third; the three rotate so that nothing

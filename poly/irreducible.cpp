@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Irreducibility by the distinct-degree test: for i = 1 ... n/2 the stage
 // computes h = x^(q^i) mod f and requires gcd(f, h - x) to be a constant.
 #include "poly/coefficients.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The polynomial object: size query, initialisation, filling, resizing,
 // inspection and copying.
 #include <climits>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Polynomial object over GF(2^m) and the internal routines the other
 // families build on.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Distinct prime divisors of 2^n - 1 for n = 1 ... 32, as static rows.
 #pragma once
 

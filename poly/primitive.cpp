@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Primitivity: x must have order exactly 2^n - 1 modulo f, i.e.
 // x^(2^n - 1) = 1 and x^((2^n - 1) / p) != 1 for every prime p dividing it.
 #include "poly/primitive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Internal routines of the primitivity test (x of order 2^n - 1 modulo f).
 #pragma once
 

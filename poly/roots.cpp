@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Non-zero roots of a polynomial in its own field, by trying every non-zero
 // element in increasing order until as many roots as the recorded degree are
 // found. Zero is never tried; each root is reported once.

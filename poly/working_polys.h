@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Temporary polynomial objects taken from the core library's allocator for
 // the duration of one call (the irreducibility and primitivity tests).
 #pragma once

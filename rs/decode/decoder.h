@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reed-Solomon decoder context: its record, its size and the scratch sizes
 // of both decoders, and byte-wise access to its header.
 #pragma once

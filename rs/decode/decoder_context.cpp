@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Decoder context: size query, initialisation with the syndrome points, and
 // the scratch-size queries of both decoders.
 #include <cstdint>

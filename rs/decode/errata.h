@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The outcome of a decode before it touches the codeword, and the checks that
 // decide whether it may be applied (rsAcceptErrata in rs/decode/pipeline.h
 // puts them together), so every driver accepts and refuses the same words.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Systematic encoding: the message followed by the remainder of
 // x^(n-k) * m(x) divided by g(x), from the vector parity kernel where the
 // field and machine have one, else from a shift register.

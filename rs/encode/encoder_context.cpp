@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Encoder context: size query, initialisation (generator polynomial built
 // once) and the scratch-size query.
 #include "frame/slot_byte.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Parity of a systematic codeword through the vector kernels, for encoders
 // over a field with a built-in basis-change record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Two shift registers with the same output. Up to 32 parity bytes the
 // register lives in four 64-bit words and moves one byte per message byte;
 // the products of the feedback with every generator coefficient come from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The systematic encoder's parity by a shift register, for every field and
 // redundancy (the path of encoders without a vector parity kernel).
 #pragma once

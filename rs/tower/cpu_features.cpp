@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "rs/tower/kernels.h"
 
 #if defined(VEKDI_TOWER_X86)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Built-in basis-change tables for the 30 fields GF(2^8): one record per
 // irreducible generator polynomial of degree 8, mapping the field's
 // polynomial basis into the tower basis GF((2^4)^2) and carrying tower copies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Static GF(16) tables the tower kernels read with 16-byte shuffles.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The vector primitives written once over a small vector-operations type.
 // Each variant translation unit includes this header after defining its ops
 // types in an anonymous namespace, so every instantiation is private to the

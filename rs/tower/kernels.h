@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The tower-basis vector primitives behind one interface, with one
 // implementation per instruction set. Every variant gives the same bytes;
 // the portable one is the reference and runs everywhere.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arm Advanced SIMD (NEON) vector operations: sixteen lanes, byte shuffles
 // with vqtbl1q_u8.
 #pragma once

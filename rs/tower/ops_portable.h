@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sixteen byte lanes in plain C++: the reference semantics of the vector
 // operations the kernel body uses.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // x86 vector operations: sixteen lanes with SSSE3 byte shuffles and, in
 // units compiled for AVX2, thirty-two lanes (two groups of sixteen).
 #pragma once

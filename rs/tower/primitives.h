@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The tower-basis vector primitives under their own names, running with the
 // process's active variant (see kernels.h for what each computes).
 #pragma once

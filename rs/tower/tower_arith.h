@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Scalar arithmetic of the tower basis GF((2^4)^2): a byte h:l stands for
 // h*y + l with h, l in GF(16) = GF(2)[x]/(x^4 + x + 1) and y^2 = y + 9.
 // Used to build the static tables at compile time and by the tests as an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Thirty-two lanes (two groups of sixteen per step) with AVX2, sixteen for
 // the remainder; compiled with -mavx2 only.
 #include "rs/tower/ops_x86.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // AVX2 with the Galois-field instructions; compiled with -mavx2 -mgfni only.
 // The products by constants and the point-block preparation are those of
 // the AVX2 variant. Evaluation and the basis change differ: polynomial

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sixteen lanes with Arm Advanced SIMD, part of every aarch64 processor.
 #include "rs/tower/ops_neon.h"
 #include "rs/tower/kernel_body.h"

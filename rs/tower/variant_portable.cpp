@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The portable variant: the reference every other variant must match.
 #include "rs/tower/ops_portable.h"
 #include "rs/tower/kernel_body.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sixteen lanes with SSSE3 byte shuffles; compiled with -mssse3 only.
 #include "rs/tower/ops_x86.h"
 #include "rs/tower/kernel_body.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Element arguments travel in 32-bit slots and only their low 8 bits count:
 // call the shared library's exports through function-pointer types that pass
 // full 32-bit values with garbage above bit 7.

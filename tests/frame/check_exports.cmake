@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Compares the defined dynamic symbols of LIBRARY (read with NM) with the
 # export names of the list EXPECTED (frame/export_list.h).
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The implementation table: 41 slots, shared slots for the two pairs of
 // add/sub exports, every other slot its own implementation.
 #include <gtest/gtest.h>

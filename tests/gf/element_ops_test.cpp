@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The nine element exports against bit-serial reference arithmetic for every
 // irreducible generator of every degree, the field laws, the documented
 // examples and every status path.

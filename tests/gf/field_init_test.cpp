@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Field initialisation: every binary generator of degree 1 ... 8 against
 // brute force and the table builder, the documented examples, the order of
 // the argument checks, and allocation failures in the polynomial tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Table builder, bit-mask arithmetic, built-in binary field and size query.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sum, product, shifts, derivative and evaluation against reference
 // arithmetic on plain vectors, with the recorded degrees and capacities the
 // operations use, the aliasing they allow, their status order, and bytes

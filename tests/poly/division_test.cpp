@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Quotient and remainder: the window method against long division from first
 // principles, the recorded degrees it leaves, the constant, zero and short
 // divisor cases, divisors stored with zero top coefficients, the status order

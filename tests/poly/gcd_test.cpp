@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Greatest common divisor against Euclid's algorithm on plain vectors (the
 // last non-zero remainder, not made monic), the field the result takes, the
 // capacity checks on recorded degrees and the refusals of results or operands

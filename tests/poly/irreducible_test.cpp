@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Irreducibility: every small binary polynomial against trial division,
 // random polynomials over larger fields against a brute-force factor search,
 // the recorded-degree rule, argument checks and the working memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The polynomial object: record size, initialisation, filling, resizing,
 // inspection and copying, with their status order and the guarantee that a
 // failing call writes nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers for the polynomial suites: owned polynomial objects with guard
 // bytes, random coefficient vectors, and reference polynomial arithmetic on
 // plain vectors written from first principles (bit-serial products, long

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Primitivity: the prime-divisor table against trial division, every binary
 // irreducible polynomial up to degree 16 against the brute-force order of x,
 // larger degrees against an independent exponent test, the degree limits,

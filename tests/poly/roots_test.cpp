@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Root search against brute-force evaluation: non-zero candidates in
 // increasing order, at most the recorded degree many, nothing written past
 // the roots found.

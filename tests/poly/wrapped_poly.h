@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Polynomial objects for tests whose coefficients live in a vector, plus
 // binary polynomials as bit masks.
 #pragma once

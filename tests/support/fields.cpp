@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/support/fields.h"
 
 #include "tests/support/reference_gf.h"

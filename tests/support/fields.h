@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Field contexts for tests, built through the table builder (independent of
 // the field initialiser), random iterations and guarded buffers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reference arithmetic written from first principles, independent of the
 // library's tables: bit-serial products, brute-force searches.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/support/rs_code.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A complete code for tests: field, encoder and decoder contexts built through
 // the exports (the decoder context at a chosen offset past a 16-byte
 // boundary), an independent reference encoder and codeword check from first

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 cmake_minimum_required(VERSION 3.25)
 # Reads a DLL's headers with OBJDUMP (-p) on the build machine and checks:
 #  - when EXPECTED is given: the export directory carries the name NAME,

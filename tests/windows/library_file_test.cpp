@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Windows library file as a program that loads it sees it: the export
 // directory (its name, ordinal base and names), every name <-> ordinal pair
 // through GetProcAddress, and the version resource.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Argument checks of both decode exports, in order, and that a failing call
 // writes nothing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Both decoders: restoration within the capability, agreement and soundness
 // beyond it, placement of the context, concurrency.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Decoder context: sizes, initialisation checks, root-power table, placement.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The table-driven decoders against the generic ones: for every built-in
 // field, a spread of redundancies and roots, words clean, within and beyond
 // the correction capability and every kind of erasure list, both decoders in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Generic decoding kernels on hand-made polynomials.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Encoder: examples, codeword property across fields/roots/lengths, aliasing,
 // argument checks.
 #include <gtest/gtest.h>

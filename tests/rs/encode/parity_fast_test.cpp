@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The vector parity kernel against an independent long-division encoder, for
 // every built-in field, a spread of redundancies and roots, and through the
 // encode export.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The dot-product primitive of every variant against the scalar sum of
 // tower products, over lengths 1 ... 300 (whole groups of 16 are read).
 #include <gtest/gtest.h>

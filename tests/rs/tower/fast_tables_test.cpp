@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The 30 built-in basis-change records: each is a field isomorphism onto the
 // tower basis that maps the field's alpha to the smallest admissible gamma.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The tower-basis vector primitives: the portable variant against scalar
 // tower arithmetic, every other variant against the portable one, byte for
 // byte, over lengths 1 ... 300 at every alignment each primitive allows.

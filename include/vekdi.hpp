@@ -1,0 +1,538 @@
+// SPDX-License-Identifier: Apache-2.0
+//
+// vekdi.hpp: a header-only C++20 interface over the C functions of vekdi.h.
+//
+//   vekdi::Field         GF(2^m) from a generator mask such as 0x11D
+//   vekdi::ReedSolomon   one code: field, encoder and decoder, any 1 <= k < n <= 2^m - 1
+//   vekdi::DecodeResult  what a decode did (status, corrected symbols and where)
+//   vekdi::Error         bad arguments (a std::system_error in the "vekdi" category)
+//
+// It reaches the library only through the C functions, so it works the same
+// over the shared library, the static archive and the Windows DLL.
+//
+// Conventions:
+// - Symbols are bytes; for m < 8 a byte at or above 2^m is refused (Error).
+// - A codeword is the k message bytes followed by the n - k parity bytes;
+//   position i is byte i of the (shortened) word, 0 ... n - 1.
+// - Bad arguments throw vekdi::Error. A word that cannot be corrected is an
+//   expected outcome: decode() then returns a false DecodeResult and leaves
+//   the word as it was.
+// - const members may be called from any number of threads on one object.
+//   Encoding and decoding allocate nothing: their scratch space lives on the
+//   stack (about 4 KiB); only returned vectors and the position lists of a
+//   DecodeResult are allocated.
+#pragma once
+
+#include <vekdi.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <span>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace vekdi {
+
+// ---- Errors ------------------------------------------------------------------
+
+// Text for a status code of the C functions (StatusOk, StatusBadArgument, ...).
+inline const char* statusText(int status) noexcept { return vekdiStatusText(status); }
+
+namespace detail {
+class Category final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "vekdi"; }
+    std::string message(int status) const override { return statusText(status); }
+};
+}  // namespace detail
+
+// The error category of every status code of the library.
+inline const std::error_category& errorCategory() noexcept {
+    static const detail::Category category;
+    return category;
+}
+
+inline std::error_code makeErrorCode(int status) noexcept { return {status, errorCategory()}; }
+
+// Thrown for bad arguments and failed library calls; code() carries the status.
+class Error : public std::system_error {
+public:
+    explicit Error(int status) : std::system_error(makeErrorCode(status)) {}
+    Error(int status, const std::string& what) : std::system_error(makeErrorCode(status), what) {}
+    int status() const noexcept { return code().value(); }
+};
+
+namespace detail {
+inline void check(VekStatus status, const char* what) {
+    if (status != StatusOk) throw Error(status, what);
+}
+}  // namespace detail
+
+// ---- Field ---------------------------------------------------------------------
+
+// GF(2^m), m = 1 ... 8, from its generator polynomial as a bit mask including
+// the x^m term (0x11D = x^8 + x^4 + x^3 + x^2 + 1, 0x13, 0x3, ...). The
+// polynomial must be irreducible; alpha is x when it is primitive, otherwise
+// the smallest element of order 2^m - 1 (0x03 for 0x11B).
+class Field {
+public:
+    explicit Field(unsigned polynomialMask) : mask_(polynomialMask) {
+        const int m = polynomialMask < 2 ? 0 : std::bit_width(polynomialMask) - 1;
+        if (m < 1 || m > 8) throw Error(StatusOutOfRange, "vekdi::Field: the polynomial's degree must be 1 ... 8");
+        int size = 0;
+        detail::check(veksGFGetSize_8u(m, &size), "vekdi::Field: size query");
+        if (size < 0 || static_cast<std::size_t>(size) > record_.size())
+            throw Error(StatusOutOfRange, "vekdi::Field: field context larger than expected");
+        uint8_t coeffs[9];
+        for (int i = 0; i <= m; ++i) coeffs[i] = static_cast<uint8_t>((polynomialMask >> i) & 1u);
+        detail::check(veksGFInit_8u(m, coeffs, record()), "vekdi::Field: the polynomial must be irreducible");
+        m_ = m;
+    }
+
+    int m() const noexcept { return m_; }
+    int order() const noexcept { return 1 << m_; }
+    unsigned polynomial() const noexcept { return mask_; }
+    uint8_t alpha() const { return exp(1); }
+
+    uint8_t add(uint8_t a, uint8_t b) const { return call(veksGFAdd_8u, a, b, "vekdi::Field::add"); }
+    uint8_t mul(uint8_t a, uint8_t b) const { return call(veksGFMul_8u, a, b, "vekdi::Field::mul"); }
+    uint8_t div(uint8_t a, uint8_t b) const { return call(veksGFDiv_8u, a, b, "vekdi::Field::div"); }
+    uint8_t inv(uint8_t a) const {
+        uint8_t r = 0;
+        detail::check(veksGFInv_8u(a, &r, native()), "vekdi::Field::inv");
+        return r;
+    }
+    // a^e for any signed e (0^e = 0).
+    uint8_t pow(uint8_t a, int e) const {
+        uint8_t r = 0;
+        detail::check(veksGFPow_8u(a, e, &r, native()), "vekdi::Field::pow");
+        return r;
+    }
+    // alpha^e for any signed e.
+    uint8_t exp(int e) const {
+        const int period = order() - 1;
+        const int reduced = ((e % period) + period) % period;
+        uint8_t r = 0;
+        detail::check(veksGFExpAlpha_8u(static_cast<uint8_t>(reduced), &r, native()), "vekdi::Field::exp");
+        return r;
+    }
+    // The logarithm to base alpha, 0 ... 2^m - 2, of a non-zero element.
+    int log(uint8_t a) const {
+        uint8_t r = 0;
+        detail::check(veksGFLogAlpha_8u(a, &r, native()), "vekdi::Field::log");
+        return r;
+    }
+
+    // The C field context, for the functions of vekdi.h.
+    const VeksGFContext_8u* native() const noexcept { return reinterpret_cast<const VeksGFContext_8u*>(record_.data()); }
+
+private:
+    VeksGFContext_8u* record() noexcept { return reinterpret_cast<VeksGFContext_8u*>(record_.data()); }
+
+    template <typename Op>
+    uint8_t call(Op op, uint8_t a, uint8_t b, const char* what) const {
+        uint8_t r = 0;
+        detail::check(op(a, b, &r, native()), what);
+        return r;
+    }
+
+    // The field context is position-independent (its tables sit at a fixed
+    // offset after its header) and at most 28 + 2 * 256 bytes, so it lives
+    // inline and a copy is a copy of its bytes.
+    alignas(16) std::array<unsigned char, 544> record_{};
+    unsigned mask_ = 0;
+    int m_ = 0;
+};
+
+// ---- Reed-Solomon ------------------------------------------------------------
+
+// How the code is defined. The generator's roots are
+//   (alpha^rootStep)^(fcr + i), i = 0 ... n - k - 1        (root == 0), or
+//   root * (alpha^rootStep)^i                               (root != 0, a field element),
+// with alpha the alpha of the field given by `polynomial`. rootStep must be
+// coprime to 2^m - 1.
+struct CodeOptions {
+    unsigned polynomial = 0x11D;
+    int fcr = 1;
+    int rootStep = 1;
+    int root = 0;
+    // Symbols are written in the CCSDS dual basis (only with polynomial 0x187):
+    // bit 7 - j of a symbol is the trace of z * alpha^(117 j), z the element.
+    bool dualBasis = false;
+
+    // CCSDS RS(255, 223): generator 0x187, roots (alpha^11)^(112 + i), dual basis.
+    static CodeOptions ccsds() { return CodeOptions{0x187, 112, 11, 0, true}; }
+};
+
+enum class Algorithm { BerlekampMassey, Euclid };
+
+// The outcome of one decode. False when the word could not be corrected; it
+// is then left exactly as it was and errorPositions is empty.
+struct DecodeResult {
+    std::error_code status = makeErrorCode(StatusOk);
+    int corrected = 0;                  // symbols changed
+    std::vector<int> errorPositions;    // changed positions outside the erasure list, ascending
+    std::vector<int> erasurePositions;  // the erasures given, without repeats, ascending
+    explicit operator bool() const noexcept { return !status; }
+};
+
+// The outcome of decoding many words in one call.
+struct DecodeSummary {
+    std::size_t words = 0;                // words decoded
+    std::size_t correctedSymbols = 0;     // symbols changed over all words
+    std::vector<std::size_t> failedWords; // indices of the words that could not be corrected, ascending
+    explicit operator bool() const noexcept { return failedWords.empty(); }
+};
+
+// One Reed-Solomon code of length n with k message symbols: a shortened code
+// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
+// are never stored or sent).
+class ReedSolomon {
+public:
+    ReedSolomon(int n, int k, CodeOptions options = {}) : code_(std::make_unique<Code>(n, k, options)) {}
+
+    ReedSolomon(const ReedSolomon& other) : ReedSolomon(other.n(), other.k(), other.options()) {}
+    ReedSolomon& operator=(const ReedSolomon& other) {
+        if (this != &other) {
+            ReedSolomon copy(other);
+            code_ = std::move(copy.code_);
+        }
+        return *this;
+    }
+    ReedSolomon(ReedSolomon&&) noexcept = default;
+    ReedSolomon& operator=(ReedSolomon&&) noexcept = default;
+    ~ReedSolomon() = default;
+
+    int n() const { return code().n; }
+    int k() const { return code().k; }
+    int parityCount() const { return code().n - code().k; }
+    int correctionCapacity() const { return parityCount() / 2; }
+    const CodeOptions& options() const { return code().options; }
+    // The field of the symbols as the caller sees them.
+    const Field& field() const { return code().field; }
+
+    // codeword = message (k bytes) followed by its n - k parity bytes. The
+    // message may be the first k bytes of the codeword.
+    void encode(std::span<const uint8_t> message, std::span<uint8_t> codeword) const {
+        const Code& c = code();
+        c.requireSize(message.size(), c.k, "vekdi::ReedSolomon::encode: the message must hold k bytes");
+        c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::encode: the codeword must hold n bytes");
+        uint8_t parityBytes[256];
+        c.parity(message.data(), parityBytes);
+        std::memmove(codeword.data(), message.data(), static_cast<std::size_t>(c.k));
+        std::memcpy(codeword.data() + c.k, parityBytes, static_cast<std::size_t>(c.n - c.k));
+    }
+    std::vector<uint8_t> encode(std::span<const uint8_t> message) const {
+        std::vector<uint8_t> codeword(static_cast<std::size_t>(n()));
+        encode(message, codeword);
+        return codeword;
+    }
+    // Only the n - k parity bytes, for callers whose data and parity live apart.
+    void parity(std::span<const uint8_t> message, std::span<uint8_t> out) const {
+        const Code& c = code();
+        c.requireSize(message.size(), c.k, "vekdi::ReedSolomon::parity: the message must hold k bytes");
+        c.requireSize(out.size(), c.n - c.k, "vekdi::ReedSolomon::parity: the output must hold n - k bytes");
+        uint8_t parityBytes[256];
+        c.parity(message.data(), parityBytes);
+        std::memcpy(out.data(), parityBytes, out.size());
+    }
+
+    // Corrects errors and the listed erasures (positions 0 ... n - 1, repeats
+    // allowed) in place. Succeeds whenever 2 * errors + erasures <= n - k; it
+    // never reports success with a word that is not a codeword.
+    DecodeResult decode(std::span<uint8_t> codeword, std::span<const int> erasures = {},
+                        Algorithm algorithm = Algorithm::BerlekampMassey) const {
+        const Code& c = code();
+        c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
+        c.requireSymbols(codeword.data(), c.n, "vekdi::ReedSolomon::decode: byte outside the field");
+        bool erased[256] = {};
+        int list[256];
+        int erasureCount = 0;
+        DecodeResult result;
+        if (!erasures.empty()) {
+            for (int p : erasures) {
+                if (p < 0 || p >= c.n)
+                    throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure position outside the codeword");
+                if (!erased[p]) ++erasureCount;
+                erased[p] = true;
+            }
+            result.erasurePositions.reserve(static_cast<std::size_t>(erasureCount));
+            for (int p = 0; p < c.n; ++p)
+                if (erased[p]) {
+                    list[result.erasurePositions.size()] = p;
+                    result.erasurePositions.push_back(p);
+                }
+        }
+
+        uint8_t word[256] = {};
+        if (!c.solve(codeword.data(), word, list, erasureCount, algorithm)) {
+            result.status = makeErrorCode(StatusDecodeFailure);
+            return result;
+        }
+        if (std::memcmp(word, codeword.data(), static_cast<std::size_t>(c.n)) == 0) return result;
+        int changed = 0;
+        for (int i = 0; i < c.n; ++i) changed += word[i] != codeword[i];
+        result.errorPositions.reserve(static_cast<std::size_t>(changed));
+        for (int i = 0; i < c.n; ++i)
+            if (word[i] != codeword[i] && !erased[i]) result.errorPositions.push_back(i);
+        std::memcpy(codeword.data(), word, static_cast<std::size_t>(c.n));
+        result.corrected = changed;
+        return result;
+    }
+
+    // True exactly when the word is a codeword.
+    bool check(std::span<const uint8_t> codeword) const {
+        const Code& c = code();
+        c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
+        c.requireSymbols(codeword.data(), c.n, "vekdi::ReedSolomon::check: byte outside the field");
+        uint8_t full[256];
+        c.load(codeword.data(), c.n, full);
+        return c.isCodeword(full);
+    }
+
+    // Encodes messages.size() / k messages laid end to end into as many
+    // codewords laid end to end.
+    void encodeBlocks(std::span<const uint8_t> messages, std::span<uint8_t> codewords) const {
+        const Code& c = code();
+        const auto k = static_cast<std::size_t>(c.k), n = static_cast<std::size_t>(c.n);
+        if (messages.size() % k != 0)
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: messages must be a multiple of k bytes");
+        const std::size_t words = messages.size() / k;
+        if (codewords.size() != words * n)
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: codewords must hold n bytes per message");
+        c.requireSymbols(messages.data(), messages.size(), "vekdi::ReedSolomon::encodeBlocks: byte outside the field");
+        for (std::size_t w = 0; w < words; ++w) encode(messages.subspan(w * k, k), codewords.subspan(w * n, n));
+    }
+
+    // Decodes codewords.size() / n words laid end to end, each in place; the
+    // words that cannot be corrected are left as they were.
+    DecodeSummary decodeBlocks(std::span<uint8_t> codewords, Algorithm algorithm = Algorithm::BerlekampMassey) const {
+        const Code& c = code();
+        const auto n = static_cast<std::size_t>(c.n);
+        if (codewords.size() % n != 0)
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: codewords must be a multiple of n bytes");
+        c.requireSymbols(codewords.data(), codewords.size(), "vekdi::ReedSolomon::decodeBlocks: byte outside the field");
+        DecodeSummary summary;
+        summary.words = codewords.size() / n;
+        for (std::size_t w = 0; w < summary.words; ++w) {
+            uint8_t* received = codewords.data() + w * n;
+            uint8_t word[256];
+            if (!c.solve(received, word, nullptr, 0, algorithm)) {
+                summary.failedWords.push_back(w);
+                continue;
+            }
+            if (std::memcmp(word, received, n) == 0) continue;
+            for (std::size_t i = 0; i < n; ++i) summary.correctedSymbols += word[i] != received[i];
+            std::memcpy(received, word, n);
+        }
+        return summary;
+    }
+
+private:
+    // Everything one code needs, built once and read-only afterwards. It lives
+    // on the heap so that the encoder and decoder records, which point into
+    // themselves and at the field record, never move.
+    struct Code {
+        CodeOptions options;
+        Field field;      // the caller's field
+        Field codeField;  // the field the records use: the caller's, or an isomorphic one (see below)
+        int n, k;
+        int fullN;        // 2^m - 1
+        int pad;          // fullN - n virtual zero symbols in front
+        bool mapped = false;
+        std::array<uint8_t, 256> toCode{}, fromCode{};
+        std::unique_ptr<unsigned char[]> encoder, decoder;
+
+        static constexpr int kDecodeScratch = 3200;
+
+        Code(int n_, int k_, const CodeOptions& o) : options(o), field(o.polynomial), codeField(o.polynomial), n(n_), k(k_) {
+            fullN = field.order() - 1;
+            if (k < 1 || k >= n || n > fullN)
+                throw Error(StatusOutOfRange, "vekdi::ReedSolomon: need 1 <= k < n <= 2^m - 1");
+            pad = fullN - n;
+            const int step = o.rootStep % fullN;
+            if (o.rootStep < 1 || std::gcd(step, fullN) != 1)
+                throw Error(StatusBadArgument, "vekdi::ReedSolomon: the root step must be positive and coprime to 2^m - 1");
+            if (o.root < 0 || o.root >= field.order())
+                throw Error(StatusOutOfRange, "vekdi::ReedSolomon: the root must be an element of the field");
+            if (o.dualBasis && o.polynomial != 0x187)
+                throw Error(StatusBadArgument, "vekdi::ReedSolomon: the dual basis is defined for polynomial 0x187 only");
+
+            const uint8_t beta = field.pow(field.alpha(), step);
+            const uint8_t firstRoot = o.root != 0 ? static_cast<uint8_t>(o.root) : field.pow(beta, o.fcr);
+            uint8_t root = firstRoot;
+            if (step != 1 || o.dualBasis) buildMaps(beta, root);
+
+            int size = 0;
+            detail::check(veksRSEncodeGetSize_8u(fullN, fullN - (n - k), &size), "vekdi::ReedSolomon: encoder size");
+            encoder = std::make_unique<unsigned char[]>(static_cast<std::size_t>(size));
+            detail::check(veksRSEncodeInit_8u(fullN, fullN - (n - k), codeField.native(), root, encoderRecord()),
+                          "vekdi::ReedSolomon: encoder");
+            detail::check(veksRSDecodeGetSize_8u(fullN, fullN - (n - k), &size), "vekdi::ReedSolomon: decoder size");
+            decoder = std::make_unique<unsigned char[]>(static_cast<std::size_t>(size));
+            detail::check(veksRSDecodeInit_8u(fullN, fullN - (n - k), codeField.native(), root, decoderRecord()),
+                          "vekdi::ReedSolomon: decoder");
+            int bm = 0, ee = 0, enc = 0;
+            detail::check(veksRSDecodeBMGetBufferSize_8u(decoderRecord(), &bm), "vekdi::ReedSolomon: scratch size");
+            detail::check(veksRSDecodeEEGetBufferSize_8u(decoderRecord(), &ee), "vekdi::ReedSolomon: scratch size");
+            detail::check(veksRSEncodeGetBufferSize_8u(encoderRecord(), &enc), "vekdi::ReedSolomon: scratch size");
+            if (std::max({bm, ee, enc}) > kDecodeScratch)
+                throw Error(StatusOutOfRange, "vekdi::ReedSolomon: scratch larger than expected");
+        }
+
+        VeksRSEncoder_8u* encoderRecord() const { return reinterpret_cast<VeksRSEncoder_8u*>(encoder.get()); }
+        VeksRSDecoder_8u* decoderRecord() const { return reinterpret_cast<VeksRSDecoder_8u*>(decoder.get()); }
+
+        // A root step s other than 1 makes beta = alpha^s the element whose
+        // consecutive powers are the roots. The field built on beta's minimal
+        // polynomial has x in beta's place, so there the roots are consecutive
+        // powers of its own alpha, which is what the C records take. The map
+        // beta^i -> x^i carries every symbol over (it preserves sums and
+        // products), and its inverse carries the results back. The dual basis
+        // adds one more map in front.
+        void buildMaps(uint8_t beta, uint8_t& root) {
+            const int m = field.m();
+            uint8_t minimal[9] = {1};  // product of (x - beta^(2^i)), lowest degree first
+            uint8_t conjugate = beta;
+            for (int i = 0; i < m; ++i) {
+                for (int j = i + 1; j > 0; --j) minimal[j] = field.add(minimal[j - 1], field.mul(minimal[j], conjugate));
+                minimal[0] = field.mul(minimal[0], conjugate);
+                conjugate = field.mul(conjugate, conjugate);
+            }
+            unsigned mask = 0;
+            for (int i = 0; i <= m; ++i) mask |= static_cast<unsigned>(minimal[i] & 1u) << i;
+            codeField = Field(mask);
+
+            std::array<uint8_t, 256> iso{};  // caller's field -> code field
+            uint8_t power = 1, image = 1;
+            for (int i = 0; i < fullN; ++i) {
+                iso[power] = image;
+                power = field.mul(power, beta);
+                image = codeField.mul(image, static_cast<uint8_t>(m > 1 ? 2 : 1));
+            }
+            root = iso[root];
+
+            std::array<uint8_t, 256> fromDual{};  // caller's symbol -> element of the caller's field
+            for (int z = 0; z < field.order(); ++z) fromDual[z] = static_cast<uint8_t>(z);
+            if (options.dualBasis) {
+                for (int z = 0; z < 256; ++z) {
+                    unsigned dual = 0;
+                    uint8_t basis = 1;
+                    for (int j = 0; j < 8; ++j) {
+                        dual |= static_cast<unsigned>(trace(field.mul(static_cast<uint8_t>(z), basis))) << (7 - j);
+                        basis = field.mul(basis, field.exp(117));
+                    }
+                    fromDual[dual] = static_cast<uint8_t>(z);
+                }
+            }
+            for (int u = 0; u < field.order(); ++u) {
+                toCode[u] = iso[fromDual[u]];
+                fromCode[toCode[u]] = static_cast<uint8_t>(u);
+            }
+            mapped = true;
+        }
+
+        uint8_t trace(uint8_t z) const {
+            uint8_t sum = z, square = z;
+            for (int i = 1; i < field.m(); ++i) {
+                square = field.mul(square, square);
+                sum ^= square;
+            }
+            return sum;
+        }
+
+        void requireSize(std::size_t size, int expected, const char* what) const {
+            if (size != static_cast<std::size_t>(expected)) throw Error(StatusBadArgument, what);
+        }
+        void requireSymbols(const uint8_t* bytes, std::size_t count, const char* what) const {
+            if (field.m() == 8) return;
+            const int order = field.order();
+            for (std::size_t i = 0; i < count; ++i)
+                if (bytes[i] >= order) throw Error(StatusOutOfRange, what);
+        }
+
+        // The full-length word: pad zeros, then the n symbols in the code's field.
+        void load(const uint8_t* symbols, int count, uint8_t* full) const {
+            std::memset(full, 0, static_cast<std::size_t>(pad));
+            if (mapped)
+                for (int i = 0; i < count; ++i) full[pad + i] = toCode[symbols[i]];
+            else
+                std::memcpy(full + pad, symbols, static_cast<std::size_t>(count));
+        }
+
+        // The n - k parity bytes of a k-byte message, in the caller's symbols.
+        void parity(const uint8_t* message, uint8_t* out) const {
+            requireSymbols(message, static_cast<std::size_t>(k), "vekdi::ReedSolomon: message byte outside the field");
+            uint8_t full[256], codeword[256];
+            load(message, k, full);
+            fullParity(full, codeword);
+            const int r = n - k;
+            for (int t = 0; t < r; ++t) out[t] = mapped ? fromCode[codeword[fullN - r + t]] : codeword[fullN - r + t];
+        }
+
+        // Encodes the first fullN - (n - k) bytes of `full` into `codeword`.
+        void fullParity(const uint8_t* full, uint8_t* codeword) const {
+            alignas(16) uint8_t scratch[kDecodeScratch];
+            detail::check(veksRSEncode_8u(full, codeword, encoderRecord(), scratch), "vekdi::ReedSolomon: encode");
+        }
+
+        // Whether a full-length word is a codeword: decoded with all its n - k
+        // parity positions erased, it must come back unchanged. The decoder
+        // returns at once when every syndrome is zero; otherwise it rebuilds
+        // the parity from the message, which then differs from the word's.
+        bool isCodeword(const uint8_t* full) const {
+            const int r = n - k;
+            uint8_t copy[256];
+            int parityPositions[256];
+            std::memcpy(copy, full, static_cast<std::size_t>(fullN));
+            for (int i = 0; i < r; ++i) parityPositions[i] = fullN - r + i;
+            alignas(16) uint8_t scratch[kDecodeScratch];
+            if (veksRSDecodeBM_8u(parityPositions, r, copy, decoderRecord(), scratch) != StatusOk) return false;
+            return std::memcmp(copy + fullN - r, full + fullN - r, static_cast<std::size_t>(r)) == 0;
+        }
+
+        // Decodes `received` (n caller symbols) into `out` without touching
+        // `received`; false when it cannot be corrected to a codeword of this
+        // (possibly shortened) code. `erasures` holds `count` distinct positions.
+        bool solve(const uint8_t* received, uint8_t* out, const int* erasures, int count, Algorithm algorithm) const {
+            const int r = n - k;
+            if (count > r) return false;
+            uint8_t full[256];
+            load(received, n, full);
+            int list[256];
+            for (int i = 0; i < count; ++i) list[i] = erasures[i] + pad;
+            const int* listed = count > 0 ? list : nullptr;
+            alignas(16) uint8_t scratch[kDecodeScratch];
+            const VekStatus status = algorithm == Algorithm::Euclid
+                                         ? veksRSDecodeEE_8u(listed, count, full, decoderRecord(), scratch)
+                                         : veksRSDecodeBM_8u(listed, count, full, decoderRecord(), scratch);
+            if (status == StatusDecodeFailure) return false;
+            detail::check(status, "vekdi::ReedSolomon::decode");
+            // A solution that changes a padding symbol belongs to the full
+            // code only: the padding is known to be zero, so the word was
+            // damaged beyond what the shortened code repairs. (A successful
+            // C decode is always a codeword of the full code.)
+            for (int i = 0; i < pad; ++i)
+                if (full[i] != 0) return false;
+            for (int i = 0; i < n; ++i) out[i] = mapped ? fromCode[full[pad + i]] : full[pad + i];
+            return true;
+        }
+    };
+
+    const Code& code() const {
+        if (!code_) throw Error(StatusNullPointer, "vekdi::ReedSolomon: used after being moved from");
+        return *code_;
+    }
+
+    std::unique_ptr<Code> code_;
+};
+
+}  // namespace vekdi

@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: Apache-2.0
+// The parity-file reader on hostile input, and the layout's promises.
+#include <gtest/gtest.h>
+#include <cstring>
+#include <random>
+
+#include "format.h"
+#include "layout.h"
+
+namespace vekdi::tool {
+namespace {
+
+Header sampleHeader() {
+    Header h;
+    h.layout = Layout::choose(10'000'000, 12, 0, nullptr);
+    h.percent = 12;
+    for (int i = 0; i < 16; ++i) h.fileHash[i] = static_cast<uint8_t>(i * 17);
+    return h;
+}
+
+TEST(FormatReader, HeaderRoundTripAndEveryByteFlipRejected) {
+    const Header h = sampleHeader();
+    const auto bytes = h.encode();
+    const DecodedHeader d = decodeHeader(bytes);
+    ASSERT_EQ(d.state, HeaderState::Valid);
+    EXPECT_EQ(d.header.layout.fileSize, h.layout.fileSize);
+    EXPECT_EQ(d.header.layout.k, h.layout.k);
+    EXPECT_EQ(d.header.fileHash, h.fileHash);
+    EXPECT_EQ(d.header.parityFileSize(), h.parityFileSize());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        for (uint8_t bit = 1; bit; bit = static_cast<uint8_t>(bit << 1)) {
+            auto b = bytes;
+            b[i] ^= bit;
+            EXPECT_NE(decodeHeader(b).state, HeaderState::Valid) << "byte " << i;
+        }
+    }
+    EXPECT_EQ(decodeHeader(std::span(bytes).first(kHeaderSize - 1)).state, HeaderState::Damaged);
+    auto future = bytes;
+    future[8] = 2;
+    const DecodedHeader f = decodeHeader(future);
+    EXPECT_EQ(f.state, HeaderState::UnknownVersion);
+    EXPECT_EQ(f.version, 2u);
+}
+
+TEST(FormatReader, SelfConsistentButImpossibleLayoutsRejected) {
+    // Each header carries a correct hash; only its fields contradict each other.
+    auto rejects = [](auto change) {
+        Header h = sampleHeader();
+        change(h.layout);
+        return decodeHeader(h.encode()).state == HeaderState::Damaged;
+    };
+    EXPECT_TRUE(rejects([](Layout& l) { l.blockSize = 0; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.dataBlocks += 1; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.fileSize = ~uint64_t{0}; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.k = 0; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.p = 256 - l.k; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.stripes = 0; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.stripes = l.dataBlocks + 1; }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.blockSize = uint64_t{1} << 40; }));
+    std::mt19937_64 rng(1);
+    for (int i = 0; i < 2000; ++i) {
+        std::array<uint8_t, kHeaderSize> junk;
+        for (auto& b : junk) b = static_cast<uint8_t>(rng());
+        if (i % 2) std::memcpy(junk.data(), "VEKDIPAR\1\0\0\0", 12);
+        EXPECT_NE(decodeHeader(junk).state, HeaderState::Valid);
+    }
+}
+
+TEST(FormatReader, HashTableSegmentsServeFromEitherCopy) {
+    std::vector<uint64_t> entries(1200);
+    for (size_t i = 0; i < entries.size(); ++i) entries[i] = i * 0x9e3779b97f4a7c15ULL;
+    const std::vector<uint8_t> table = encodeHashTable(entries);
+    std::vector<uint8_t> a = table, b = table;
+    const size_t segmentBytes = (kSegmentEntries + 1) * 8;
+    a[segmentBytes + 3] ^= 1;     // segment 1 of copy A
+    b[2 * segmentBytes + 3] ^= 1; // segment 2 of copy B
+    HashTable t = decodeHashTable(a, b, entries.size());
+    EXPECT_EQ(t.damagedSegments, 0u);
+    EXPECT_EQ(t.entries, entries);
+    b[segmentBytes + 9] ^= 1; // segment 1 now damaged in both
+    t = decodeHashTable(a, std::span(b).first(b.size() - 5), entries.size());
+    EXPECT_EQ(t.damagedSegments, 1u);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const bool inSegment1 = i / kSegmentEntries == 1;
+        EXPECT_EQ(t.known[i], !inSegment1) << i;
+        if (!inSegment1) {
+            EXPECT_EQ(t.entries[i], entries[i]);
+        }
+    }
+    t = decodeHashTable({}, {}, entries.size());
+    EXPECT_EQ(t.damagedSegments, 3u);
+}
+
+TEST(FormatReader, LayoutKeepsItsBurstPromiseAndItsSize) {
+    // For files of at least 1 MiB and 5 to 50 %, a run of (R - 2) % of the
+    // file always fits: each stripe loses at most p blocks to it.
+    std::mt19937_64 rng(2);
+    std::vector<uint64_t> sizes{1 << 20, (1 << 20) + 1, 15'000'000, 1ull << 30, 5'000'000'000ull, 1ull << 42};
+    for (int i = 0; i < 300; ++i) sizes.push_back((1 << 20) + rng() % (uint64_t{1} << (20 + i % 20)));
+    for (uint64_t size : sizes) {
+        for (int r = 5; r <= 50; ++r) {
+            const Layout l = Layout::choose(size, r, 0, nullptr);
+            ASSERT_TRUE(l.inconsistency().empty()) << size << " " << r;
+            ASSERT_LE(l.k + l.p, 255);
+            const uint64_t run = size / 100 * static_cast<uint64_t>(r - 2) + size % 100 * static_cast<uint64_t>(r - 2) / 100;
+            const uint64_t touched = (run + l.blockSize - 2) / l.blockSize + 1; // worst alignment
+            EXPECT_LE((touched + l.stripes - 1) / l.stripes, static_cast<uint64_t>(l.p)) << size << " " << r;
+            Header h;
+            h.layout = l;
+            EXPECT_LE(static_cast<double>(h.parityFileSize()), (r + 1.0) / 100.0 * static_cast<double>(size))
+                << size << " " << r;
+        }
+    }
+}
+
+} // namespace
+} // namespace vekdi::tool

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: Apache-2.0
+// The command line: subcommands, options and exit statuses.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+
+#include "commands.h"
+#include "errors.h"
+#include "file_io.h"
+#include "vekdi.h"
+
+
+namespace vekdi::tool {
+
+int runCli(int argc, const char* const* argv) {
+    CLI::App app{"vekdi: protects files with Reed-Solomon parity and repairs them.\n"};
+    app.name("vekdi");
+    app.footer("Exit status: 0 intact or repaired, 1 damaged but repairable (verify), 2 not repairable\n"
+               "(nothing written), 3 bad usage or an unreadable, unusable or unwritable file.");
+    app.set_version_flag("--version", "vekdi " VEKDI_VERSION_STRING);
+    app.require_subcommand(1);
+
+    RunOptions run;
+    app.add_flag("-q,--quiet", run.quiet, "Print only errors; no progress bar");
+    app.add_option("-j,--threads", run.threads, "Worker threads (default: every core)")->check(CLI::Range(1, 1024));
+
+    ProtectOptions protect;
+    auto* cp = app.add_subcommand("protect", "Write a parity file for FILE");
+    cp->add_option("FILE", protect.file, "The file to protect")->required();
+    cp->add_option("-r,--redundancy", protect.percent, "Parity as a percentage of the file, 1 to 100 (default 12)")
+        ->check(CLI::Range(1, 100));
+    cp->add_option("-o,--output", protect.parity, "Parity file (default FILE.vekdi)");
+    cp->add_option("-b,--block-size", protect.blockSize, "Block size in bytes (default: chosen from the file size)")
+        ->check(CLI::Range(uint64_t{1}, uint64_t{1} << 30));
+    cp->add_flag("-f,--force", protect.force, "Replace an existing parity file");
+
+    std::string verifyFile, verifyParity;
+    auto* cv = app.add_subcommand("verify", "Check FILE against its parity file; exit 0 intact, 1 repairable, 2 not");
+    cv->add_option("FILE", verifyFile, "The protected file")->required();
+    cv->add_option("PARITYFILE", verifyParity, "Parity file (default FILE.vekdi)");
+
+    RepairOptions repair;
+    auto* cr = app.add_subcommand("repair", "Write the repaired FILE to OUT, or over FILE with --in-place");
+    cr->add_option("FILE", repair.file, "The damaged file")->required();
+    cr->add_option("PARITYFILE", repair.parity, "Parity file (default FILE.vekdi)");
+    auto* outOpt = cr->add_option("-o,--output", repair.output, "Where to write the repaired file");
+    cr->add_flag("--in-place", repair.inPlace, "Replace FILE atomically by the repaired file")->excludes(outOpt);
+
+    std::string infoParity;
+    auto* ci = app.add_subcommand("info", "Show the parameters and hashes recorded in a parity file");
+    ci->add_option("PARITYFILE", infoParity, "The parity file")->required();
+
+    for (auto* sub : {cp, cv, cr, ci}) {
+        sub->add_flag("-q,--quiet", run.quiet, "Print only errors; no progress bar");
+        sub->add_option("-j,--threads", run.threads, "Worker threads (default: every core)")->check(CLI::Range(1, 1024));
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return status == 0 ? kExitOk : kExitUsage;
+    }
+
+    try {
+        if (cp->parsed()) return protectCommand(protect, run);
+        if (cv->parsed()) return verifyCommand(verifyFile, verifyParity, run);
+        if (cr->parsed()) return repairCommand(repair, run);
+        if (ci->parsed()) return infoCommand(infoParity);
+    } catch (const Failure& e) {
+        std::fprintf(stderr, "vekdi: %s\n", e.what());
+        return e.status();
+    } catch (const IoError& e) {
+        std::fprintf(stderr, "vekdi: %s\n", e.what());
+        return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vekdi: out of memory\n");
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vekdi: %s\n", e.what());
+        return kExitUsage;
+    }
+    return kExitUsage;
+}
+
+} // namespace vekdi::tool

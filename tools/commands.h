@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: Apache-2.0
+// The four commands of the program. Each prints its report on stdout and
+// returns an exit status (errors.h); failures are thrown as Failure.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vekdi::tool {
+
+struct RunOptions {
+    unsigned threads = 0; // 0: every core
+    bool quiet = false;   // no progress bar, no report lines except errors
+};
+
+struct ProtectOptions {
+    std::string file;
+    std::string parity; // empty: file + ".vekdi"
+    int percent = 12;
+    uint64_t blockSize = 0; // 0: chosen from the file size
+    bool force = false;
+};
+
+struct RepairOptions {
+    std::string file;
+    std::string parity;
+    std::string output; // empty with inPlace
+    bool inPlace = false;
+};
+
+int protectCommand(const ProtectOptions& options, const RunOptions& run);
+int verifyCommand(const std::string& file, const std::string& parity, const RunOptions& run);
+int repairCommand(const RepairOptions& options, const RunOptions& run);
+int infoCommand(const std::string& parity);
+
+// Runs the program on its command line (what main does).
+int runCli(int argc, const char* const* argv);
+
+} // namespace vekdi::tool

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: Apache-2.0
+// Rebuilding damaged data blocks, stripe by stripe. A stripe with no more
+// damaged data blocks than intact parity blocks is solved as erasures: one
+// small linear system per stripe, applied to whole blocks. Otherwise each
+// codeword whose parity does not match is decoded for errors (and the
+// erasures it can afford); a decode may never change a block whose hash
+// matched.
+#pragma once
+
+#include <cstdint>
+
+#include "damage.h"
+#include "format.h"
+
+namespace vekdi::tool {
+
+class File;
+class Progress;
+
+struct RebuildResult {
+    uint64_t damagedStripes = 0;
+    uint64_t decodedStripes = 0;  // needed decoding for errors
+    uint64_t failedStripes = 0;
+    uint64_t repairedBlocks = 0;
+    uint64_t changedBytes = 0;    // bytes that differ from what was read (missing bytes included)
+    uint64_t correctedWords = 0;  // codewords corrected by the decoder
+};
+
+// With `output` null nothing is written and stripes that erasures alone
+// repair are counted without being computed.
+RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& file, const File& parityFile,
+                      File* output, unsigned workers, Progress* progress);
+
+} // namespace vekdi::tool

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "errors.h"
+
+namespace vekdi::tool {
+
+File openInput(const std::string& path) {
+    try {
+        return File(path, File::Mode::Read);
+    } catch (const IoError& e) {
+        throw Failure(kExitUsage, e.what());
+    }
+}
+
+File createOutput(const std::string& target) {
+    if (isDirectory(target)) throw Failure(kExitUsage, target + ": is a directory");
+    try {
+        return createTemporaryBeside(target);
+    } catch (const IoError& e) {
+        throw Failure(kExitUsage, target + ": cannot write beside it (" + e.what() + ")");
+    }
+}
+
+std::string formatSize(uint64_t bytes) {
+    static const char* units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    double v = static_cast<double>(bytes);
+    int u = 0;
+    while (v >= 1024 && u < 4) {
+        v /= 1024;
+        ++u;
+    }
+    char buf[64];
+    if (u == 0)
+        std::snprintf(buf, sizeof buf, "%llu bytes", static_cast<unsigned long long>(bytes));
+    else
+        std::snprintf(buf, sizeof buf, "%.1f %s (%llu bytes)", v, units[u], static_cast<unsigned long long>(bytes));
+    return buf;
+}
+
+std::string hexHash(const std::array<uint8_t, 16>& hash) {
+    std::string s;
+    char buf[3];
+    for (uint8_t b : hash) {
+        std::snprintf(buf, sizeof buf, "%02x", b);
+        s += buf;
+    }
+    return s;
+}
+
+void printLayout(const Header& h) {
+    const Layout& L = h.layout;
+    std::printf("  file size        %s\n", formatSize(L.fileSize).c_str());
+    std::printf("  file hash        %s (XXH3-128)\n", hexHash(h.fileHash).c_str());
+    std::printf("  blocks           %llu of %s\n", static_cast<unsigned long long>(L.dataBlocks),
+                formatSize(L.blockSize).c_str());
+    std::printf("  stripes          %llu, each %d data + %d parity blocks\n",
+                static_cast<unsigned long long>(L.stripes), L.k, L.p);
+    const double ratio = L.fileSize ? 100.0 * static_cast<double>(h.parityFileSize()) / static_cast<double>(L.fileSize)
+                                    : 0.0;
+    std::printf("  parity file      %s, %.1f %% of the file (asked: %u %%)\n",
+                formatSize(h.parityFileSize()).c_str(), ratio, h.percent);
+    if (L.dataBlocks) {
+        // Blocks a stripe affords, spread round-robin: the longest run of
+        // damaged bytes that is always repairable.
+        const uint64_t guaranteed = (static_cast<uint64_t>(L.p) * L.stripes - 1) * L.blockSize + 1;
+        std::printf("  repairs          any %d lost blocks per stripe; any one damaged run of up to %s\n", L.p,
+                    formatSize(std::min(guaranteed, L.fileSize)).c_str());
+    }
+}
+
+} // namespace vekdi::tool
