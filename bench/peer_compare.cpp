@@ -3,7 +3,8 @@
 // one process: RS(255,223) and RS(255,239) over GF(256)/0x11D, first root
 // alpha, data first (libfec: init_rs_char(8, 0x11d, 1, 1, r, 0)). Prints
 // nanoseconds per codeword and the speed-up over libfec. Both libraries'
-// outputs are checked against each other before timing.
+// outputs are checked against each other before timing. An argument limits
+// the run to the rows whose name contains it (for example "16 errors").
 #include <ctime>
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,24 @@ struct Row {
     double ours, peer;
 };
 
+// Rows whose name contains this text are timed (all when empty): the
+// program's first argument.
+std::string gFilter;
+
+bool wanted(const std::string& name) { return gFilter.empty() || name.find(gFilter) != std::string::npos; }
+
+// The peer's side of one scenario, timed once, when a first wanted row needs it.
+struct Peer {
+    std::function<void(size_t)> call;
+    double ns = -1;
+    double time() { return ns >= 0 ? ns : (ns = timePerCall(call)); }
+};
+
+// Times a row if it is wanted.
+void addRow(std::vector<Row>* rows, const std::string& name, const std::function<void(size_t)>& ours, Peer& peer) {
+    if (wanted(name)) rows->push_back({name, timePerCall(ours), peer.time()});
+}
+
 bool run(int k, std::vector<Row>* rows) {
     const int r = 255 - k;
     BenchCode code(k);
@@ -72,21 +91,20 @@ bool run(int k, std::vector<Row>* rows) {
             return false;
         }
     }
-    rows->push_back({prefix + "encode",
-                     timePerCall([&](size_t i) {
-                         veksRSEncode_8u(messages[i % messages.size()].data(), ours, code.encoder(), code.encodeBuffer());
-                     }),
-                     timePerCall([&](size_t i) {
-                         const auto& m = messages[i % messages.size()];
-                         std::memcpy(peer, m.data(), size_t(k));
-                         encode_rs_char(fec, peer, peer + k);
-                     })});
+    Peer peerEncode{[&](size_t i) {
+        const auto& m = messages[i % messages.size()];
+        std::memcpy(peer, m.data(), size_t(k));
+        encode_rs_char(fec, peer, peer + k);
+    }};
+    addRow(rows, prefix + "encode",
+           [&](size_t i) {
+               veksRSEncode_8u(messages[i % messages.size()].data(), ours, code.encoder(), code.encodeBuffer());
+           },
+           peerEncode);
     // The shift register of machines without a vector parity kernel.
-    rows->push_back({prefix + "encode/shift register",
-                     timePerCall([&](size_t i) {
-                         rsShiftRegisterParity(ours, logs, messages[i % messages.size()].data(), code.encoder());
-                     }),
-                     rows->back().peer});
+    addRow(rows, prefix + "encode/shift register",
+           [&](size_t i) { rsShiftRegisterParity(ours, logs, messages[i % messages.size()].data(), code.encoder()); },
+           peerEncode);
 
     const Errata loads[] = {{0, 0}, {r / 2, 0}, {0, r}, {r / 4, r / 2}};
     for (const Errata e : loads) {
@@ -106,34 +124,35 @@ bool run(int k, std::vector<Row>* rows) {
         }
         char label[64];
         std::snprintf(label, sizeof label, "decode %d errors + %d erasures", e.errors, e.erasures);
-        auto timeOurs = [&](auto decode) {
-            return timePerCall([&](size_t i) {
+        auto ourDecode = [&](auto decode) {
+            return [&, decode](size_t i) {
                 const Sample& s = samples[i % samples.size()];
                 std::memcpy(ours, s.word.data(), 255);
                 decode(s.erasures.data(), int(s.erasures.size()), ours, code.decoder(), code.decodeBuffer());
-            });
+            };
         };
-        const double peerNs = timePerCall([&](size_t i) {
+        const std::string name = prefix + label;
+        Peer peerDecode{[&](size_t i) {
             const Sample& s = samples[i % samples.size()];
             std::memcpy(peer, s.word.data(), 255);
             std::copy(s.erasures.begin(), s.erasures.end(), eras);
             decode_rs_char(fec, peer, eras, int(s.erasures.size()));
-        });
-        rows->push_back({prefix + label + " BM", timeOurs(veksRSDecodeBM_8u), peerNs});
-        rows->push_back({prefix + label + " EE", timeOurs(veksRSDecodeEE_8u), peerNs});
+        }};
+        addRow(rows, name + " BM", ourDecode(veksRSDecodeBM_8u), peerDecode);
+        addRow(rows, name + " EE", ourDecode(veksRSDecodeEE_8u), peerDecode);
         // Berlekamp-Massey in every variant this machine runs, and the generic path.
         const RSDecoder h = code.header();
         for (const tower::TowerKernels* v : tower::towerVariants()) {
             if (!tower::towerSupported(*v)) continue;
-            rows->push_back({prefix + label + " BM/" + v->name, timeOurs([&](const int* l, int c, uint8_t* w, const void*, uint8_t* b) {
-                                 return rsDecodeBMFastWith(l, c, w, &h, b, *v);
-                             }),
-                             peerNs});
+            addRow(rows, name + " BM/" + v->name, ourDecode([&h, v](const int* l, int c, uint8_t* w, const void*, uint8_t* b) {
+                       return rsDecodeBMFastWith(l, c, w, &h, b, *v);
+                   }),
+                   peerDecode);
         }
-        rows->push_back({prefix + label + " BM/generic", timeOurs([&](const int* l, int c, uint8_t* w, const void*, uint8_t* b) {
-                             return rsDecodeBMGeneric(l, c, w, &h, b);
-                         }),
-                         peerNs});
+        addRow(rows, name + " BM/generic", ourDecode([&h](const int* l, int c, uint8_t* w, const void*, uint8_t* b) {
+                   return rsDecodeBMGeneric(l, c, w, &h, b);
+               }),
+               peerDecode);
     }
     free_rs_char(fec);
     return true;
@@ -142,7 +161,9 @@ bool run(int k, std::vector<Row>* rows) {
 }  // namespace
 }  // namespace vekdi::bench
 
-int main() {
+// Usage: vekdi_peer_compare [TEXT] -- only the rows whose name contains TEXT.
+int main(int argc, char** argv) {
+    if (argc > 1) vekdi::bench::gFilter = argv[1];
     std::vector<vekdi::bench::Row> rows;
     std::printf("vector variant: %s\n", vekdi::tower::towerActive().name);
     if (!vekdi::bench::run(223, &rows) || !vekdi::bench::run(239, &rows)) return 1;
