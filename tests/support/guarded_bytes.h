@@ -24,10 +24,14 @@ public:
         const auto base = reinterpret_cast<uintptr_t>(store_.data());
         start_ = ((base + kGuard + 63) & ~uintptr_t(63)) - base + offset;
         // GCC 12 cannot see that start_ + size stays inside store_ and warns.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
+#endif
         std::fill(store_.begin() + static_cast<long>(start_), store_.begin() + static_cast<long>(start_ + size), fill);
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
     }
 
     uint8_t* data() { return store_.data() + start_; }
