@@ -17,13 +17,7 @@ bool rsEncodeParityFast(uint8_t* parity, const uint8_t* message, const RSEncoder
     const uint8_t* ex = expTable(f);
     const uint8_t alpha = uint8_t(f->alpha);
     const uint8_t geometric = gfDivTable(f, ex[r] ^ 1u, alpha ^ 1u);
-    uint8_t point = gfDivTable(f, g[r - 1], geometric);
-    uint8_t points[256];
-    for (int j = 0; j < r; ++j) {
-        points[j] = point;
-        point = gfMulTable(f, point, alpha);
-    }
-    k.encodeParity(parity, message, e->k, r, g, points, rec->toTower, rec->fromTower);
+    k.encodeParity(parity, message, e->k, r, g, gfDivTable(f, g[r - 1], geometric), alpha, *rec);
     return true;
 }
 

@@ -156,34 +156,6 @@ void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* b
     evalPolyBlocks(out, coeffs, count, block, 1);
 }
 
-// Column form (row j = 16 copies of the image of bit j) of the map given by
-// `columns` followed by the one given by `then`.
-void composeColumns(uint8_t* out, const uint8_t* columns, const uint8_t* then) {
-    for (int j = 0; j < 8; ++j) {
-        uint8_t image = 0;
-        for (int b = 0; b < 8; ++b)
-            if (columns[16 * j] & (1 << b)) image ^= then[16 * b];
-        std::memset(out + 16 * j, image, 16);
-    }
-}
-
-// XOR of the 32 bytes of v.
-uint8_t xorAcross(__m256i v) {
-    __m128i x = _mm_xor_si128(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-    x = _mm_xor_si128(x, _mm_srli_si128(x, 8));
-    x = _mm_xor_si128(x, _mm_srli_si128(x, 4));
-    x = _mm_xor_si128(x, _mm_srli_si128(x, 2));
-    x = _mm_xor_si128(x, _mm_srli_si128(x, 1));
-    return static_cast<uint8_t>(_mm_cvtsi128_si32(x));
-}
-
-__m256i powerOf(__m256i x, int e) {
-    __m256i r = _mm256_set1_epi8(1);  // 1 is 1 in every basis
-    for (__m256i b = x; e > 0; e >>= 1, b = mul(b, b))
-        if (e & 1) r = mul(r, b);
-    return r;
-}
-
 // Bytes in[0 ... count) through an affine operand into out (room for
 // count rounded up to 32).
 void affineBytes(uint8_t* out, const uint8_t* in, int count, __m256i m) {
@@ -196,62 +168,178 @@ void affineBytes(uint8_t* out, const uint8_t* in, int count, __m256i m) {
     }
 }
 
+alignas(32) constexpr uint8_t kLaneIndex[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                                16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
+
+// Lane j of the result: a^j (j < 32), each lane taking a^(2^q) for every
+// bit q of j; *a32 receives a^32.
+__m256i lanePowers(__m256i a, __m256i* a32) {
+    const __m256i lanes = Avx2Ops::load(kLaneIndex);
+    __m256i powers = _mm256_set1_epi8(1);
+    for (int q = 0; q < 5; ++q) {
+        const __m256i bit = _mm256_set1_epi8(static_cast<char>(1 << q));
+        const __m256i take = _mm256_cmpeq_epi8(_mm256_and_si256(lanes, bit), bit);
+        powers = _mm256_blendv_epi8(powers, mul(powers, a), take);
+        a = mul(a, a);
+    }
+    *a32 = a;
+    return powers;
+}
+
+__m256i powerOf(__m256i x, int e) {
+    __m256i r = _mm256_set1_epi8(1);  // 1 is 1 in every basis
+    for (__m256i b = x; e > 0; e >>= 1, b = mul(b, b))
+        if (e & 1) r = mul(r, b);
+    return r;
+}
+
+inline __m256i inverse(__m256i v) {  // 0 stays 0
+    return _mm256_gf2p8affineinv_epi64_epi8(v, _mm256_set1_epi64x(0x0102040810204080LL), 0);
+}
+
+// Row sums: byte i of the result is the XOR of the 32 bytes of rows[i]. Five
+// rounds each halve the number of vectors, pairing neighbours and keeping,
+// in every unit of 1, 2, 4, 8 and 16 bytes, the partial sums of the even
+// vector in the even units and of the odd one in the odd units.
+__m256i rowSums(__m256i* rows) {
+    const __m256i oddBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
+    for (int i = 0; i < 16; ++i) {
+        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
+        rows[i] = _mm256_blendv_epi8(Avx2Ops::bxor(a, _mm256_srli_epi16(a, 8)), Avx2Ops::bxor(b, _mm256_slli_epi16(b, 8)),
+                                     oddBytes);
+    }
+    for (int i = 0; i < 8; ++i) {
+        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
+        rows[i] = _mm256_blend_epi16(Avx2Ops::bxor(a, _mm256_srli_epi32(a, 16)), Avx2Ops::bxor(b, _mm256_slli_epi32(b, 16)),
+                                     0xAA);
+    }
+    for (int i = 0; i < 4; ++i) {
+        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
+        rows[i] = _mm256_blend_epi32(Avx2Ops::bxor(a, _mm256_srli_epi64(a, 32)), Avx2Ops::bxor(b, _mm256_slli_epi64(b, 32)),
+                                     0xAA);
+    }
+    for (int i = 0; i < 2; ++i) {
+        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
+        rows[i] = Avx2Ops::bxor(_mm256_unpacklo_epi64(a, b), _mm256_unpackhi_epi64(a, b));
+    }
+    return Avx2Ops::bxor(_mm256_permute2x128_si256(rows[0], rows[1], 0x20),
+                         _mm256_permute2x128_si256(rows[0], rows[1], 0x31));
+}
+
+// M at every point, S interleaved Horner chains per vector of points in
+// x^S: chain u takes the coefficients u, u + S, ... of `m`, the message
+// (highest power first) with zeros in front up to S*blocks bytes.
+template <int NV, int S>
+void evalMessage(__m256i* out, const __m256i* x, const uint8_t* m, int blocks) {
+    __m256i y[NV], acc[NV][S] = {};
+    for (int v = 0; v < NV; ++v) {
+        y[v] = x[v];
+        for (int s = 1; s < S; s *= 2) y[v] = mul(y[v], y[v]);
+    }
+    for (int b = 0; b < blocks; ++b, m += S)
+        for (int u = 0; u < S; ++u) {
+            const __m256i c = broadcastByte(m + u);
+            for (int v = 0; v < NV; ++v) acc[v][u] = Avx2Ops::bxor(mul(acc[v][u], y[v]), c);
+        }
+    for (int v = 0; v < NV; ++v) {
+        __m256i r = acc[v][0];
+        for (int u = 1; u < S; ++u) r = Avx2Ops::bxor(mul(r, x[v]), acc[v][u]);
+        out[v] = r;
+    }
+}
+
 // Parity by interpolation instead of a shift register: the parity
 // polynomial P (degree < r) has the values P(x_j) = M(x_j) x_j^r at the r
 // roots x_j of g, so P = sum_j w_j Q_j with Q_j = g / (x + x_j) and
-// w_j = P(x_j) / Q_j(x_j). All roots are handled 32 at a time: the
-// coefficients of every Q_j come out of one synthetic-division recurrence,
-// run twice (first for Q_j(x_j), then for the sum), and every step is
-// independent of the message length except the evaluation of M.
-void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator,
-                  const uint8_t* points, const uint8_t* toTower, const uint8_t* fromTower) {
-    const FastTableRecord* aes = fastTableLookup(0x11B);
-    alignas(16) uint8_t cols[128];
-    composeColumns(cols, toTower, aes->fromTower);
-    const __m256i toAes = _mm256_set1_epi64x(static_cast<long long>(affineOperand(cols)));
-    composeColumns(cols, aes->toTower, fromTower);
-    const __m256i fromAes = _mm256_set1_epi64x(static_cast<long long>(affineOperand(cols)));
+// w_j = P(x_j) / Q_j(x_j), Q_j(x_j) = g'(x_j). The coefficients of every
+// Q_j come out of one synthetic-division recurrence, 32 roots per vector,
+// and P_i = sum_j w_j q_(j,i) are row sums of the products. Only the
+// evaluation of M depends on the message length; everything else depends
+// on r and runs beside it.
+template <int NV>
+void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
+                      uint8_t ratio, const FastTableRecord& field) {
+    constexpr int S = NV == 1 ? 8 : NV == 2 ? 4 : NV <= 4 ? 2 : 1;
+    const __m256i toAes = _mm256_set1_epi64x(static_cast<long long>(field.toGfni));
+    const __m256i fromAes = _mm256_set1_epi64x(static_cast<long long>(field.fromGfni));
 
-    const int vectors = (r + 31) / 32;
-    alignas(32) uint8_t buf[256 + 64] = {};
-    __m256i x[8];
-    affineBytes(buf, points, r, toAes);  // lanes past r hold the point 0
-    for (int v = 0; v < vectors; ++v) x[v] = Avx2Ops::load(buf + 32 * v);
+    // The roots, zero in the lanes past r (a zero point gets weight 0).
+    __m256i x[NV], step;
+    x[0] = mul(affine(_mm256_set1_epi8(static_cast<char>(root)), toAes),
+               lanePowers(affine(_mm256_set1_epi8(static_cast<char>(ratio)), toAes), &step));
+    for (int v = 1; v < NV; ++v) x[v] = mul(x[v - 1], step);
+    const __m256i lanes = Avx2Ops::load(kLaneIndex);
+    for (int v = 0; v < NV; ++v) {
+        const int live = r - 32 * v < 32 ? r - 32 * v : 32;
+        x[v] = _mm256_and_si256(x[v], _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(live)), lanes));
+    }
 
-    // Values P(x_j) = M(x_j) x_j^r; M's coefficients lowest first in AES basis.
+    alignas(32) uint8_t g[256 + 32] = {};
+    affineBytes(g, generator, r + 1, toAes);
+    // f_j = x_j^r / g'(x_j); g'(x) = D(x^2) with D's coefficients g_1, g_3, ...
+    __m256i f[NV];
+    for (int v = 0; v < NV; ++v) {
+        const __m256i y = mul(x[v], x[v]);
+        int top = r % 2 == 1 ? r : r - 1;
+        __m256i d = broadcastByte(g + top);
+        for (top -= 2; top >= 1; top -= 2) d = Avx2Ops::bxor(mul(d, y), broadcastByte(g + top));
+        f[v] = mul(powerOf(x[v], r), inverse(d));
+    }
+    // Rows p = 0 ... r - 1 hold q_(j, r-1-p): q_(j, r-1) = 1, then
+    // q_(j, i-1) = g_i + x_j q_(j, i). With one vector of roots they are
+    // stored now, ahead of the message's evaluation.
+    const int groups = (r + 31) / 32;
+    alignas(32) __m256i rows[8 * 32];
+    __m256i q1[NV == 1 ? 32 : 1];
+    if constexpr (NV == 1) {
+        q1[0] = _mm256_set1_epi8(1);
+        for (int p = 1; p < r; ++p) q1[p] = Avx2Ops::bxor(broadcastByte(g + r - p), mul(x[0], q1[p - 1]));
+    }
+
+    // The message in the AES basis, zeros in front up to a multiple of S.
+    const int blocks = (k + S - 1) / S;
     alignas(32) uint8_t m[256 + 64];
-    for (int i = 0; i < k; ++i) buf[i] = message[k - 1 - i];
-    coefficientsToAes(m, buf, k, toAes);
-    __m256i w[8];
-    for (int v = 0; v < vectors; ++v) w[v] = mul(hornerSplit(x[v], m, k), powerOf(x[v], r));
+    const int front = S * blocks - k;
+    std::memset(m, 0, 8);
+    std::memcpy(m + front, message, size_t(k));
+    std::memset(m + front + k, 0, 32);
+    for (int i = 0; i < S * blocks; i += 32) Avx2Ops::store(m + i, affine(Avx2Ops::load(m + i), toAes));
+    __m256i w[NV];
+    evalMessage<NV, S>(w, x, m, blocks);
+    for (int v = 0; v < NV; ++v) w[v] = mul(w[v], f[v]);
 
-    alignas(32) uint8_t g[256 + 64];
-    coefficientsToAes(g, generator, r + 1, toAes);
-    // Pass 1: Q_j(x_j) = g'(x_j), then w_j = P(x_j) / Q_j(x_j). The point 0
-    // of unused lanes has P = 0, so its weight is 0.
-    for (int v = 0; v < vectors; ++v) {
-        __m256i q = broadcastByte(g + r);
-        __m256i h = q;
-        for (int i = r - 1; i >= 1; --i) {
-            q = Avx2Ops::bxor(broadcastByte(g + i), mul(x[v], q));
-            h = Avx2Ops::bxor(mul(h, x[v]), q);
+    if constexpr (NV == 1) {
+        for (int p = 0; p < r; ++p) rows[p] = mul(w[0], q1[p]);
+    } else {
+        __m256i q[NV];
+        for (int v = 0; v < NV; ++v) q[v] = _mm256_set1_epi8(1);
+        for (int p = 0;; ++p) {
+            __m256i acc = mul(w[0], q[0]);
+            for (int v = 1; v < NV; ++v) acc = Avx2Ops::bxor(acc, mul(w[v], q[v]));
+            rows[p] = acc;
+            if (p == r - 1) break;
+            const __m256i gi = broadcastByte(g + r - 1 - p);
+            for (int v = 0; v < NV; ++v) q[v] = Avx2Ops::bxor(gi, mul(x[v], q[v]));
         }
-        const __m256i identity = _mm256_set1_epi64x(0x0102040810204080LL);
-        w[v] = mul(w[v], _mm256_gf2p8affineinv_epi64_epi8(h, identity, 0));
     }
-    // Pass 2: P_i = sum_j w_j q_(j,i), from i = r - 1 down.
-    __m256i q[8];
-    alignas(32) uint8_t p[256 + 64];
-    for (int v = 0; v < vectors; ++v) q[v] = broadcastByte(g + r);
-    for (int i = r - 1;; --i) {
-        __m256i acc = _mm256_setzero_si256();
-        for (int v = 0; v < vectors; ++v) acc = Avx2Ops::bxor(acc, mul(w[v], q[v]));
-        p[r - 1 - i] = xorAcross(acc);  // highest power first
-        if (i == 0) break;
-        for (int v = 0; v < vectors; ++v) q[v] = Avx2Ops::bxor(broadcastByte(g + i), mul(x[v], q[v]));
+    for (int p = r; p < 32 * groups; ++p) rows[p] = _mm256_setzero_si256();
+    alignas(32) uint8_t out[256];
+    for (int t = 0; t < groups; ++t) Avx2Ops::store(out + 32 * t, affine(rowSums(rows + 32 * t), fromAes));
+    std::memcpy(parity, out, size_t(r));
+}
+
+void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
+                  uint8_t ratio, const FastTableRecord& field) {
+    switch ((r + 31) / 32) {
+        case 1: return encodeParityWith<1>(parity, message, k, r, generator, root, ratio, field);
+        case 2: return encodeParityWith<2>(parity, message, k, r, generator, root, ratio, field);
+        case 3: return encodeParityWith<3>(parity, message, k, r, generator, root, ratio, field);
+        case 4: return encodeParityWith<4>(parity, message, k, r, generator, root, ratio, field);
+        case 5: return encodeParityWith<5>(parity, message, k, r, generator, root, ratio, field);
+        case 6: return encodeParityWith<6>(parity, message, k, r, generator, root, ratio, field);
+        case 7: return encodeParityWith<7>(parity, message, k, r, generator, root, ratio, field);
+        default: return encodeParityWith<8>(parity, message, k, r, generator, root, ratio, field);
     }
-    affineBytes(buf, p, r, fromAes);
-    std::memcpy(parity, buf, size_t(r));
 }
 
 // Every term is c_i X_i^(j-1) with c_i = pow[log Y_i + b d_i] and X_i =
