@@ -168,6 +168,27 @@ void affineBytes(uint8_t* out, const uint8_t* in, int count, __m256i m) {
     }
 }
 
+// Bytes p[0 ... len) (0 < len <= 32) in the low lanes, zero above; reads
+// nothing past p + len, and no store it waits for.
+__m256i loadPartial(const uint8_t* p, int len) {
+    if (len == 32) return Avx2Ops::load(p);
+    const int dwords = len / 4;
+    const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), _mm256_cmpgt_epi32(_mm256_set1_epi32(dwords), index));
+    uint32_t tail = 0;
+    for (int i = len % 4 - 1; i >= 0; --i) tail = (tail << 8) | p[4 * dwords + i];
+    const __m256i at = _mm256_cmpeq_epi32(_mm256_set1_epi32(dwords), index);
+    return Avx2Ops::bxor(v, _mm256_and_si256(_mm256_set1_epi32(static_cast<int>(tail)), at));
+}
+
+// out[i] = in[i] through an affine operand for i < count; writes whole
+// vectors, up to count rounded up to 32.
+void affineBytesDirect(uint8_t* out, const uint8_t* in, int count, __m256i m) {
+    int i = 0;
+    for (; i + 32 <= count; i += 32) Avx2Ops::store(out + i, affine(Avx2Ops::load(in + i), m));
+    if (i < count) Avx2Ops::store(out + i, affine(loadPartial(in + i, count - i), m));
+}
+
 alignas(32) constexpr uint8_t kLaneIndex[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
                                                 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
 
@@ -274,15 +295,20 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
         x[v] = _mm256_and_si256(x[v], _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(live)), lanes));
     }
 
-    alignas(32) uint8_t g[256 + 32] = {};
-    affineBytes(g, generator, r + 1, toAes);
-    // f_j = x_j^r / g'(x_j); g'(x) = D(x^2) with D's coefficients g_1, g_3, ...
+    alignas(32) uint8_t g[256 + 32];
+    affineBytesDirect(g, generator, r + 1, toAes);
+    // f_j = x_j^r / g'(x_j); g'(x) = D(x^2) with D's coefficients d_t =
+    // g_(2t+1), in four chains (t mod 4) in x^8.
     __m256i f[NV];
+    const int terms = (r + 1) / 2;
     for (int v = 0; v < NV; ++v) {
         const __m256i y = mul(x[v], x[v]);
-        int top = r % 2 == 1 ? r : r - 1;
-        __m256i d = broadcastByte(g + top);
-        for (top -= 2; top >= 1; top -= 2) d = Avx2Ops::bxor(mul(d, y), broadcastByte(g + top));
+        const __m256i z = mul(mul(y, y), mul(y, y));
+        __m256i c[4] = {};
+        for (int b = (terms - 1) / 4; b >= 0; --b)
+            for (int t = 0; t < 4; ++t)
+                if (4 * b + t < terms) c[t] = Avx2Ops::bxor(mul(c[t], z), broadcastByte(g + 8 * b + 2 * t + 1));
+        const __m256i d = Avx2Ops::bxor(Avx2Ops::bxor(mul(Avx2Ops::bxor(mul(c[3], y), c[2]), mul(y, y)), mul(c[1], y)), c[0]);
         f[v] = mul(powerOf(x[v], r), inverse(d));
     }
     // Rows p = 0 ... r - 1 hold q_(j, r-1-p): q_(j, r-1) = 1, then
@@ -291,19 +317,21 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     const int groups = (r + 31) / 32;
     alignas(32) __m256i rows[8 * 32];
     __m256i q1[NV == 1 ? 32 : 1];
-    if constexpr (NV == 1) {
+    if constexpr (NV == 1) {  // two chains: q_(p+2) = g_(r-2-p) + x g_(r-1-p) + x^2 q_p
+        const __m256i x2 = mul(x[0], x[0]);
         q1[0] = _mm256_set1_epi8(1);
-        for (int p = 1; p < r; ++p) q1[p] = Avx2Ops::bxor(broadcastByte(g + r - p), mul(x[0], q1[p - 1]));
+        if (r > 1) q1[1] = Avx2Ops::bxor(broadcastByte(g + r - 1), x[0]);
+        for (int p = 0; p + 2 < r; ++p) {
+            const __m256i u = Avx2Ops::bxor(broadcastByte(g + r - 2 - p), mul(x[0], broadcastByte(g + r - 1 - p)));
+            q1[p + 2] = Avx2Ops::bxor(u, mul(x2, q1[p]));
+        }
     }
 
     // The message in the AES basis, zeros in front up to a multiple of S.
     const int blocks = (k + S - 1) / S;
     alignas(32) uint8_t m[256 + 64];
-    const int front = S * blocks - k;
-    std::memset(m, 0, 8);
-    std::memcpy(m + front, message, size_t(k));
-    std::memset(m + front + k, 0, 32);
-    for (int i = 0; i < S * blocks; i += 32) Avx2Ops::store(m + i, affine(Avx2Ops::load(m + i), toAes));
+    Avx2Ops::store(m, _mm256_setzero_si256());
+    affineBytesDirect(m + (S * blocks - k), message, k, toAes);
     __m256i w[NV];
     evalMessage<NV, S>(w, x, m, blocks);
     for (int v = 0; v < NV; ++v) w[v] = mul(w[v], f[v]);
