@@ -27,6 +27,7 @@ enum CpuFeature : unsigned {
     kCpuAvx2 = 1u << 1,  // includes the OS saving the 256-bit registers
     kCpuNeon = 1u << 2,
     kCpuGfni = 1u << 3,  // Galois-field instructions (with AVX2 for the 256-bit forms)
+    kCpuAvx512 = 1u << 4,  // AVX-512 F, BW and VL, with the OS saving the ZMM and mask registers
 };
 
 // Features of the machine we run on (queried once).
@@ -104,6 +105,7 @@ extern const TowerKernels towerPortable;
 extern const TowerKernels towerSsse3;
 extern const TowerKernels towerAvx2;
 extern const TowerKernels towerGfni;
+extern const TowerKernels towerAvx512;
 #endif
 #if defined(VEKDI_TOWER_NEON)
 extern const TowerKernels towerNeon;

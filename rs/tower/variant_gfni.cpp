@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "rs/tower/fast_tables.h"
+#include "rs/tower/gfni_kernels.h"
 #include "rs/tower/kernel_body.h"
 #include "rs/tower/ops_x86.h"
 
@@ -410,19 +411,33 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
     std::memcpy(out, values, size_t(r));
 }
 
-constexpr TowerKernels makeGfni() {
-    TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
-    k.convert = convert;
-    k.evalPoly16 = evalPoly16;
-    k.evalPolyBlocks = evalPolyBlocks;
-    k.evalGeometric = evalGeometric;
-    k.encodeParity = encodeParity;
-    k.errataSyndromes = errataSyndromes;
-    return k;
-}
-
 }  // namespace
 
-constinit const TowerKernels towerGfni = makeGfni();
+namespace gfni {
+
+void convert(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) { tower::convert(out, in, len, matrix); }
+void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* block) {
+    tower::evalPoly16(out, coeffs, count, block);
+}
+void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
+    tower::evalPolyBlocks(out, coeffs, count, blocks, blockCount);
+}
+void evalGeometric(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount,
+                   uint8_t ratio) {
+    tower::evalGeometric(out, coeffs, count, blocks, blockCount, ratio);
+}
+void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
+                  uint8_t ratio, const FastTableRecord& field) {
+    tower::encodeParity(parity, message, k, r, generator, root, ratio, field);
+}
+void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
+                     const uint8_t* towerPow) {
+    tower::errataSyndromes(out, exps, logs, count, b, r, towerPow);
+}
+
+}  // namespace gfni
+
+constinit const TowerKernels towerGfni =
+    gfni::withGfniKernels(makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni));
 
 }  // namespace vekdi::tower
