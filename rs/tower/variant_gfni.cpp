@@ -219,33 +219,11 @@ inline __m256i inverse(__m256i v) {  // 0 stays 0
     return _mm256_gf2p8affineinv_epi64_epi8(v, _mm256_set1_epi64x(0x0102040810204080LL), 0);
 }
 
-// Row sums: byte i of the result is the XOR of the 32 bytes of rows[i]. Five
-// rounds each halve the number of vectors, pairing neighbours and keeping,
-// in every unit of 1, 2, 4, 8 and 16 bytes, the partial sums of the even
-// vector in the even units and of the odd one in the odd units.
-__m256i rowSums(__m256i* rows) {
-    const __m256i oddBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
-    for (int i = 0; i < 16; ++i) {
-        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
-        rows[i] = _mm256_blendv_epi8(Avx2Ops::bxor(a, _mm256_srli_epi16(a, 8)), Avx2Ops::bxor(b, _mm256_slli_epi16(b, 8)),
-                                     oddBytes);
-    }
-    for (int i = 0; i < 8; ++i) {
-        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
-        rows[i] = _mm256_blend_epi16(Avx2Ops::bxor(a, _mm256_srli_epi32(a, 16)), Avx2Ops::bxor(b, _mm256_slli_epi32(b, 16)),
-                                     0xAA);
-    }
-    for (int i = 0; i < 4; ++i) {
-        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
-        rows[i] = _mm256_blend_epi32(Avx2Ops::bxor(a, _mm256_srli_epi64(a, 32)), Avx2Ops::bxor(b, _mm256_slli_epi64(b, 32)),
-                                     0xAA);
-    }
-    for (int i = 0; i < 2; ++i) {
-        const __m256i a = rows[2 * i], b = rows[2 * i + 1];
-        rows[i] = Avx2Ops::bxor(_mm256_unpacklo_epi64(a, b), _mm256_unpackhi_epi64(a, b));
-    }
-    return Avx2Ops::bxor(_mm256_permute2x128_si256(rows[0], rows[1], 0x20),
-                         _mm256_permute2x128_si256(rows[0], rows[1], 0x31));
+// The 32 lanes in reverse order.
+__m256i reverseLanes(__m256i v) {
+    const __m256i reverse16 = _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11,
+                                               10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    return _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse16), 0x4E);
 }
 
 // M at every point, S interleaved Horner chains per vector of points in
@@ -285,19 +263,23 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     const __m256i toAes = _mm256_set1_epi64x(static_cast<long long>(field.toGfni));
     const __m256i fromAes = _mm256_set1_epi64x(static_cast<long long>(field.fromGfni));
 
-    // The roots, zero in the lanes past r (a zero point gets weight 0).
-    __m256i x[NV], step;
-    x[0] = mul(affine(_mm256_set1_epi8(static_cast<char>(root)), toAes),
-               lanePowers(affine(_mm256_set1_epi8(static_cast<char>(ratio)), toAes), &step));
-    for (int v = 1; v < NV; ++v) x[v] = mul(x[v - 1], step);
+    // The roots x_j = root * z_j with z_j = ratio^j, zero in the lanes past r
+    // (a zero point gets weight 0).
+    __m256i x[NV], z[NV], step;
+    const __m256i rootAes = affine(_mm256_set1_epi8(static_cast<char>(root)), toAes);
+    z[0] = lanePowers(affine(_mm256_set1_epi8(static_cast<char>(ratio)), toAes), &step);
+    for (int v = 1; v < NV; ++v) z[v] = mul(z[v - 1], step);
+    for (int v = 0; v < NV; ++v) x[v] = mul(rootAes, z[v]);
     const __m256i lanes = Avx2Ops::load(kLaneIndex);
     for (int v = 0; v < NV; ++v) {
         const int live = r - 32 * v < 32 ? r - 32 * v : 32;
         x[v] = _mm256_and_si256(x[v], _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(live)), lanes));
     }
 
-    alignas(32) uint8_t g[256 + 32];
+    alignas(32) uint8_t g[256 + 32 * 10];
     affineBytesDirect(g, generator, r + 1, toAes);
+    for (int i = (r + 32) / 32 * 32; i < (r + 32) / 32 * 32 + 32 * (NV + 1); i += 32)
+        Avx2Ops::store(g + i, _mm256_setzero_si256());
     // f_j = x_j^r / g'(x_j); g'(x) = D(x^2) with D's coefficients d_t =
     // g_(2t+1), in four chains (t mod 4) in x^8.
     __m256i f[NV];
@@ -312,22 +294,6 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
         const __m256i d = Avx2Ops::bxor(Avx2Ops::bxor(mul(Avx2Ops::bxor(mul(c[3], y), c[2]), mul(y, y)), mul(c[1], y)), c[0]);
         f[v] = mul(powerOf(x[v], r), inverse(d));
     }
-    // Rows p = 0 ... r - 1 hold q_(j, r-1-p): q_(j, r-1) = 1, then
-    // q_(j, i-1) = g_i + x_j q_(j, i). With one vector of roots they are
-    // stored now, ahead of the message's evaluation.
-    const int groups = (r + 31) / 32;
-    alignas(32) __m256i rows[8 * 32];
-    __m256i q1[NV == 1 ? 32 : 1];
-    if constexpr (NV == 1) {  // two chains: q_(p+2) = g_(r-2-p) + x g_(r-1-p) + x^2 q_p
-        const __m256i x2 = mul(x[0], x[0]);
-        q1[0] = _mm256_set1_epi8(1);
-        if (r > 1) q1[1] = Avx2Ops::bxor(broadcastByte(g + r - 1), x[0]);
-        for (int p = 0; p + 2 < r; ++p) {
-            const __m256i u = Avx2Ops::bxor(broadcastByte(g + r - 2 - p), mul(x[0], broadcastByte(g + r - 1 - p)));
-            q1[p + 2] = Avx2Ops::bxor(u, mul(x2, q1[p]));
-        }
-    }
-
     // The message in the AES basis, zeros in front up to a multiple of S.
     const int blocks = (k + S - 1) / S;
     alignas(32) uint8_t m[256 + 64];
@@ -337,23 +303,38 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     evalMessage<NV, S>(w, x, m, blocks);
     for (int v = 0; v < NV; ++v) w[v] = mul(w[v], f[v]);
 
-    if constexpr (NV == 1) {
-        for (int p = 0; p < r; ++p) rows[p] = mul(w[0], q1[p]);
-    } else {
-        __m256i q[NV];
-        for (int v = 0; v < NV; ++v) q[v] = _mm256_set1_epi8(1);
-        for (int p = 0;; ++p) {
-            __m256i acc = mul(w[0], q[0]);
-            for (int v = 1; v < NV; ++v) acc = Avx2Ops::bxor(acc, mul(w[v], q[v]));
-            rows[p] = acc;
-            if (p == r - 1) break;
-            const __m256i gi = broadcastByte(g + r - 1 - p);
-            for (int v = 0; v < NV; ++v) q[v] = Avx2Ops::bxor(gi, mul(x[v], q[v]));
+
+    // Power sums T_m = sum_j w_j x_j^m = root^m W(ratio^m), W(y) = sum_j w_j y^j
+    // (the weights, highest power first, are the lanes in reverse).
+    alignas(32) uint8_t buf[32 * NV + 32];
+    for (int v = 0; v < NV; ++v) Avx2Ops::store(buf + 32 * (NV - 1 - v), reverseLanes(w[v]));
+    __m256i t[NV], rootStep;
+    evalMessage<NV, S>(t, z, buf, 32 * NV / S);
+    __m256i rootPowers = lanePowers(rootAes, &rootStep);
+    for (int v = 0; v < NV; ++v, rootPowers = mul(rootPowers, rootStep)) t[v] = mul(t[v], rootPowers);
+    for (int v = 0; v < NV; ++v) Avx2Ops::store(buf + 32 * v, t[v]);
+
+    // P = sum_j w_j g(x) / (x + x_j), so P_i = sum_m g_(i+1+m) T_m, m < r - i:
+    // lane i of vector c takes g_(i+1+m) from the generator read at 1 + m + 32c
+    // (zero past g_r).
+    __m256i even[NV] = {}, odd[NV] = {};
+    int i = 0;
+    for (; i + 1 < r; i += 2) {
+        const __m256i t0 = broadcastByte(buf + i), t1 = broadcastByte(buf + i + 1);
+        for (int c = 0; c < NV; ++c) {
+            even[c] = Avx2Ops::bxor(even[c], mul(t0, Avx2Ops::load(g + 1 + i + 32 * c)));
+            odd[c] = Avx2Ops::bxor(odd[c], mul(t1, Avx2Ops::load(g + 2 + i + 32 * c)));
         }
     }
-    for (int p = r; p < 32 * groups; ++p) rows[p] = _mm256_setzero_si256();
-    alignas(32) uint8_t out[256];
-    for (int t = 0; t < groups; ++t) Avx2Ops::store(out + 32 * t, affine(rowSums(rows + 32 * t), fromAes));
+    if (i < r)
+        for (int c = 0; c < NV; ++c) even[c] = Avx2Ops::bxor(even[c], mul(broadcastByte(buf + i), Avx2Ops::load(g + 1 + i + 32 * c)));
+    // Parity byte p is P_(r-1-p): the lanes reversed, read back r bytes in.
+    alignas(32) uint8_t low[32 + 32 * NV];
+    Avx2Ops::store(low, _mm256_setzero_si256());
+    for (int c = 0; c < NV; ++c) Avx2Ops::store(low + 32 + 32 * c, Avx2Ops::bxor(even[c], odd[c]));
+    alignas(32) uint8_t out[32 * NV];
+    for (int c = 0; c < NV; ++c)
+        Avx2Ops::store(out + 32 * c, affine(reverseLanes(Avx2Ops::load(low + r - 32 * c)), fromAes));
     std::memcpy(parity, out, size_t(r));
 }
 
