@@ -241,21 +241,25 @@ void evalMessage(__m256i* out, const __m256i* x, const uint8_t* m, int blocks) {
             const __m256i c = broadcastByte(m + u);
             for (int v = 0; v < NV; ++v) acc[v][u] = Avx2Ops::bxor(mul(acc[v][u], y[v]), c);
         }
+    // M = sum_u x^(S-1-u) A_u, joined in pairs (a tree of log2 S levels).
     for (int v = 0; v < NV; ++v) {
-        __m256i r = acc[v][0];
-        for (int u = 1; u < S; ++u) r = Avx2Ops::bxor(mul(r, x[v]), acc[v][u]);
-        out[v] = r;
+        __m256i p = x[v];
+        for (int n = S; n > 1; n /= 2, p = mul(p, p))
+            for (int t = 0; t < n / 2; ++t) acc[v][t] = Avx2Ops::bxor(mul(acc[v][2 * t], p), acc[v][2 * t + 1]);
+        out[v] = acc[v][0];
     }
 }
 
 // Parity by interpolation instead of a shift register: the parity
 // polynomial P (degree < r) has the values P(x_j) = M(x_j) x_j^r at the r
 // roots x_j of g, so P = sum_j w_j Q_j with Q_j = g / (x + x_j) and
-// w_j = P(x_j) / Q_j(x_j), Q_j(x_j) = g'(x_j). The coefficients of every
-// Q_j come out of one synthetic-division recurrence, 32 roots per vector,
-// and P_i = sum_j w_j q_(j,i) are row sums of the products. Only the
-// evaluation of M depends on the message length; everything else depends
-// on r and runs beside it.
+// w_j = P(x_j) / Q_j(x_j), Q_j(x_j) = g'(x_j). Q_j's coefficient of x^i is
+// the sum of g_(i+1+m) x_j^m over m, so P_i = sum_m g_(i+1+m) T_m with the
+// power sums T_m = sum_j w_j x_j^m: one more polynomial evaluation (the
+// roots are geometric) and a Toeplitz product with g, 32 roots or
+// coefficients per vector throughout. Only the evaluation of M depends on
+// the message length, and everything that depends on the code alone runs
+// beside it.
 template <int NV>
 void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
                       uint8_t ratio, const FastTableRecord& field) {
@@ -328,14 +332,11 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     }
     if (i < r)
         for (int c = 0; c < NV; ++c) even[c] = Avx2Ops::bxor(even[c], mul(broadcastByte(buf + i), Avx2Ops::load(g + 1 + i + 32 * c)));
-    // Parity byte p is P_(r-1-p): the lanes reversed, read back r bytes in.
-    alignas(32) uint8_t low[32 + 32 * NV];
-    Avx2Ops::store(low, _mm256_setzero_si256());
-    for (int c = 0; c < NV; ++c) Avx2Ops::store(low + 32 + 32 * c, Avx2Ops::bxor(even[c], odd[c]));
-    alignas(32) uint8_t out[32 * NV];
+    // Parity byte p is P_(r-1-p): byte t of `high` is P_(32 NV - 1 - t).
+    alignas(32) uint8_t high[32 * NV];
     for (int c = 0; c < NV; ++c)
-        Avx2Ops::store(out + 32 * c, affine(reverseLanes(Avx2Ops::load(low + r - 32 * c)), fromAes));
-    std::memcpy(parity, out, size_t(r));
+        Avx2Ops::store(high + 32 * (NV - 1 - c), affine(reverseLanes(Avx2Ops::bxor(even[c], odd[c])), fromAes));
+    std::memcpy(parity, high + 32 * NV - r, size_t(r));
 }
 
 void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
