@@ -91,7 +91,9 @@ struct Avx512Ops {
     static V set1(uint8_t v) { return _mm512_set1_epi8(static_cast<char>(v)); }
     static V load(const uint8_t* p) { return _mm512_loadu_si512(p); }
     static void store(uint8_t* p, V v) { _mm512_storeu_si512(p, v); }
-    static V table(const uint8_t* p) { return _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))); }
+    static V table(const uint8_t* p) {
+        return _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    }
     static V loadRows(const uint8_t* p, int stride) {
         const __m128i* q = reinterpret_cast<const __m128i*>(p);
         V v = _mm512_castsi128_si512(_mm_loadu_si128(q));

@@ -175,7 +175,8 @@ __m256i loadPartial(const uint8_t* p, int len) {
     if (len == 32) return Avx2Ops::load(p);
     const int dwords = len / 4;
     const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), _mm256_cmpgt_epi32(_mm256_set1_epi32(dwords), index));
+    const __m256i whole = _mm256_cmpgt_epi32(_mm256_set1_epi32(dwords), index);
+    const __m256i v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), whole);
     uint32_t tail = 0;
     for (int i = len % 4 - 1; i >= 0; --i) tail = (tail << 8) | p[4 * dwords + i];
     const __m256i at = _mm256_cmpeq_epi32(_mm256_set1_epi32(dwords), index);
@@ -290,12 +291,13 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     const int terms = (r + 1) / 2;
     for (int v = 0; v < NV; ++v) {
         const __m256i y = mul(x[v], x[v]);
-        const __m256i z = mul(mul(y, y), mul(y, y));
+        const __m256i y2 = mul(y, y), y4 = mul(y2, y2);
         __m256i c[4] = {};
         for (int b = (terms - 1) / 4; b >= 0; --b)
             for (int t = 0; t < 4; ++t)
-                if (4 * b + t < terms) c[t] = Avx2Ops::bxor(mul(c[t], z), broadcastByte(g + 8 * b + 2 * t + 1));
-        const __m256i d = Avx2Ops::bxor(Avx2Ops::bxor(mul(Avx2Ops::bxor(mul(c[3], y), c[2]), mul(y, y)), mul(c[1], y)), c[0]);
+                if (4 * b + t < terms) c[t] = Avx2Ops::bxor(mul(c[t], y4), broadcastByte(g + 8 * b + 2 * t + 1));
+        const __m256i high = Avx2Ops::bxor(mul(c[3], y), c[2]), low = Avx2Ops::bxor(mul(c[1], y), c[0]);
+        const __m256i d = Avx2Ops::bxor(mul(high, y2), low);
         f[v] = mul(powerOf(x[v], r), inverse(d));
     }
     // The message in the AES basis, zeros in front up to a multiple of S.
@@ -306,7 +308,6 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     __m256i w[NV];
     evalMessage<NV, S>(w, x, m, blocks);
     for (int v = 0; v < NV; ++v) w[v] = mul(w[v], f[v]);
-
 
     // Power sums T_m = sum_j w_j x_j^m = root^m W(ratio^m), W(y) = sum_j w_j y^j
     // (the weights, highest power first, are the lanes in reverse).
@@ -330,8 +331,10 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
             odd[c] = Avx2Ops::bxor(odd[c], mul(t1, Avx2Ops::load(g + 2 + i + 32 * c)));
         }
     }
-    if (i < r)
-        for (int c = 0; c < NV; ++c) even[c] = Avx2Ops::bxor(even[c], mul(broadcastByte(buf + i), Avx2Ops::load(g + 1 + i + 32 * c)));
+    if (i < r) {
+        const __m256i t0 = broadcastByte(buf + i);
+        for (int c = 0; c < NV; ++c) even[c] = Avx2Ops::bxor(even[c], mul(t0, Avx2Ops::load(g + 1 + i + 32 * c)));
+    }
     // Parity byte p is P_(r-1-p): byte t of `high` is P_(32 NV - 1 - t).
     alignas(32) uint8_t high[32 * NV];
     for (int c = 0; c < NV; ++c)
