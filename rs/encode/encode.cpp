@@ -43,7 +43,11 @@ VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksR
     // buffer is written only after both are used.
     uint8_t* gLogs = buffer + k;
     uint8_t* reg = buffer + n;
-    if (!rsEncodeParityFast(reg, message, encoder, tower::towerActive()))
+    // The vector kernel interpolates through the r roots, a cost that grows
+    // with r * (k + r); the shift register's grows with k * r and is the
+    // cheaper one for the shortest messages (measured: up to k = 7 at r = 248).
+    const bool vectorPays = k >= 8 && k * r >= 1024;
+    if (!vectorPays || !rsEncodeParityFast(reg, message, encoder, tower::towerActive()))
         rsShiftRegisterParity(reg, gLogs, message, encoder);
     std::memmove(codeword, message, size_t(k));
     std::memcpy(codeword + k, reg, size_t(r));

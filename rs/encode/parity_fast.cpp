@@ -13,17 +13,14 @@ bool rsEncodeParityFast(uint8_t* parity, const uint8_t* message, const RSEncoder
     const int r = e->n - e->k;
     const uint8_t* g = e->generator->coeffs;
     // The roots are root * alpha^j, j < r, and g_(r-1) is their sum,
-    // root * (alpha^r + 1) / (alpha + 1); alpha^r != 1 as r < 255.
+    // root * (alpha^r + 1) / (alpha + 1); alpha^r != 1 as r < 255, so no
+    // logarithm below is of 0. The field has 256 elements.
     const uint8_t* ex = expTable(f);
+    const uint8_t* lg = logTable(f);
     const uint8_t alpha = uint8_t(f->alpha);
-    const uint8_t geometric = gfDivTable(f, ex[r] ^ 1u, alpha ^ 1u);
-    uint8_t point = gfDivTable(f, g[r - 1], geometric);
-    uint8_t points[256];
-    for (int j = 0; j < r; ++j) {
-        points[j] = point;
-        point = gfMulTable(f, point, alpha);
-    }
-    k.encodeParity(parity, message, e->k, r, g, points, rec->toTower, rec->fromTower);
+    const unsigned logGeometric = (lg[ex[r] ^ 1u] + 255u - lg[alpha ^ 1u]) % 255u;
+    const uint8_t root = ex[(lg[g[r - 1]] + 255u - logGeometric) % 255u];
+    k.encodeParity(parity, message, e->k, r, g, root, alpha, *rec);
     return true;
 }
 

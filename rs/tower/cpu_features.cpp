@@ -25,11 +25,16 @@ unsigned detect() {
     const bool osxsave = (ecx & bit_OSXSAVE) != 0;
     const bool avx = (ecx & bit_AVX) != 0;
     // SSE and AVX state (XCR0 bits 1 and 2) must both be saved by the OS.
-    if (osxsave && avx && (readXcr0() & 0x6) == 0x6) {
+    const uint64_t xcr0 = osxsave ? readXcr0() : 0;
+    if (avx && (xcr0 & 0x6) == 0x6) {
         unsigned a7 = 0, b7 = 0, c7 = 0, d7 = 0;
         if (__get_cpuid_count(7, 0, &a7, &b7, &c7, &d7)) {
             if (b7 & bit_AVX2) features |= kCpuAvx2;
             if (c7 & bit_GFNI) features |= kCpuGfni;
+            // AVX-512 also needs the opmask and both halves of the ZMM
+            // registers saved (XCR0 bits 5, 6 and 7).
+            const unsigned avx512 = bit_AVX512F | bit_AVX512BW | bit_AVX512VL;
+            if ((b7 & avx512) == avx512 && (xcr0 & 0xE0) == 0xE0) features |= kCpuAvx512;
         }
     }
     return features;

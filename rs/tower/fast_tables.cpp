@@ -102,10 +102,47 @@ constexpr FastTableData kData = [] {
     return d;
 }();
 
+// GF2P8AFFINEQB operand of the linear map taking bit j to images[j]: byte
+// 7 - i selects the input bits that make output bit i.
+constexpr uint64_t affineOperand(const uint8_t (&images)[8]) {
+    uint64_t m = 0;
+    for (int i = 0; i < 8; ++i) {
+        unsigned row = 0;
+        for (int j = 0; j < 8; ++j) row |= ((images[j] >> i) & 1u) << j;
+        m |= uint64_t(row) << (8 * (7 - i));
+    }
+    return m;
+}
+
+// The image of v under the map whose rows (bit j: row j, 16 copies) are given.
+constexpr uint8_t applyRows(const uint8_t* rows, uint8_t v) {
+    uint8_t out = 0;
+    for (int b = 0; b < 8; ++b)
+        if (v & (1u << b)) out ^= rows[16 * b];
+    return out;
+}
+
+// Record I's basis to that of record 0 (the key 0x11B) through the tower
+// basis, or back.
+template <size_t I>
+constexpr uint64_t kToGfni = [] {
+    static_assert(kKeys[0].key == 0x11B);
+    uint8_t images[8] = {};
+    for (int j = 0; j < 8; ++j) images[j] = applyRows(kData<0>.fromTower, kData<I>.toTower[16 * j]);
+    return affineOperand(images);
+}();
+template <size_t I>
+constexpr uint64_t kFromGfni = [] {
+    uint8_t images[8] = {};
+    for (int j = 0; j < 8; ++j) images[j] = applyRows(kData<I>.fromTower, kData<0>.toTower[16 * j]);
+    return affineOperand(images);
+}();
+
 template <size_t... I>
 constexpr std::array<FastTableRecord, kFastTableCount> makeRecords(std::index_sequence<I...>) {
     return {FastTableRecord{kKeys[I].key, uint32_t(kKeys[I].alpha) | (uint32_t(kKeys[I].gamma) << 8),
-                            kData<I>.toTower, kData<I>.fromTower, kData<I>.towerPow, kData<I>.towerLog}...};
+                            kData<I>.toTower, kData<I>.fromTower, kData<I>.towerPow, kData<I>.towerLog,
+                            kToGfni<I>, kFromGfni<I>}...};
 }
 
 constinit const std::array<FastTableRecord, kFastTableCount> kRecords =

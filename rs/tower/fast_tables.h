@@ -17,6 +17,11 @@ struct FastTableRecord {
     const uint8_t* fromTower;    // 8 rows of 16 bytes: row j = 16 copies of phi^-1(2^j)
     const uint8_t* towerPow;     // 256 bytes: entry i = gamma^i, entries 0 and 255 are 1
     const uint8_t* towerLog;     // 256 bytes: entry gamma^i = i (i < 255), entry 0 = 255
+    // GF2P8AFFINEQB operands (qword form) of the isomorphisms between the
+    // field's polynomial basis and that of GF(2)[x]/(x^8 + x^4 + x^3 + x + 1),
+    // the field of the Galois-field instructions, through the tower basis.
+    uint64_t toGfni;
+    uint64_t fromGfni;
 };
 
 inline constexpr int kFastTableCount = 30;

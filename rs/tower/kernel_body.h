@@ -16,12 +16,14 @@
 //   srl4(v)             (v >> 4) per byte
 //   sll4(v)             (v << 4) per byte, for bytes below 16
 //   shiftIn(v, b)       lanes moved up by one, lane 0 = b
-// W is the widest ops type of the variant, N its 16-lane type.
+// W is the widest ops type of the variant, N its 16-lane type and M an
+// optional width between them (N when there is none).
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "rs/tower/gf16_tables.h"
 #include "rs/tower/kernels.h"
@@ -233,10 +235,12 @@ struct Ops : O {
     }
 };
 
-template <class W, class N>
+template <class W, class N, class M = N>
 struct Body {
     using WO = Ops<W>;
+    using MO = Ops<M>;
     using NO = Ops<N>;
+    static constexpr bool kMiddle = !std::is_same_v<M, N>;
 
     static void convert(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) {
         const int end = groupBytes(len);
@@ -253,7 +257,7 @@ struct Body {
                 O::store(out + at, acc);
             });
         };
-        run(NO{}, run(WO{}, 0));
+        run(NO{}, run(MO{}, run(WO{}, 0)));
     }
 
     static void expandPoints(uint8_t* out, const uint8_t* in, int len) {
@@ -278,7 +282,7 @@ struct Body {
                 O::storeRows(b + 48, 64, r4);
             });
         };
-        run(NO{}, run(WO{}, 0));
+        run(NO{}, run(MO{}, run(WO{}, 0)));
     }
 
     // The vector variants evaluate long polynomials by powers of the points;
@@ -299,14 +303,22 @@ struct Body {
         if (kByPowers && count >= kLongPolynomial) {
             for (; g + WO::kBlocks <= blockCount; g += WO::kBlocks)
                 WO::evalByPowers(out + 16 * g, coeffs, count, blocks + 64 * g);
+            for (; g + MO::kBlocks <= blockCount; g += MO::kBlocks)
+                MO::evalByPowers(out + 16 * g, coeffs, count, blocks + 64 * g);
             for (; g < blockCount; ++g) NO::evalByPowers(out + 16 * g, coeffs, count, blocks + 64 * g);
             return;
         }
         for (; g + 2 * WO::kBlocks <= blockCount; g += 2 * WO::kBlocks)
             WO::evalTwo(out + 16 * g, coeffs, count, blocks + 64 * g);
+        if constexpr (kMiddle)
+            for (; g + 2 * MO::kBlocks <= blockCount; g += 2 * MO::kBlocks)
+                MO::evalTwo(out + 16 * g, coeffs, count, blocks + 64 * g);
         // A lone vector's Horner chain is bound by its latency: split it.
         for (; g + WO::kBlocks <= blockCount; g += WO::kBlocks)
             WO::evalSplit(out + 16 * g, coeffs, count, blocks + 64 * g);
+        if constexpr (kMiddle)
+            for (; g + MO::kBlocks <= blockCount; g += MO::kBlocks)
+                MO::evalSplit(out + 16 * g, coeffs, count, blocks + 64 * g);
         for (; g < blockCount; ++g) NO::evalSplit(out + 16 * g, coeffs, count, blocks + 64 * g);
     }
 
@@ -337,6 +349,8 @@ struct Body {
         int g = 0;
         for (; g + WO::kBlocks <= groups; g += WO::kBlocks)
             WO::storeRows(result + 16 * g, 16, WO::evalSparse(values, exps, count, WO::loadBlock(blocks + 64 * g)));
+        for (; g + MO::kBlocks <= groups; g += MO::kBlocks)
+            MO::storeRows(result + 16 * g, 16, MO::evalSparse(values, exps, count, MO::loadBlock(blocks + 64 * g)));
         for (; g < groups; ++g)
             NO::storeRows(result + 16 * g, 16, NO::evalSparse(values, exps, count, NO::loadBlock(blocks + 64 * g)));
         std::memcpy(out, result, size_t(r));
@@ -376,7 +390,7 @@ struct Body {
             sum ^= foldBytes(bytes, O::lanes);
             return i;
         };
-        run(NO{}, run(WO{}, 0));
+        run(NO{}, run(MO{}, run(WO{}, 0)));
         return sum;
     }
 
@@ -393,7 +407,7 @@ struct Body {
                 O::store(out + at, p);
             });
         };
-        run(NO{}, run(WO{}, 0));
+        run(NO{}, run(MO{}, run(WO{}, 0)));
     }
 
     static void mulConst(uint8_t* out, const uint8_t* in, int len, uint8_t c) { mulConstInto<false>(out, in, len, c); }
@@ -422,14 +436,14 @@ struct Body {
                 carry = nextCarry;
             });
         };
-        run(NO{}, run(WO{}, 0));
+        run(NO{}, run(MO{}, run(WO{}, 0)));
     }
 
 };
 
-template <class W, class N>
+template <class W, class N, class M = N>
 constexpr TowerKernels makeKernels(const char* name, unsigned features) {
-    using B = Body<W, N>;
+    using B = Body<W, N, M>;
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::evalGeometric, &B::dot,      &B::mulConst, &B::mulAddConst, &B::polyMul,
                         &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr};

@@ -14,6 +14,10 @@
 #define VEKDI_TOWER_NEON 1
 #endif
 
+namespace vekdi {
+struct FastTableRecord;
+}
+
 namespace vekdi::tower {
 
 // CPU features a variant needs.
@@ -23,6 +27,7 @@ enum CpuFeature : unsigned {
     kCpuAvx2 = 1u << 1,  // includes the OS saving the 256-bit registers
     kCpuNeon = 1u << 2,
     kCpuGfni = 1u << 3,  // Galois-field instructions (with AVX2 for the 256-bit forms)
+    kCpuAvx512 = 1u << 4,  // AVX-512 F, BW and VL, with the OS saving the ZMM and mask registers
 };
 
 // Features of the machine we run on (queried once).
@@ -67,13 +72,13 @@ struct TowerKernels {
     void (*mulLinear)(uint8_t* p, int len, uint8_t c);
 
     // Optional (null when the variant has no fast form): the r parity bytes
-    // of a systematic Reed-Solomon code over a field GF(256) whose
-    // basis-change matrices (to and from the tower basis) are given: parity
-    // = the coefficients, highest power first, of M(x) x^r mod g(x) with
-    // M(x) = message[0] x^(k-1) + ... + message[k-1]. generator: g_0 ... g_r
-    // (monic), points: its r distinct roots; everything in the field's basis.
+    // (1 <= r <= 254, k >= 1) of a systematic Reed-Solomon code over the
+    // field GF(256) of a built-in record: parity = the coefficients, highest
+    // power first, of M(x) x^r mod g(x) with M(x) = message[0] x^(k-1) + ...
+    // + message[k-1]. generator: g_0 ... g_r (monic), whose roots are
+    // root * ratio^j for j < r (distinct); everything in the field's basis.
     void (*encodeParity)(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator,
-                         const uint8_t* points, const uint8_t* toTower, const uint8_t* fromTower);
+                         uint8_t root, uint8_t ratio, const FastTableRecord& field);
 
     // Optional: the syndromes of an error pattern in the tower basis,
     // out[j - 1] = XOR over i of towerPow[(logs[i] + (b + j - 1) * exps[i]) mod 255]
@@ -100,6 +105,7 @@ extern const TowerKernels towerPortable;
 extern const TowerKernels towerSsse3;
 extern const TowerKernels towerAvx2;
 extern const TowerKernels towerGfni;
+extern const TowerKernels towerAvx512;
 #endif
 #if defined(VEKDI_TOWER_NEON)
 extern const TowerKernels towerNeon;
