@@ -26,19 +26,26 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     // Discrepancies as dot products of Lambda with the syndromes in reverse
     // order: rev[q] = S_(r-q), zero past q = r, so that sum_j lambda_j S_(t-j)
     // is the dot product with rev + r - t.
-    alignas(16) uint8_t rev[256 + 256 + 32] = {};
-    for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
+    // A read starts at most r - 1 bytes in and spans the groups of Lambda's
+    // degree + 1 <= r + 1 coefficients, so r + 16 zeros past S_0 suffice.
+    alignas(16) uint8_t rev[256 + 256 + 32];
+    rsReverseBytes(rev, s, r + 1);
+    std::memset(rev + r + 1, 0, size_t(r + 16));
 
     // The correction polynomial B lives in one of two buffers at a pointer
     // that moves down by one byte for every multiplication by x; a fresh B
     // starts at kBase, leaving room for the at most r + 1 <= 255 shifts.
     constexpr int kBase = 256;
     constexpr int kSpan = kBase + 256 + 32;
+    // Reads of B reach at most 16 bytes past the group of its top
+    // coefficient, which stays in place as B moves down, and the bytes below
+    // are zeroed one by one as it moves, so only the bytes above need clearing.
     alignas(16) uint8_t store[2][kSpan];
     int current = 0;
-    std::memset(store[current], 0, kSpan);
     const int gammaDegree = lambda->degree;
     std::memcpy(store[current] + kBase, lam, size_t(gammaDegree + 1));
+    std::memset(store[current] + kBase + gammaDegree + 1, 0, 32);
+    store[current][kBase - 1] = 0;
     uint8_t* b = store[current] + kBase - 1;  // B = x * Gamma
     int bDegree = polyNormalDegree(b, gammaDegree + 1);
     int length = gammaDegree;
@@ -54,9 +61,8 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
             if (grow) {  // B' = delta^-1 * Lambda, from Lambda before the update
                 fresh = store[1 - current] + kBase;
                 a.mulConst(fresh, lam, savedDegree + 1, a.inverse(delta));
-                // Later reads of B reach at most 16 bytes past the group of
-                // its top coefficient, and the bytes below are zeroed one by
-                // one as B moves down, so no other byte needs clearing.
+                // Cleared as far as later reads of B reach: 16 bytes past
+                // the group of its top coefficient (see above).
                 const int end = 16 * ((savedDegree + 16) / 16) + 32;
                 std::memset(fresh + savedDegree + 1, 0, size_t(end - savedDegree - 1));
             }
@@ -77,10 +83,12 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
         bDegree = polyNormalDegree(b, bDegree + 1);
     }
 
-    // omega = syn * lambda mod x^(r+1), one pass per nonzero coefficient.
-    alignas(16) uint8_t acc[256 + 32] = {};
-    for (int j = 0; j <= lambda->degree; ++j)
-        if (lam[j] != 0) a.mulAddConst(acc + j, s, r + 1 - j, lam[j]);
+    // omega = syn * lambda mod x^(r+1): the whole product in one call (the
+    // policy zeroes what it writes; the groups it reads past are cleared here).
+    alignas(16) uint8_t acc[256 + 256 + 48];
+    const int productBytes = r16(r + 1) + r16(lambda->degree + 1) + 16;
+    std::memset(acc, 0, size_t(productBytes));
+    a.polyMul(acc, s, r + 1, lam, lambda->degree + 1);
     const int top = std::min(lambda->degree + syn->degree, r);
     uint8_t* w = omega->coeffs;
     std::memcpy(w, acc, size_t(top + 1));

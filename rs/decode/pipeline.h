@@ -43,16 +43,21 @@
 
 namespace vekdi {
 
+// out[i] = in[len-1-i] for i < len; out and in do not overlap.
+inline void rsReverseBytes(uint8_t* out, const uint8_t* in, int len) {
+    int i = 0;
+    for (; i + 8 <= len; i += 8) {  // eight bytes at a time
+        uint64_t v;
+        std::memcpy(&v, in + len - 8 - i, 8);
+        v = __builtin_bswap64(v);
+        std::memcpy(out + i, &v, 8);
+    }
+    for (; i < len; ++i) out[i] = in[len - 1 - i];
+}
+
 // R(x) = sum c[n-1-i] x^i into `received`, zero from n up to R16(n).
 inline void rsLoadReceived(uint8_t* received, const uint8_t* codeword, int n) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {  // eight bytes at a time, reversed
-        uint64_t v;
-        std::memcpy(&v, codeword + n - 8 - i, 8);
-        v = __builtin_bswap64(v);
-        std::memcpy(received + i, &v, 8);
-    }
-    for (; i < n; ++i) received[i] = codeword[n - 1 - i];
+    rsReverseBytes(received, codeword, n);
     std::memset(received + n, 0, size_t(r16(n) - n));
 }
 
