@@ -106,17 +106,24 @@ void hornerMany(__m256i* values, const __m256i* x, const uint8_t* c, int count) 
     for (int v = 0; v < NV; ++v) values[v] = a[v];
 }
 
-// Value at one vector of points with four independent chains:
-// p(x) = sum_t x^t p_t(x^4), p_t holding the coefficients t, t + 4, ...
+// Value at one vector of points with C (a power of two) independent chains:
+// p(x) = sum_t x^t p_t(x^C), p_t holding the coefficients t, t + C, ...
+// (c is zero for C - 1 bytes past count).
+template <int C = 4>
 __m256i hornerSplit(__m256i x, const uint8_t* c, int count) {
-    const __m256i x4 = mul(mul(x, x), mul(x, x));
-    __m256i a[4] = {};
-    for (int i = (count + 3) / 4 - 1; i >= 0; --i)
-        for (int t = 0; t < 4; ++t) a[t] = Avx2Ops::bxor(mul(a[t], x4), broadcastByte(c + 4 * i + t));
-    __m256i r = a[3];
-    for (int t = 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
+    __m256i xc = x;
+    for (int e = 1; e < C; e *= 2) xc = mul(xc, xc);
+    __m256i a[C] = {};
+    for (int i = (count + C - 1) / C - 1; i >= 0; --i)
+        for (int t = 0; t < C; ++t) a[t] = Avx2Ops::bxor(mul(a[t], xc), broadcastByte(c + C * i + t));
+    __m256i r = a[C - 1];
+    for (int t = C - 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
     return r;
 }
+
+// Long polynomials (the syndromes) take more chains so that the products'
+// latency does not bound the loop.
+constexpr int kManyChains = 64;
 
 constexpr int kMaxCoefficients = 512;
 
@@ -138,7 +145,8 @@ void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_
     for (; g < blockCount; g += 2) {  // a pair, or a last single block read twice
         const bool pair = g + 1 < blockCount;
         const __m256i x = pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes);
-        const __m256i v = affine(hornerSplit(x, c, count), basis.toTower);
+        const __m256i v =
+            affine(count >= kManyChains ? hornerSplit<8>(x, c, count) : hornerSplit(x, c, count), basis.toTower);
         if (pair) {
             Avx2Ops::storeRows(out + 16 * g, 16, v);
         } else {
