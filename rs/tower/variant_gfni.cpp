@@ -302,12 +302,31 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
     std::memcpy(out, values, size_t(r));
 }
 
+// Sum of a[i]*b[i] over the whole groups: one product per lane in the AES
+// basis, the sum's lanes taken back to the tower basis (the change of basis
+// is linear, so it may come before the XOR across the lanes).
+uint8_t dot(const uint8_t* a, const uint8_t* b, int len) {
+    const AesBasis& basis = aesBasis();
+    const int end = groupBytes(len);
+    __m256i acc = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 32 <= end; i += 32)
+        acc = Avx2Ops::bxor(acc, mul(affine(Avx2Ops::load(a + i), basis.toAes), affine(Avx2Ops::load(b + i), basis.toAes)));
+    if (i < end) {
+        const __m256i x = _mm256_zextsi128_si256(Ssse3Ops::load(a + i));
+        const __m256i y = _mm256_zextsi128_si256(Ssse3Ops::load(b + i));
+        acc = Avx2Ops::bxor(acc, mul(affine(x, basis.toAes), affine(y, basis.toAes)));
+    }
+    return xorAcross(affine(acc, basis.toTower));
+}
+
 constexpr TowerKernels makeGfni() {
     TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
     k.convert = convert;
     k.evalPoly16 = evalPoly16;
     k.evalPolyBlocks = evalPolyBlocks;
     k.evalGeometric = evalGeometric;
+    k.dot = dot;
     k.encodeParity = encodeParity;
     k.errataSyndromes = errataSyndromes;
     return k;
