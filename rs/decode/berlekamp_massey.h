@@ -51,9 +51,13 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     int length = gammaDegree;
     int mark = -1;
 
+    // Each step's update of Lambda comes with the next step's discrepancy.
+    uint8_t delta = gammaDegree < r ? a.dot(lam, rev + r - gammaDegree - 1, gammaDegree + 1) : 0;
     for (int t = gammaDegree + 1; t <= r; ++t) {
-        const uint8_t delta = a.dot(lam, rev + r - t, lambda->degree + 1);
-        if (delta != 0) {
+        uint8_t next = 0;
+        if (delta == 0) {
+            if (t < r) next = a.dot(lam, rev + r - t - 1, lambda->degree + 1);
+        } else {
             const int candidate = t - mark - 1;
             const bool grow = length < candidate;
             uint8_t* fresh = nullptr;
@@ -68,7 +72,10 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
             }
             // Lambda += delta * B; deg B <= candidate <= r keeps it inside R16(r + 1).
             const int newTop = std::max(savedDegree, bDegree);  // locals: the record is packed
-            a.mulAddConst(lam, b, bDegree + 1, delta);
+            if (t < r)
+                next = rsMulAddDot(a, lam, b, bDegree + 1, delta, rev + r - t - 1, newTop + 1);
+            else
+                a.mulAddConst(lam, b, bDegree + 1, delta);
             lambda->degree = polyNormalDegree(lam, newTop);
             if (grow) {
                 current = 1 - current;
@@ -81,14 +88,15 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
         --b;  // B = x * B
         b[0] = 0;
         bDegree = polyNormalDegree(b, bDegree + 1);
+        delta = next;
     }
 
     // omega = syn * lambda mod x^(r+1): the whole product in one call (the
     // policy zeroes what it writes; the groups it reads past are cleared here).
     alignas(16) uint8_t acc[256 + 256 + 48];
-    const int productBytes = r16(r + 1) + r16(lambda->degree + 1) + 16;
-    std::memset(acc, 0, size_t(productBytes));
-    a.polyMul(acc, s, r + 1, lam, lambda->degree + 1);
+    const int lamCount = std::max(lambda->degree, 0) + 1;  // Lambda(0) = 1: never negative
+    std::memset(acc, 0, size_t(r16(r + 1) + r16(lamCount) + 16));
+    a.polyMul(acc, s, r + 1, lam, lamCount);
     const int top = std::min(lambda->degree + syn->degree, r);
     uint8_t* w = omega->coeffs;
     std::memcpy(w, acc, size_t(top + 1));

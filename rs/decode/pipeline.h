@@ -30,6 +30,11 @@
 //                             whole groups of 16 (16*ceil(len/16) bytes), so
 //                             every buffer is padded and kept zero above its
 //                             polynomial's degree.
+// and optionally, where one call does better than several:
+//   mulAddDot(inout, in, len, c, other, dotLen)
+//                             mulAddConst, then dot of the result with other
+//   mulLinearRun(p, degree, cs, count, cap)
+//                             mulLinear by each of cs, the degree capped at cap
 #pragma once
 
 #include <algorithm>
@@ -72,12 +77,32 @@ void rsErasureLocator(const A& a, PolyGF* l, const int* positions, int count) {
     const int last = r16(r + 1) - 1;
     int degree = l->degree;
     if (last < l->capacity && degree < last) std::memset(l->coeffs + degree + 1, 0, size_t(last - degree));
-    for (int i = 0; i < count; ++i) {
-        ++degree;
-        a.mulLinear(l->coeffs, degree, a.logs.pow[d->n - 1 - positions[i]]);
-        degree = std::min(degree, r);
+    if constexpr (requires { a.mulLinearRun(l->coeffs, degree, l->coeffs, count, r); }) {
+        uint8_t points[256];
+        for (int i = 0; i < count; ++i) points[i] = a.logs.pow[d->n - 1 - positions[i]];
+        a.mulLinearRun(l->coeffs, degree, points, count, r);
+        degree = std::min(degree + count, r);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            ++degree;
+            a.mulLinear(l->coeffs, degree, a.logs.pow[d->n - 1 - positions[i]]);
+            degree = std::min(degree, r);
+        }
     }
     l->degree = polyNormalDegree(l->coeffs, degree);
+}
+
+// mulAddConst(inout, in, len, c) and then dot(inout, other, dotLen), in one
+// call where the policy has one.
+template <class A>
+uint8_t rsMulAddDot(const A& a, uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other,
+                    int dotLen) {
+    if constexpr (requires { a.mulAddDot(inout, in, len, c, other, dotLen); }) {
+        return a.mulAddDot(inout, in, len, c, other, dotLen);
+    } else {
+        a.mulAddConst(inout, in, len, c);
+        return a.dot(inout, other, dotLen);
+    }
 }
 
 // Forney's formula at each listed x-exponent with D = the derivative of the

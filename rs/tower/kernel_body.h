@@ -425,6 +425,18 @@ struct Body {
         run(NO{}, run(WO{}, 0));
     }
 
+    static uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other,
+                             int dotLen) {
+        mulAddConst(inout, in, len, c);
+        return dot(inout, other, dotLen);
+    }
+
+    static void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
+        for (int i = 0; i < count; ++i) {
+            mulLinear(p, ++degree, cs[i]);
+            degree = std::min(degree, cap);
+        }
+    }
 };
 
 template <class W, class N>
@@ -432,7 +444,8 @@ constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N>;
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::evalGeometric, &B::dot,      &B::mulConst, &B::mulAddConst, &B::polyMul,
-                        &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr};
+                        &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr,
+                        &B::mulAddDot,  &B::mulLinearRun};
 }
 
 }  // namespace

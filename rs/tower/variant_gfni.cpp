@@ -320,6 +320,11 @@ uint8_t dot(const uint8_t* a, const uint8_t* b, int len) {
     return xorAcross(affine(acc, basis.toTower));
 }
 
+uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other, int dotLen) {
+    Base::mulAddConst(inout, in, len, c);
+    return dot(inout, other, dotLen);
+}
+
 constexpr TowerKernels makeGfni() {
     TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
     k.convert = convert;
@@ -327,6 +332,7 @@ constexpr TowerKernels makeGfni() {
     k.evalPolyBlocks = evalPolyBlocks;
     k.evalGeometric = evalGeometric;
     k.dot = dot;
+    k.mulAddDot = mulAddDot;
     k.encodeParity = encodeParity;
     k.errataSyndromes = errataSyndromes;
     return k;
