@@ -124,14 +124,18 @@ int rsErrorValues(const A& a, ErrataList* errata, const PolyGF* dPoly, const Pol
     const unsigned b = logTable(d->field)[d->rootPowers[0]];
     const unsigned t = (2 + period - b) % period;  // 2 - b mod (q - 1)
     const uint8_t* log = a.logs.log;
+    // The exponents below stay under 2^16 (period <= 255), where x / period
+    // is (x * m) >> 32 exactly with m = 2^32 / period rounded up: no division.
+    const uint64_t m = (uint64_t(1) << 32) / period + 1;
     int formed = 0;
     for (int i = 0; i < count; ++i) {
         const uint8_t v = dValues[i], wv = wValues[i];
         if (v == 0) continue;
         ++formed;
         if (wv == 0) continue;
+        const unsigned e = log[wv] + period - log[v] + t * positions[i];
         errata->exps[errata->count] = positions[i];
-        errata->logs[errata->count] = uint8_t((log[wv] + period - log[v] + t * positions[i]) % period);
+        errata->logs[errata->count] = uint8_t(e - unsigned((e * m) >> 32) * period);
         ++errata->count;
     }
     return formed;
