@@ -322,6 +322,48 @@ TEST_P(TowerVariantTest, ProductsMatchPortableAtEveryAlignment) {
     }
 }
 
+// The solver steps in one call give what their separate kernels give: the
+// update then the discrepancy, and factor after factor with the cap.
+TEST_P(TowerVariantTest, FusedStepsMatchTheirParts) {
+    const TowerKernels& k = *GetParam();
+    for (int len : {1, 16, 17, 33, 100}) {
+        const auto in = testBytes(groupBytes(len), len % 4);
+        const auto other = testBytes(groupBytes(len + 16), 2);
+        const uint8_t c = static_cast<uint8_t>(len * 29 + 1);
+        expectSameAsPortable(k, groupBytes(len + 16) + 1, 0, [&](const TowerKernels& v, uint8_t* out) {
+            const auto start = testBytes(groupBytes(len + 16), 1);
+            std::memcpy(out, start.data(), start.size());
+            std::vector<uint8_t> parts(start);
+            v.mulAddConst(parts.data(), in.data(), len, c);
+            const uint8_t expect = v.dot(parts.data(), other.data(), len + 16);
+            out[start.size()] = v.mulAddDot(out, in.data(), len, c, other.data(), len + 16);
+            EXPECT_EQ(out[start.size()], expect) << v.name;
+            EXPECT_TRUE(std::equal(parts.begin(), parts.end(), out)) << v.name;
+        }, "mulAddDot " + std::to_string(len));
+    }
+    for (int cap : {8, 20, 32, 64}) {
+        for (int degree : {0, 3, cap}) {
+            for (int count : {1, 9, cap / 2, cap - degree + 4}) {
+                if (count < 1) continue;
+                const auto cs = testBytes(count, 3);
+                std::vector<uint8_t> start = testBytes(groupBytes(cap + 2), 0);
+                std::fill(start.begin() + degree + 1, start.end(), 0);
+                start[degree] |= 1;
+                expectSameAsPortable(k, start.size(), 0, [&](const TowerKernels& v, uint8_t* out) {
+                    std::memcpy(out, start.data(), start.size());
+                    std::vector<uint8_t> parts(start);
+                    for (int i = 0, d = degree; i < count; ++i) {
+                        v.mulLinear(parts.data(), ++d, cs[i]);
+                        d = std::min(d, cap);
+                    }
+                    v.mulLinearRun(out, degree, cs.data(), count, cap);
+                    EXPECT_TRUE(std::equal(parts.begin(), parts.end(), out)) << v.name;
+                }, "mulLinearRun " + std::to_string(cap) + " " + std::to_string(degree) + " " + std::to_string(count));
+            }
+        }
+    }
+}
+
 std::string variantName(const ::testing::TestParamInfo<const TowerKernels*>& info) { return info.param->name; }
 
 INSTANTIATE_TEST_SUITE_P(EveryVariant, TowerVariantTest, ::testing::ValuesIn(runnableVariants()), variantName);
