@@ -339,6 +339,13 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
 uint8_t dot(const uint8_t* a, const uint8_t* b, int len) {
     const AesBasis& basis = aesBasis();
     const int end = groupBytes(len);
+    if (end == 16) {  // one group: 128-bit forms, no fold of the upper half
+        const __m128i toAes = _mm256_castsi256_si128(basis.toAes);
+        const __m128i x = _mm_gf2p8affine_epi64_epi8(Ssse3Ops::load(a), toAes, 0);
+        const __m128i y = _mm_gf2p8affine_epi64_epi8(Ssse3Ops::load(b), toAes, 0);
+        return xorAcross(_mm256_zextsi128_si256(
+            _mm_gf2p8affine_epi64_epi8(_mm_gf2p8mul_epi8(x, y), _mm256_castsi256_si128(basis.toTower), 0)));
+    }
     __m256i acc = _mm256_setzero_si256();
     int i = 0;
     for (; i + 32 <= end; i += 32)
