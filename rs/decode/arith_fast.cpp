@@ -49,9 +49,7 @@ void FastArith::valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyG
     const int groups = (count + 15) / 16;
     for (int i = 0; i < count; ++i) inverses[i] = logs.pow[logs.reduce(logs.period - positions[i])];
     std::memset(inverses + count, 0, size_t(16 * groups - count));
-    k.expandPoints(blocks, inverses, 16 * groups);
-    k.evalPolyBlocks(wValues, w->coeffs, w->degree + 1, blocks, groups);
-    k.evalPolyBlocks(dValues, dPoly->coeffs, dPoly->degree + 1, blocks, groups);
+    k.evalPairAt(wValues, w->coeffs, w->degree + 1, dValues, dPoly->coeffs, dPoly->degree + 1, inverses, count, blocks);
 }
 
 bool FastArith::explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {

@@ -460,6 +460,14 @@ struct Body {
         return dot(inout, other, dotLen);
     }
 
+    static void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                           const uint8_t* points, int count, uint8_t* work) {
+        const int groups = (count + 15) / 16;
+        expandPoints(work, points, 16 * groups);
+        evalPolyBlocks(outA, a, aCount, work, groups);
+        evalPolyBlocks(outB, b, bCount, work, groups);
+    }
+
     static void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
         for (int i = 0; i < count; ++i) {
             mulLinear(p, ++degree, cs[i]);
@@ -474,7 +482,7 @@ constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::evalGeometric, &B::dot,      &B::mulConst, &B::mulAddConst, &B::polyMul,
                         &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr,
-                        &B::mulAddDot,  &B::mulLinearRun};
+                        &B::mulAddDot,  &B::mulLinearRun,  &B::evalPairAt};
 }
 
 }  // namespace

@@ -89,6 +89,12 @@ struct TowerKernels {
     // mulLinear(p, degree, c), and the degree is capped at cap (a product
     // taken mod x^(cap + 1) in its first cap + 1 coefficients).
     void (*mulLinearRun)(uint8_t* p, int degree, const uint8_t* cs, int count, int cap);
+    // Two polynomials at the same points: outA[i] = a(points[i]) and
+    // outB[i] = b(points[i]) for i < 16*ceil(count/16) (aCount, bCount >= 1).
+    // work: 64*ceil(count/16) bytes, aligned; points aligned, and may lie in
+    // the last quarter of work.
+    void (*evalPairAt)(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                       const uint8_t* points, int count, uint8_t* work);
 };
 
 // Every variant compiled into this build, portable first.

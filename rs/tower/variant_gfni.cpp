@@ -363,6 +363,34 @@ uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const u
     return dot(inout, other, dotLen);
 }
 
+// Both polynomials at each vector of points, taken into the AES basis once.
+void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                const uint8_t* points, int count, uint8_t* work) {
+    if (aCount > kMaxCoefficients || bCount > kMaxCoefficients) {
+        Base::evalPairAt(outA, a, aCount, outB, b, bCount, points, count, work);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t ca[kMaxCoefficients + 64], cb[kMaxCoefficients + 64];
+    coefficientsToAes(ca, a, aCount, basis.toAes);
+    coefficientsToAes(cb, b, bCount, basis.toAes);
+    const int end = groupBytes(count);
+    for (int at = 0; at < end; at += 32) {
+        const bool whole = at + 32 <= end;
+        const __m256i p = whole ? Avx2Ops::load(points + at) : _mm256_zextsi128_si256(Ssse3Ops::load(points + at));
+        const __m256i x = affine(p, basis.toAes);
+        const __m256i va = affine(hornerSplit(x, ca, aCount), basis.toTower);
+        const __m256i vb = affine(hornerSplit(x, cb, bCount), basis.toTower);
+        if (whole) {
+            Avx2Ops::store(outA + at, va);
+            Avx2Ops::store(outB + at, vb);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(outA + at), _mm256_castsi256_si128(va));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(outB + at), _mm256_castsi256_si128(vb));
+        }
+    }
+}
+
 constexpr TowerKernels makeGfni() {
     TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
     k.convert = convert;
@@ -371,6 +399,7 @@ constexpr TowerKernels makeGfni() {
     k.evalGeometric = evalGeometric;
     k.dot = dot;
     k.mulAddDot = mulAddDot;
+    k.evalPairAt = evalPairAt;
     k.encodeParity = encodeParity;
     k.errataSyndromes = errataSyndromes;
     return k;
