@@ -8,6 +8,7 @@
 // that field's polynomial basis to the tower basis and back. Field
 // isomorphisms preserve every sum and product, so the values are the same
 // bytes the tower arithmetic gives.
+#include <algorithm>
 #include <cstring>
 
 #include "rs/tower/fast_tables.h"
@@ -391,6 +392,73 @@ void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, cons
     }
 }
 
+// The product of polynomials as in the other variants (each group summed in
+// a register over the shifts j of a padded copy of a), with one product per
+// lane in the AES basis; short multipliers keep the table form, whose setup
+// is cheaper.
+void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) {
+    const int end = groupBytes(aLen + sLen - 1);
+    const int aEnd = groupBytes(aLen);
+    constexpr int kPad = 256;
+    if (aEnd > 256 || sLen > kPad || sLen < 8) {
+        Base::polyMul(out, a, aLen, s, sLen);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t pad[kPad + 512 + 32];
+    std::memset(pad + kPad - (sLen - 1), 0, size_t(sLen - 1));
+    for (int i = 0; i < aEnd; i += 16)
+        _mm_store_si128(reinterpret_cast<__m128i*>(pad + kPad + i),
+                        _mm256_castsi256_si128(affine(_mm256_zextsi128_si256(Ssse3Ops::load(a + i)), basis.toAes)));
+    std::memset(pad + kPad + aEnd, 0, size_t(end - aEnd + 16));  // a last half group reads 16 more
+    alignas(32) uint8_t sa[256 + 32];
+    std::memcpy(sa, s, size_t(sLen));  // s itself is readable only up to sLen
+    std::memset(sa + sLen, 0, 32);
+    for (int i = 0; i < sLen; i += 32) Avx2Ops::store(sa + i, affine(Avx2Ops::load(sa + i), basis.toAes));
+    for (int at = 0; at < end; at += 32) {
+        const int first = std::max(0, at - aEnd + 1), last = std::min(sLen - 1, at + 31);
+        __m256i acc = _mm256_setzero_si256();
+        for (int j = first; j <= last; ++j)
+            acc = Avx2Ops::bxor(acc, mul(Avx2Ops::load(pad + kPad + at - j), broadcastByte(sa + j)));
+        acc = affine(acc, basis.toTower);
+        if (at + 32 <= end) {
+            Avx2Ops::store(out + at, acc);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm256_castsi256_si128(acc));
+        }
+    }
+}
+
+// Up to 64 coefficients and nothing cut off at cap: the polynomial stays in
+// two registers in the AES basis, each factor a shift by one byte, one
+// product and a sum.
+void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
+    const int top = degree + count;
+    if (top > cap || top >= 64) {
+        Base::mulLinearRun(p, degree, cs, count, cap);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t buf[64] = {}, c[64] = {};
+    std::memcpy(buf, p, size_t(groupBytes(degree + 1)));
+    std::memcpy(c, cs, size_t(count));
+    __m256i lo = affine(Avx2Ops::load(buf), basis.toAes), hi = affine(Avx2Ops::load(buf + 32), basis.toAes);
+    const __m256i c0 = affine(Avx2Ops::load(c), basis.toAes), c1 = affine(Avx2Ops::load(c + 32), basis.toAes);
+    Avx2Ops::store(c, c0);
+    Avx2Ops::store(c + 32, c1);
+    for (int i = 0; i < count; ++i) {
+        const __m256i f = broadcastByte(c + i);
+        // x * p: every byte one lane up, across the halves and the registers.
+        const __m256i upLo = _mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15);
+        const __m256i upHi = _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15);
+        lo = Avx2Ops::bxor(lo, mul(upLo, f));
+        hi = Avx2Ops::bxor(hi, mul(upHi, f));
+    }
+    Avx2Ops::store(buf, affine(lo, basis.toTower));
+    Avx2Ops::store(buf + 32, affine(hi, basis.toTower));
+    std::memcpy(p, buf, size_t(groupBytes(top + 1)));
+}
+
 constexpr TowerKernels makeGfni() {
     TowerKernels k = makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni);
     k.convert = convert;
@@ -399,6 +467,8 @@ constexpr TowerKernels makeGfni() {
     k.evalGeometric = evalGeometric;
     k.dot = dot;
     k.mulAddDot = mulAddDot;
+    k.mulLinearRun = mulLinearRun;
+    k.polyMul = polyMul;
     k.evalPairAt = evalPairAt;
     k.encodeParity = encodeParity;
     k.errataSyndromes = errataSyndromes;
