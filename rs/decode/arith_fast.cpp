@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the root scan reads bytes in ascending order");
+
 namespace vekdi {
 
 void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, int count,
@@ -24,9 +26,18 @@ int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks,
                       const tower::TowerKernels& k) {
     alignas(16) uint8_t values[256];
     k.evalGeometric(values, l->coeffs, l->degree + 1, chienBlocks, 16, gamma);
+    // The zero values eight at a time: a byte's top bit survives in `zero`
+    // only when the byte is 0, so the loop runs once per root and branches
+    // on nothing the roots' positions decide.
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
     int found = 0;
-    for (int i = 1; i < 256; ++i)
-        if (values[i] == 0) out[found++] = uint8_t(255 - i);
+    for (int i = 0; i < 256; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, values + i, 8);
+        uint64_t zero = ~(((w & kLow7) + kLow7) | w | kLow7);
+        if (i == 0) zero &= ~uint64_t(0x80);  // gamma^0 is gamma^255, not a position
+        for (; zero != 0; zero &= zero - 1) out[found++] = uint8_t(255 - i - __builtin_ctzll(zero) / 8);
+    }
     return found;
 }
 
@@ -38,9 +49,7 @@ void FastArith::valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyG
     const int groups = (count + 15) / 16;
     for (int i = 0; i < count; ++i) inverses[i] = logs.pow[logs.reduce(logs.period - positions[i])];
     std::memset(inverses + count, 0, size_t(16 * groups - count));
-    k.expandPoints(blocks, inverses, 16 * groups);
-    k.evalPolyBlocks(wValues, w->coeffs, w->degree + 1, blocks, groups);
-    k.evalPolyBlocks(dValues, dPoly->coeffs, dPoly->degree + 1, blocks, groups);
+    k.evalPairAt(wValues, w->coeffs, w->degree + 1, dValues, dPoly->coeffs, dPoly->degree + 1, inverses, count, blocks);
 }
 
 bool FastArith::explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {

@@ -61,6 +61,13 @@ struct FastArith {
         k.polyMul(out, a, aLen, s, sLen);
     }
     void mulLinear(uint8_t* p, int len, uint8_t c) const { k.mulLinear(p, len, c); }
+    // The optional vocabulary (rs/decode/pipeline.h): fewer calls into the variant.
+    uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other, int dotLen) const {
+        return k.mulAddDot(inout, in, len, c, other, dotLen);
+    }
+    void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) const {
+        k.mulLinearRun(p, degree, cs, count, cap);
+    }
 };
 
 }  // namespace vekdi

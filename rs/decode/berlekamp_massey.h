@@ -26,27 +26,38 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     // Discrepancies as dot products of Lambda with the syndromes in reverse
     // order: rev[q] = S_(r-q), zero past q = r, so that sum_j lambda_j S_(t-j)
     // is the dot product with rev + r - t.
-    alignas(16) uint8_t rev[256 + 256 + 32] = {};
-    for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
+    // A read starts at most r - 1 bytes in and spans the groups of Lambda's
+    // degree + 1 <= r + 1 coefficients, so r + 16 zeros past S_0 suffice.
+    alignas(16) uint8_t rev[256 + 256 + 32];
+    rsReverseBytes(rev, s, r + 1);
+    std::memset(rev + r + 1, 0, size_t(r + 16));
 
     // The correction polynomial B lives in one of two buffers at a pointer
     // that moves down by one byte for every multiplication by x; a fresh B
     // starts at kBase, leaving room for the at most r + 1 <= 255 shifts.
     constexpr int kBase = 256;
     constexpr int kSpan = kBase + 256 + 32;
+    // Reads of B reach at most 16 bytes past the group of its top
+    // coefficient, which stays in place as B moves down, and the bytes below
+    // are zeroed one by one as it moves, so only the bytes above need clearing.
     alignas(16) uint8_t store[2][kSpan];
     int current = 0;
-    std::memset(store[current], 0, kSpan);
     const int gammaDegree = lambda->degree;
     std::memcpy(store[current] + kBase, lam, size_t(gammaDegree + 1));
+    std::memset(store[current] + kBase + gammaDegree + 1, 0, 32);
+    store[current][kBase - 1] = 0;
     uint8_t* b = store[current] + kBase - 1;  // B = x * Gamma
     int bDegree = polyNormalDegree(b, gammaDegree + 1);
     int length = gammaDegree;
     int mark = -1;
 
+    // Each step's update of Lambda comes with the next step's discrepancy.
+    uint8_t delta = gammaDegree < r ? a.dot(lam, rev + r - gammaDegree - 1, gammaDegree + 1) : 0;
     for (int t = gammaDegree + 1; t <= r; ++t) {
-        const uint8_t delta = a.dot(lam, rev + r - t, lambda->degree + 1);
-        if (delta != 0) {
+        uint8_t next = 0;
+        if (delta == 0) {
+            if (t < r) next = a.dot(lam, rev + r - t - 1, lambda->degree + 1);
+        } else {
             const int candidate = t - mark - 1;
             const bool grow = length < candidate;
             uint8_t* fresh = nullptr;
@@ -54,15 +65,17 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
             if (grow) {  // B' = delta^-1 * Lambda, from Lambda before the update
                 fresh = store[1 - current] + kBase;
                 a.mulConst(fresh, lam, savedDegree + 1, a.inverse(delta));
-                // Later reads of B reach at most 16 bytes past the group of
-                // its top coefficient, and the bytes below are zeroed one by
-                // one as B moves down, so no other byte needs clearing.
+                // Cleared as far as later reads of B reach: 16 bytes past
+                // the group of its top coefficient (see above).
                 const int end = 16 * ((savedDegree + 16) / 16) + 32;
                 std::memset(fresh + savedDegree + 1, 0, size_t(end - savedDegree - 1));
             }
             // Lambda += delta * B; deg B <= candidate <= r keeps it inside R16(r + 1).
             const int newTop = std::max(savedDegree, bDegree);  // locals: the record is packed
-            a.mulAddConst(lam, b, bDegree + 1, delta);
+            if (t < r)
+                next = rsMulAddDot(a, lam, b, bDegree + 1, delta, rev + r - t - 1, newTop + 1);
+            else
+                a.mulAddConst(lam, b, bDegree + 1, delta);
             lambda->degree = polyNormalDegree(lam, newTop);
             if (grow) {
                 current = 1 - current;
@@ -75,12 +88,15 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
         --b;  // B = x * B
         b[0] = 0;
         bDegree = polyNormalDegree(b, bDegree + 1);
+        delta = next;
     }
 
-    // omega = syn * lambda mod x^(r+1), one pass per nonzero coefficient.
-    alignas(16) uint8_t acc[256 + 32] = {};
-    for (int j = 0; j <= lambda->degree; ++j)
-        if (lam[j] != 0) a.mulAddConst(acc + j, s, r + 1 - j, lam[j]);
+    // omega = syn * lambda mod x^(r+1): the whole product in one call (the
+    // policy zeroes what it writes; the groups it reads past are cleared here).
+    alignas(16) uint8_t acc[256 + 256 + 48];
+    const int lamCount = std::max(lambda->degree, 0) + 1;  // Lambda(0) = 1: never negative
+    std::memset(acc, 0, size_t(r16(r + 1) + r16(lamCount) + 16));
+    a.polyMul(acc, s, r + 1, lam, lamCount);
     const int top = std::min(lambda->degree + syn->degree, r);
     uint8_t* w = omega->coeffs;
     std::memcpy(w, acc, size_t(top + 1));

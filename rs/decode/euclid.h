@@ -20,6 +20,11 @@ namespace euclid {
 // vocabulary; every buffer is zero above its polynomial's degree.
 constexpr int kCap = 256 + 32;
 
+// The bytes of a working buffer that a solve with r check symbols touches:
+// no polynomial passes degree r + 1, and the vocabulary reads and writes at
+// most 15 bytes past a polynomial's top coefficient.
+inline int span(int r) { return r16(r + 2) + 32; }
+
 struct Poly {
     uint8_t* c;
     int degree;
@@ -59,7 +64,9 @@ void rsEuclid(const A& a, PolyGF* sigma, PolyGF* omega, const PolyGF* t, int del
     using euclid::kCap;
     using euclid::Poly;
     const int r = a.d->n - a.d->k;
-    alignas(16) uint8_t pool[6][kCap] = {};
+    const int span = euclid::span(r);
+    alignas(16) uint8_t pool[6][kCap];
+    for (auto& row : pool) std::memset(row, 0, size_t(span));
     Poly dividend{pool[0], r + 1};
     dividend.c[r + 1] = 1;
     Poly divisor{pool[1], t->degree};
@@ -72,7 +79,7 @@ void rsEuclid(const A& a, PolyGF* sigma, PolyGF* omega, const PolyGF* t, int del
         const int qDegree = dividend.degree - divisor.degree;
         euclid::longDivide(a, &dividend, divisor, q);
         // next = q * cur + prev
-        std::memset(next.c, 0, kCap);
+        std::memset(next.c, 0, size_t(span));
         a.polyMul(next.c, cur.c, cur.degree + 1, q, qDegree + 1);
         for (int i = 0; i <= prev.degree; ++i) next.c[i] ^= prev.c[i];
         next.degree = polyNormalDegree(next.c, std::max(qDegree + cur.degree, prev.degree));

@@ -30,6 +30,11 @@
 //                             whole groups of 16 (16*ceil(len/16) bytes), so
 //                             every buffer is padded and kept zero above its
 //                             polynomial's degree.
+// and optionally, where one call does better than several:
+//   mulAddDot(inout, in, len, c, other, dotLen)
+//                             mulAddConst, then dot of the result with other
+//   mulLinearRun(p, degree, cs, count, cap)
+//                             mulLinear by each of cs, the degree capped at cap
 #pragma once
 
 #include <algorithm>
@@ -43,16 +48,21 @@
 
 namespace vekdi {
 
+// out[i] = in[len-1-i] for i < len; out and in do not overlap.
+inline void rsReverseBytes(uint8_t* out, const uint8_t* in, int len) {
+    int i = 0;
+    for (; i + 8 <= len; i += 8) {  // eight bytes at a time
+        uint64_t v;
+        std::memcpy(&v, in + len - 8 - i, 8);
+        v = __builtin_bswap64(v);
+        std::memcpy(out + i, &v, 8);
+    }
+    for (; i < len; ++i) out[i] = in[len - 1 - i];
+}
+
 // R(x) = sum c[n-1-i] x^i into `received`, zero from n up to R16(n).
 inline void rsLoadReceived(uint8_t* received, const uint8_t* codeword, int n) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {  // eight bytes at a time, reversed
-        uint64_t v;
-        std::memcpy(&v, codeword + n - 8 - i, 8);
-        v = __builtin_bswap64(v);
-        std::memcpy(received + i, &v, 8);
-    }
-    for (; i < n; ++i) received[i] = codeword[n - 1 - i];
+    rsReverseBytes(received, codeword, n);
     std::memset(received + n, 0, size_t(r16(n) - n));
 }
 
@@ -67,12 +77,32 @@ void rsErasureLocator(const A& a, PolyGF* l, const int* positions, int count) {
     const int last = r16(r + 1) - 1;
     int degree = l->degree;
     if (last < l->capacity && degree < last) std::memset(l->coeffs + degree + 1, 0, size_t(last - degree));
-    for (int i = 0; i < count; ++i) {
-        ++degree;
-        a.mulLinear(l->coeffs, degree, a.logs.pow[d->n - 1 - positions[i]]);
-        degree = std::min(degree, r);
+    if constexpr (requires { a.mulLinearRun(l->coeffs, degree, l->coeffs, count, r); }) {
+        uint8_t points[256];
+        for (int i = 0; i < count; ++i) points[i] = a.logs.pow[d->n - 1 - positions[i]];
+        a.mulLinearRun(l->coeffs, degree, points, count, r);
+        degree = std::min(degree + count, r);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            ++degree;
+            a.mulLinear(l->coeffs, degree, a.logs.pow[d->n - 1 - positions[i]]);
+            degree = std::min(degree, r);
+        }
     }
     l->degree = polyNormalDegree(l->coeffs, degree);
+}
+
+// mulAddConst(inout, in, len, c) and then dot(inout, other, dotLen), in one
+// call where the policy has one.
+template <class A>
+uint8_t rsMulAddDot(const A& a, uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other,
+                    int dotLen) {
+    if constexpr (requires { a.mulAddDot(inout, in, len, c, other, dotLen); }) {
+        return a.mulAddDot(inout, in, len, c, other, dotLen);
+    } else {
+        a.mulAddConst(inout, in, len, c);
+        return a.dot(inout, other, dotLen);
+    }
 }
 
 // Forney's formula at each listed x-exponent with D = the derivative of the
@@ -94,14 +124,18 @@ int rsErrorValues(const A& a, ErrataList* errata, const PolyGF* dPoly, const Pol
     const unsigned b = logTable(d->field)[d->rootPowers[0]];
     const unsigned t = (2 + period - b) % period;  // 2 - b mod (q - 1)
     const uint8_t* log = a.logs.log;
+    // The exponents below stay under 2^16 (period <= 255), where x / period
+    // is (x * m) >> 32 exactly with m = 2^32 / period rounded up: no division.
+    const uint64_t m = (uint64_t(1) << 32) / period + 1;
     int formed = 0;
     for (int i = 0; i < count; ++i) {
         const uint8_t v = dValues[i], wv = wValues[i];
         if (v == 0) continue;
         ++formed;
         if (wv == 0) continue;
+        const unsigned e = log[wv] + period - log[v] + t * positions[i];
         errata->exps[errata->count] = positions[i];
-        errata->logs[errata->count] = uint8_t((log[wv] + period - log[v] + t * positions[i]) % period);
+        errata->logs[errata->count] = uint8_t(e - unsigned((e * m) >> 32) * period);
         ++errata->count;
     }
     return formed;

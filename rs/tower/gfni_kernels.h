@@ -20,6 +20,12 @@ void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const u
                   uint8_t ratio, const FastTableRecord& field);
 void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
                      const uint8_t* towerPow);
+uint8_t dot(const uint8_t* a, const uint8_t* b, int len);
+uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other, int dotLen);
+void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                const uint8_t* points, int count, uint8_t* work);
+void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen);
+void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap);
 
 // k with the kernels above in place of its own.
 constexpr TowerKernels withGfniKernels(TowerKernels k) {
@@ -29,6 +35,11 @@ constexpr TowerKernels withGfniKernels(TowerKernels k) {
     k.evalGeometric = evalGeometric;
     k.encodeParity = encodeParity;
     k.errataSyndromes = errataSyndromes;
+    k.dot = dot;
+    k.mulAddDot = mulAddDot;
+    k.evalPairAt = evalPairAt;
+    k.polyMul = polyMul;
+    k.mulLinearRun = mulLinearRun;
     return k;
 }
 

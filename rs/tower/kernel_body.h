@@ -415,10 +415,39 @@ struct Body {
         mulConstInto<true>(inout, in, len, c);
     }
 
+    // Each group of the product is summed in a register from whole vectors
+    // of a copy of a with zeros on both sides, read at every shift j, and
+    // stored once: no group is read back after a store that overlaps it.
     static void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) {
-        std::memset(out, 0, static_cast<size_t>(groupBytes(aLen + sLen - 1)));
-        for (int j = 0; j < sLen; ++j)
-            if (s[j] != 0) mulConstInto<true>(out + j, a, aLen, s[j]);
+        const int end = groupBytes(aLen + sLen - 1);
+        const int aEnd = groupBytes(aLen);
+        constexpr int kPad = 256;
+        if (aEnd > 256 || sLen > kPad) {  // longer than the copy holds
+            std::memset(out, 0, static_cast<size_t>(end));
+            for (int j = 0; j < sLen; ++j)
+                if (s[j] != 0) mulConstInto<true>(out + j, a, aLen, s[j]);
+            return;
+        }
+        alignas(32) uint8_t pad[kPad + 512];
+        std::memset(pad + kPad - (sLen - 1), 0, static_cast<size_t>(sLen - 1));
+        std::memcpy(pad + kPad, a, static_cast<size_t>(aEnd));
+        std::memset(pad + kPad + aEnd, 0, static_cast<size_t>(end - aEnd));
+        auto run = [&](auto ops, int i) {
+            using O = decltype(ops);
+            const auto mask = O::table(gf16Tables.nibbleMask);
+            return O::forVectors(i, end, [&](int at) {
+                // Only the shifts whose window meets a's groups contribute.
+                const int first = std::max(0, at - aEnd + 1), last = std::min(sLen - 1, at + O::lanes - 1);
+                auto acc = O::zero();
+                for (int j = first; j <= last; ++j) {
+                    if (s[j] == 0) continue;
+                    const typename O::ConstTables t(s[j]);
+                    acc = O::bxor(acc, O::mulByTables(O::load(pad + kPad + at - j), t.t1, t.t2, mask));
+                }
+                O::store(out + at, acc);
+            });
+        };
+        run(NO{}, run(WO{}, 0));
     }
 
     static void mulLinear(uint8_t* p, int len, uint8_t c) {
@@ -439,6 +468,26 @@ struct Body {
         run(NO{}, run(MO{}, run(WO{}, 0)));
     }
 
+    static uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other,
+                             int dotLen) {
+        mulAddConst(inout, in, len, c);
+        return dot(inout, other, dotLen);
+    }
+
+    static void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                           const uint8_t* points, int count, uint8_t* work) {
+        const int groups = (count + 15) / 16;
+        expandPoints(work, points, 16 * groups);
+        evalPolyBlocks(outA, a, aCount, work, groups);
+        evalPolyBlocks(outB, b, bCount, work, groups);
+    }
+
+    static void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
+        for (int i = 0; i < count; ++i) {
+            mulLinear(p, ++degree, cs[i]);
+            degree = std::min(degree, cap);
+        }
+    }
 };
 
 template <class W, class N, class M = N>
@@ -446,7 +495,8 @@ constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     using B = Body<W, N, M>;
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::evalGeometric, &B::dot,      &B::mulConst, &B::mulAddConst, &B::polyMul,
-                        &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr};
+                        &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr,
+                        &B::mulAddDot,  &B::mulLinearRun,  &B::evalPairAt};
 }
 
 }  // namespace

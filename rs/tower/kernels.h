@@ -86,6 +86,20 @@ struct TowerKernels {
     // logarithms logs[i] (0 ... 254) and b (0 ... 254).
     void (*errataSyndromes)(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
                             const uint8_t* towerPow);
+
+    // mulAddConst(inout, in, len, c), then dot(inout, other, dotLen): one
+    // step of a key-equation solver in one call.
+    uint8_t (*mulAddDot)(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other, int dotLen);
+    // For each c of cs[0 ... count) in turn: degree + 1 becomes the degree,
+    // mulLinear(p, degree, c), and the degree is capped at cap (a product
+    // taken mod x^(cap + 1) in its first cap + 1 coefficients).
+    void (*mulLinearRun)(uint8_t* p, int degree, const uint8_t* cs, int count, int cap);
+    // Two polynomials at the same points: outA[i] = a(points[i]) and
+    // outB[i] = b(points[i]) for i < 16*ceil(count/16) (aCount, bCount >= 1).
+    // work: 64*ceil(count/16) bytes, aligned; points aligned, and may lie in
+    // the last quarter of work.
+    void (*evalPairAt)(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                       const uint8_t* points, int count, uint8_t* work);
 };
 
 // Every variant compiled into this build, portable first.

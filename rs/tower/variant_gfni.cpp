@@ -8,6 +8,7 @@
 // that field's polynomial basis to the tower basis and back. Field
 // isomorphisms preserve every sum and product, so the values are the same
 // bytes the tower arithmetic gives.
+#include <algorithm>
 #include <cstring>
 
 #include "rs/tower/fast_tables.h"
@@ -107,17 +108,24 @@ void hornerMany(__m256i* values, const __m256i* x, const uint8_t* c, int count) 
     for (int v = 0; v < NV; ++v) values[v] = a[v];
 }
 
-// Value at one vector of points with four independent chains:
-// p(x) = sum_t x^t p_t(x^4), p_t holding the coefficients t, t + 4, ...
+// Value at one vector of points with C (a power of two) independent chains:
+// p(x) = sum_t x^t p_t(x^C), p_t holding the coefficients t, t + C, ...
+// (c is zero for C - 1 bytes past count).
+template <int C = 4>
 __m256i hornerSplit(__m256i x, const uint8_t* c, int count) {
-    const __m256i x4 = mul(mul(x, x), mul(x, x));
-    __m256i a[4] = {};
-    for (int i = (count + 3) / 4 - 1; i >= 0; --i)
-        for (int t = 0; t < 4; ++t) a[t] = Avx2Ops::bxor(mul(a[t], x4), broadcastByte(c + 4 * i + t));
-    __m256i r = a[3];
-    for (int t = 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
+    __m256i xc = x;
+    for (int e = 1; e < C; e *= 2) xc = mul(xc, xc);
+    __m256i a[C] = {};
+    for (int i = (count + C - 1) / C - 1; i >= 0; --i)
+        for (int t = 0; t < C; ++t) a[t] = Avx2Ops::bxor(mul(a[t], xc), broadcastByte(c + C * i + t));
+    __m256i r = a[C - 1];
+    for (int t = C - 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
     return r;
 }
+
+// Long polynomials (the syndromes) take more chains so that the products'
+// latency does not bound the loop.
+constexpr int kManyChains = 64;
 
 constexpr int kMaxCoefficients = 512;
 
@@ -139,7 +147,8 @@ void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_
     for (; g < blockCount; g += 2) {  // a pair, or a last single block read twice
         const bool pair = g + 1 < blockCount;
         const __m256i x = pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes);
-        const __m256i v = affine(hornerSplit(x, c, count), basis.toTower);
+        const __m256i v =
+            affine(count >= kManyChains ? hornerSplit<8>(x, c, count) : hornerSplit(x, c, count), basis.toTower);
         if (pair) {
             Avx2Ops::storeRows(out + 16 * g, 16, v);
         } else {
@@ -157,16 +166,14 @@ void evalPoly16(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* b
     evalPolyBlocks(out, coeffs, count, block, 1);
 }
 
-// Bytes in[0 ... count) through an affine operand into out (room for
-// count rounded up to 32).
-void affineBytes(uint8_t* out, const uint8_t* in, int count, __m256i m) {
-    int i = 0;
-    for (; i + 32 <= count; i += 32) Avx2Ops::store(out + i, affine(Avx2Ops::load(in + i), m));
-    if (i < count) {
-        alignas(32) uint8_t tail[32] = {};
-        std::memcpy(tail, in + i, size_t(count - i));
-        Avx2Ops::store(out + i, affine(Avx2Ops::load(tail), m));
-    }
+// XOR of all 32 lanes.
+uint8_t xorAcross(__m256i v) {
+    __m128i x = _mm_xor_si128(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 8));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 4));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 2));
+    x = _mm_xor_si128(x, _mm_srli_si128(x, 1));
+    return static_cast<uint8_t>(_mm_cvtsi128_si32(x));
 }
 
 // Bytes p[0 ... len) (0 < len <= 32) in the low lanes, zero above; reads
@@ -356,44 +363,200 @@ void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const u
     }
 }
 
+// Two vectors into one: lanes with bit S of the lane number clear take the
+// sums of a's lanes L and L + S, the others those of b's lanes L - S and L.
+template <int S>
+__m256i foldPair(__m256i a, __m256i b) {
+    if constexpr (S == 16) {
+        return Avx2Ops::bxor(_mm256_permute2x128_si256(a, b, 0x20), _mm256_permute2x128_si256(a, b, 0x31));
+    } else {
+        alignas(32) static constexpr uint8_t kLanes[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                           11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                                           22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
+        const __m256i bit = _mm256_set1_epi8(S);
+        const __m256i takeB = _mm256_cmpeq_epi8(_mm256_and_si256(Avx2Ops::load(kLanes), bit), bit);
+        const __m256i fa = Avx2Ops::bxor(a, _mm256_srli_si256(a, S));
+        const __m256i fb = Avx2Ops::bxor(b, _mm256_slli_si256(b, S));
+        return _mm256_blendv_epi8(fa, fb, takeB);
+    }
+}
+
+// Lane j of the result: the XOR of all 32 lanes of v[j]. v is overwritten.
+__m256i sumAcross32(__m256i* v) {
+    for (int i = 0; i < 16; ++i) v[i] = foldPair<1>(v[2 * i], v[2 * i + 1]);
+    for (int i = 0; i < 8; ++i) v[i] = foldPair<2>(v[2 * i], v[2 * i + 1]);
+    for (int i = 0; i < 4; ++i) v[i] = foldPair<4>(v[2 * i], v[2 * i + 1]);
+    for (int i = 0; i < 2; ++i) v[i] = foldPair<8>(v[2 * i], v[2 * i + 1]);
+    return foldPair<16>(v[0], v[1]);
+}
+
 // Every term is c_i X_i^(j-1) with c_i = pow[log Y_i + b d_i] and X_i =
-// pow[d_i]: each error contributes a geometric sequence, built 32 lanes at a
-// time from the powers X^0 ... X^31 (lane j takes X^(2^q) for every bit q
-// of j) and carried on by X^32.
+// pow[d_i]. The errors sit in the lanes, 32 at a time: the vector of terms
+// for one j is the previous one times X, and the sums across the lanes of 32
+// such vectors are taken together.
 void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
                      const uint8_t* towerPow) {
     const AesBasis& basis = aesBasis();
     alignas(32) uint8_t c[256 + 32], x[256 + 32];
+    const int padded = (count + 31) & ~31;
     for (int i = 0; i < count; ++i) {
         c[i] = towerPow[(unsigned(logs[i]) + unsigned(b) * exps[i]) % 255u];
         x[i] = towerPow[exps[i]];
     }
-    affineBytes(c, c, count, basis.toAes);
-    affineBytes(x, x, count, basis.toAes);
-    alignas(32) static constexpr uint8_t kLanes[32] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
-                                                       11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
-                                                       22, 23, 24, 25, 26, 27, 28, 29, 30, 31};
-    const __m256i lanes = Avx2Ops::load(kLanes);
+    for (int i = count; i < padded; ++i) c[i] = x[i] = 0;  // lanes past count: no term
+    for (int i = 0; i < padded; i += 32) {
+        Avx2Ops::store(c + i, affine(Avx2Ops::load(c + i), basis.toAes));
+        Avx2Ops::store(x + i, affine(Avx2Ops::load(x + i), basis.toAes));
+    }
     const int vectors = (r + 31) / 32;
     __m256i acc[8] = {};
-    for (int i = 0; i < count; ++i) {
-        __m256i powers = _mm256_set1_epi8(1);
-        __m256i square = broadcastByte(x + i);
-        for (int q = 0; q < 5; ++q) {
-            const __m256i bit = _mm256_set1_epi8(static_cast<char>(1 << q));
-            const __m256i take = _mm256_cmpeq_epi8(_mm256_and_si256(lanes, bit), bit);
-            powers = _mm256_blendv_epi8(powers, mul(powers, square), take);
-            square = mul(square, square);
-        }
-        __m256i term = mul(powers, broadcastByte(c + i));
+    for (int batch = 0; batch < count; batch += 32) {
+        const __m256i xs = Avx2Ops::load(x + batch);
+        const __m256i x2 = mul(xs, xs), x4 = mul(x2, x2);
+        // Four interleaved chains: terms j, j + 1, j + 2, j + 3, each stepped by X^4.
+        __m256i t[4];
+        t[0] = Avx2Ops::load(c + batch);
+        t[1] = mul(t[0], xs);
+        t[2] = mul(t[0], x2);
+        t[3] = mul(t[1], x2);
         for (int v = 0; v < vectors; ++v) {
-            acc[v] = Avx2Ops::bxor(acc[v], term);
-            term = mul(term, square);
+            __m256i terms[32];
+            for (int j = 0; j < 32; j += 4)
+                for (int q = 0; q < 4; ++q) {
+                    terms[j + q] = t[q];
+                    t[q] = mul(t[q], x4);
+                }
+            acc[v] = Avx2Ops::bxor(acc[v], sumAcross32(terms));
         }
     }
     alignas(32) uint8_t values[256];
     for (int v = 0; v < vectors; ++v) Avx2Ops::store(values + 32 * v, affine(acc[v], basis.toTower));
     std::memcpy(out, values, size_t(r));
+}
+
+// Sum of a[i]*b[i] over the whole groups: one product per lane in the AES
+// basis, the sum's lanes taken back to the tower basis (the change of basis
+// is linear, so it may come before the XOR across the lanes).
+uint8_t dot(const uint8_t* a, const uint8_t* b, int len) {
+    const AesBasis& basis = aesBasis();
+    const int end = groupBytes(len);
+    if (end == 16) {  // one group: 128-bit forms, no fold of the upper half
+        const __m128i toAes = _mm256_castsi256_si128(basis.toAes);
+        const __m128i x = _mm_gf2p8affine_epi64_epi8(Ssse3Ops::load(a), toAes, 0);
+        const __m128i y = _mm_gf2p8affine_epi64_epi8(Ssse3Ops::load(b), toAes, 0);
+        return xorAcross(_mm256_zextsi128_si256(
+            _mm_gf2p8affine_epi64_epi8(_mm_gf2p8mul_epi8(x, y), _mm256_castsi256_si128(basis.toTower), 0)));
+    }
+    __m256i acc = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 32 <= end; i += 32)
+        acc = Avx2Ops::bxor(acc, mul(affine(Avx2Ops::load(a + i), basis.toAes), affine(Avx2Ops::load(b + i), basis.toAes)));
+    if (i < end) {
+        const __m256i x = _mm256_zextsi128_si256(Ssse3Ops::load(a + i));
+        const __m256i y = _mm256_zextsi128_si256(Ssse3Ops::load(b + i));
+        acc = Avx2Ops::bxor(acc, mul(affine(x, basis.toAes), affine(y, basis.toAes)));
+    }
+    return xorAcross(affine(acc, basis.toTower));
+}
+
+uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other, int dotLen) {
+    Base::mulAddConst(inout, in, len, c);
+    return dot(inout, other, dotLen);
+}
+
+// Both polynomials at each vector of points, taken into the AES basis once.
+void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                const uint8_t* points, int count, uint8_t* work) {
+    if (aCount > kMaxCoefficients || bCount > kMaxCoefficients) {
+        Base::evalPairAt(outA, a, aCount, outB, b, bCount, points, count, work);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t ca[kMaxCoefficients + 64], cb[kMaxCoefficients + 64];
+    coefficientsToAes(ca, a, aCount, basis.toAes);
+    coefficientsToAes(cb, b, bCount, basis.toAes);
+    const int end = groupBytes(count);
+    for (int at = 0; at < end; at += 32) {
+        const bool whole = at + 32 <= end;
+        const __m256i p = whole ? Avx2Ops::load(points + at) : _mm256_zextsi128_si256(Ssse3Ops::load(points + at));
+        const __m256i x = affine(p, basis.toAes);
+        const __m256i va = affine(hornerSplit(x, ca, aCount), basis.toTower);
+        const __m256i vb = affine(hornerSplit(x, cb, bCount), basis.toTower);
+        if (whole) {
+            Avx2Ops::store(outA + at, va);
+            Avx2Ops::store(outB + at, vb);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(outA + at), _mm256_castsi256_si128(va));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(outB + at), _mm256_castsi256_si128(vb));
+        }
+    }
+}
+
+// The product of polynomials as in the other variants (each group summed in
+// a register over the shifts j of a padded copy of a), with one product per
+// lane in the AES basis; short multipliers keep the table form, whose setup
+// is cheaper.
+void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) {
+    const int end = groupBytes(aLen + sLen - 1);
+    const int aEnd = groupBytes(aLen);
+    constexpr int kPad = 256;
+    if (aEnd > 256 || sLen > kPad || sLen < 8) {
+        Base::polyMul(out, a, aLen, s, sLen);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t pad[kPad + 512 + 32];
+    std::memset(pad + kPad - (sLen - 1), 0, size_t(sLen - 1));
+    for (int i = 0; i < aEnd; i += 16)
+        _mm_store_si128(reinterpret_cast<__m128i*>(pad + kPad + i),
+                        _mm256_castsi256_si128(affine(_mm256_zextsi128_si256(Ssse3Ops::load(a + i)), basis.toAes)));
+    std::memset(pad + kPad + aEnd, 0, size_t(end - aEnd + 16));  // a last half group reads 16 more
+    alignas(32) uint8_t sa[256 + 32];
+    std::memcpy(sa, s, size_t(sLen));  // s itself is readable only up to sLen
+    std::memset(sa + sLen, 0, 32);
+    for (int i = 0; i < sLen; i += 32) Avx2Ops::store(sa + i, affine(Avx2Ops::load(sa + i), basis.toAes));
+    for (int at = 0; at < end; at += 32) {
+        const int first = std::max(0, at - aEnd + 1), last = std::min(sLen - 1, at + 31);
+        __m256i acc = _mm256_setzero_si256();
+        for (int j = first; j <= last; ++j)
+            acc = Avx2Ops::bxor(acc, mul(Avx2Ops::load(pad + kPad + at - j), broadcastByte(sa + j)));
+        acc = affine(acc, basis.toTower);
+        if (at + 32 <= end) {
+            Avx2Ops::store(out + at, acc);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm256_castsi256_si128(acc));
+        }
+    }
+}
+
+// Up to 64 coefficients and nothing cut off at cap: the polynomial stays in
+// two registers in the AES basis, each factor a shift by one byte, one
+// product and a sum.
+void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
+    const int top = degree + count;
+    if (top > cap || top >= 64) {
+        Base::mulLinearRun(p, degree, cs, count, cap);
+        return;
+    }
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t buf[64] = {}, c[64] = {};
+    std::memcpy(buf, p, size_t(groupBytes(degree + 1)));
+    std::memcpy(c, cs, size_t(count));
+    __m256i lo = affine(Avx2Ops::load(buf), basis.toAes), hi = affine(Avx2Ops::load(buf + 32), basis.toAes);
+    const __m256i c0 = affine(Avx2Ops::load(c), basis.toAes), c1 = affine(Avx2Ops::load(c + 32), basis.toAes);
+    Avx2Ops::store(c, c0);
+    Avx2Ops::store(c + 32, c1);
+    for (int i = 0; i < count; ++i) {
+        const __m256i f = broadcastByte(c + i);
+        // x * p: every byte one lane up, across the halves and the registers.
+        const __m256i upLo = _mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15);
+        const __m256i upHi = _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15);
+        lo = Avx2Ops::bxor(lo, mul(upLo, f));
+        hi = Avx2Ops::bxor(hi, mul(upHi, f));
+    }
+    Avx2Ops::store(buf, affine(lo, basis.toTower));
+    Avx2Ops::store(buf + 32, affine(hi, basis.toTower));
+    std::memcpy(p, buf, size_t(groupBytes(top + 1)));
 }
 
 }  // namespace
@@ -418,6 +581,18 @@ void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const u
 void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
                      const uint8_t* towerPow) {
     tower::errataSyndromes(out, exps, logs, count, b, r, towerPow);
+}
+uint8_t dot(const uint8_t* a, const uint8_t* b, int len) { return tower::dot(a, b, len); }
+uint8_t mulAddDot(uint8_t* inout, const uint8_t* in, int len, uint8_t c, const uint8_t* other, int dotLen) {
+    return tower::mulAddDot(inout, in, len, c, other, dotLen);
+}
+void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, const uint8_t* b, int bCount,
+                const uint8_t* points, int count, uint8_t* work) {
+    tower::evalPairAt(outA, a, aCount, outB, b, bCount, points, count, work);
+}
+void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) { tower::polyMul(out, a, aLen, s, sLen); }
+void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
+    tower::mulLinearRun(p, degree, cs, count, cap);
 }
 
 }  // namespace gfni

@@ -322,6 +322,64 @@ TEST_P(TowerVariantTest, ProductsMatchPortableAtEveryAlignment) {
     }
 }
 
+// The decoder's steps in one call give what their separate kernels give: the
+// update then the discrepancy, two polynomials at shared points, and factor
+// after factor with the cap.
+TEST_P(TowerVariantTest, FusedStepsMatchTheirParts) {
+    const TowerKernels& k = *GetParam();
+    for (int len : {1, 16, 17, 33, 100}) {
+        const auto in = testBytes(groupBytes(len), len % 4);
+        const auto other = testBytes(groupBytes(len + 16), 2);
+        const uint8_t c = static_cast<uint8_t>(len * 29 + 1);
+        const auto start = testBytes(groupBytes(len + 16), 0);
+        expectSameAsPortable(k, groupBytes(len + 16) + 1, 0, [&](const TowerKernels& v, uint8_t* out) {
+            std::memcpy(out, start.data(), start.size());
+            std::vector<uint8_t> parts(start);
+            v.mulAddConst(parts.data(), in.data(), len, c);
+            const uint8_t expect = v.dot(parts.data(), other.data(), len + 16);
+            out[start.size()] = v.mulAddDot(out, in.data(), len, c, other.data(), len + 16);
+            EXPECT_EQ(out[start.size()], expect) << v.name;
+            EXPECT_TRUE(std::equal(parts.begin(), parts.end(), out)) << v.name;
+        }, "mulAddDot " + std::to_string(len));
+    }
+    for (int count : {1, 16, 17, 40}) {  // two polynomials at shared points
+        const auto pa = testBytes(count + 3, 0), pb = testBytes(count, 3);
+        const int groups = (count + 15) / 16;
+        const auto pts = testBytes(16 * groups, 0);
+        expectSameAsPortable(k, 32 * groups, 0, [&](const TowerKernels& v, uint8_t* out) {
+            alignas(16) uint8_t work[64 * 3], blocks[64 * 3], parts[2][48];
+            std::memcpy(work + 48 * groups, pts.data(), pts.size());
+            v.evalPairAt(out, pa.data(), count + 3, out + 16 * groups, pb.data(), count, work + 48 * groups, count, work);
+            v.expandPoints(blocks, pts.data(), 16 * groups);
+            v.evalPolyBlocks(parts[0], pa.data(), count + 3, blocks, groups);
+            v.evalPolyBlocks(parts[1], pb.data(), count, blocks, groups);
+            EXPECT_TRUE(std::equal(parts[0], parts[0] + 16 * groups, out)) << v.name;
+            EXPECT_TRUE(std::equal(parts[1], parts[1] + 16 * groups, out + 16 * groups)) << v.name;
+        }, "evalPairAt " + std::to_string(count));
+    }
+    for (int cap : {8, 15, 30, 64}) {
+        for (int degree : {0, 3, cap}) {
+            for (int count : {1, 9, cap / 2, cap - degree + 4}) {
+                if (count < 1) continue;
+                const auto cs = testBytes(count, 3);
+                std::vector<uint8_t> start = testBytes(groupBytes(cap + 2), 0);
+                std::fill(start.begin() + degree + 1, start.end(), 0);
+                start[degree] |= 1;
+                expectSameAsPortable(k, start.size(), 0, [&](const TowerKernels& v, uint8_t* out) {
+                    std::memcpy(out, start.data(), start.size());
+                    std::vector<uint8_t> parts(start);
+                    for (int i = 0, d = degree; i < count; ++i) {
+                        v.mulLinear(parts.data(), ++d, cs[i]);
+                        d = std::min(d, cap);
+                    }
+                    v.mulLinearRun(out, degree, cs.data(), count, cap);
+                    EXPECT_TRUE(std::equal(parts.begin(), parts.end(), out)) << v.name;
+                }, "mulLinearRun " + std::to_string(cap) + " " + std::to_string(degree) + " " + std::to_string(count));
+            }
+        }
+    }
+}
+
 std::string variantName(const ::testing::TestParamInfo<const TowerKernels*>& info) { return info.param->name; }
 
 INSTANTIATE_TEST_SUITE_P(EveryVariant, TowerVariantTest, ::testing::ValuesIn(runnableVariants()), variantName);
