@@ -26,8 +26,10 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     // Discrepancies as dot products of Lambda with the syndromes in reverse
     // order: rev[q] = S_(r-q), zero past q = r, so that sum_j lambda_j S_(t-j)
     // is the dot product with rev + r - t.
-    alignas(16) uint8_t rev[256 + 256 + 32] = {};
+    // The dot products read whole groups up to R16(r + 1) - 1 bytes past q = r.
+    alignas(16) uint8_t rev[256 + 256 + 32];
     for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
+    std::memset(rev + r + 1, 0, size_t(r16(r + 1)));
 
     // The correction polynomial B lives in one of two buffers at a pointer
     // that moves down by one byte for every multiplication by x; a fresh B
@@ -36,8 +38,9 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     constexpr int kSpan = kBase + 256 + 32;
     alignas(16) uint8_t store[2][kSpan];
     int current = 0;
-    std::memset(store[current], 0, kSpan);
     const int gammaDegree = lambda->degree;
+    // Zero from B's constant term to where a fresh B's reads end (see below).
+    std::memset(store[current] + kBase - 1, 0, size_t(16 * ((gammaDegree + 16) / 16) + 33));
     std::memcpy(store[current] + kBase, lam, size_t(gammaDegree + 1));
     uint8_t* b = store[current] + kBase - 1;  // B = x * Gamma
     int bDegree = polyNormalDegree(b, gammaDegree + 1);
@@ -78,7 +81,9 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     }
 
     // omega = syn * lambda mod x^(r+1), one pass per nonzero coefficient.
-    alignas(16) uint8_t acc[256 + 32] = {};
+    // Each pass writes whole groups up to R16(r + 1) + 15.
+    alignas(16) uint8_t acc[256 + 32];
+    std::memset(acc, 0, size_t(r16(r + 1) + 16));
     for (int j = 0; j <= lambda->degree; ++j)
         if (lam[j] != 0) a.mulAddConst(acc + j, s, r + 1 - j, lam[j]);
     const int top = std::min(lambda->degree + syn->degree, r);

@@ -59,7 +59,10 @@ void rsEuclid(const A& a, PolyGF* sigma, PolyGF* omega, const PolyGF* t, int del
     using euclid::kCap;
     using euclid::Poly;
     const int r = a.d->n - a.d->k;
-    alignas(16) uint8_t pool[6][kCap] = {};
+    // Degrees stay <= r + 1; reads and writes reach a whole group past that.
+    const size_t span = size_t(r16(r + 2) + 16);
+    alignas(16) uint8_t pool[6][kCap];
+    for (auto& buffer : pool) std::memset(buffer, 0, span);
     Poly dividend{pool[0], r + 1};
     dividend.c[r + 1] = 1;
     Poly divisor{pool[1], t->degree};
@@ -72,7 +75,7 @@ void rsEuclid(const A& a, PolyGF* sigma, PolyGF* omega, const PolyGF* t, int del
         const int qDegree = dividend.degree - divisor.degree;
         euclid::longDivide(a, &dividend, divisor, q);
         // next = q * cur + prev
-        std::memset(next.c, 0, kCap);
+        std::memset(next.c, 0, span);
         a.polyMul(next.c, cur.c, cur.degree + 1, q, qDegree + 1);
         for (int i = 0; i <= prev.degree; ++i) next.c[i] ^= prev.c[i];
         next.degree = polyNormalDegree(next.c, std::max(qDegree + cur.degree, prev.degree));
