@@ -44,34 +44,43 @@ struct Planes {
         }
     }
 
-    // out = v * c, lane by lane: from the top bit of v down, each bit moved
-    // into the sign position selects its plane.
+    // out = v * c, lane by lane: the planes at v's set bits, all bits tested
+    // at once so that a product is only a few steps deep.
     void mul(Lanes& out, const Lanes& v) const {
-        const Lanes zero = {};
-        Lanes w = v << (8 - M), acc = {};
-        for (int b = M - 1; b >= 0; --b) {
-            acc ^= Lanes((SignedLanes)w < (SignedLanes)zero) & plane[b];
-            w += w;
+        Lanes acc = {}, bit = {};
+        for (int b = 0; b < M; ++b) {
+            splat(bit, uint8_t(1u << b));
+            acc ^= Lanes((v & bit) == bit) & plane[b];
         }
         out = acc;
     }
 };
 
-// S_(g+1) ... for g = 0 ... count-1 at once, sixteen points per pass, by
-// Horner's rule over R's coefficients from the top.
+// S_(g+1) ... for g = 0 ... count-1 at once, sixteen points p per pass:
+// R(p) = E(p^2) + p O(p^2) with E and O the even and odd coefficients, two
+// independent runs of Horner's rule.
 template <int M>
 void syndromesIn(uint8_t* out, const uint8_t* r, int n, const uint8_t* points, int count, uint8_t reduce) {
     for (int g = 0; g < count; g += 16) {
-        Lanes c;
-        std::memcpy(&c, points + g, 16);
-        const Planes<M> planes(c, reduce);
-        Lanes acc = {}, next, coeff = {};
-        for (int i = n - 1; i >= 0; --i) {
-            planes.mul(next, acc);
-            splat(coeff, r[i]);
-            acc = next ^ coeff;
+        Lanes p, p2, even = {}, odd = {}, coeff = {}, t;
+        std::memcpy(&p, points + g, 16);
+        const Planes<M> byP(p, reduce);
+        byP.mul(p2, p);
+        const Planes<M> byP2(p2, reduce);
+        int k = (n - 1) / 2;
+        splat(even, r[2 * k]);
+        if (2 * k + 1 < n) splat(odd, r[2 * k + 1]);
+        for (--k; k >= 0; --k) {
+            byP2.mul(t, even);
+            splat(coeff, r[2 * k]);
+            even = t ^ coeff;
+            byP2.mul(t, odd);
+            splat(coeff, r[2 * k + 1]);
+            odd = t ^ coeff;
         }
-        std::memcpy(out + g, &acc, 16);
+        byP.mul(t, odd);
+        even ^= t;
+        std::memcpy(out + g, &even, 16);
     }
 }
 
@@ -80,17 +89,21 @@ void syndromesIn(uint8_t* out, const uint8_t* r, int n, const uint8_t* points, i
 // every pass runs Horner's rule with the same lane multipliers alpha^lane on
 // the coefficients l_i alpha^(i j0), formed through the logarithms.
 template <int M>
-int chienIn(uint8_t* out, const uint8_t* l, int degree, const LogArith& logs, uint8_t reduce) {
+int chienIn(const LaneArith& a, uint8_t* out, const uint8_t* l, int degree, uint8_t reduce) {
+    const LogArith& logs = a.logs;
     const unsigned period = logs.period;
-    alignas(16) uint8_t powers[16];
-    for (unsigned lane = 0, e = 0; lane < 16; ++lane, e = logs.reduce(e + 1)) powers[lane] = logs.pow[e];
+    // Lanes past q - 2 are never read, so the first 16 powers (or all q) do.
+    alignas(16) uint8_t powers[16] = {};
+    std::memcpy(powers, logs.pow, (1u << M) < 16 ? (1u << M) : 16);
     Lanes y;
     std::memcpy(&y, powers, 16);
     const Planes<M> planes(y, reduce);
-    const unsigned step16 = 16 % period;
-    unsigned logC[256], shift[256], step[256];  // log l_i, i*j0 and 16*i mod (q-1)
+    unsigned step16 = 16;
+    while (step16 >= period) step16 -= period;
+    // lg[l_i] (the zero log for l_i = 0), i*j0 and 16*i mod (q-1)
+    unsigned logC[256], shift[256], step[256];
     for (unsigned i = 0, e = 0, s = 0; int(i) <= degree; ++i, e = logs.reduce(e + 1), s = logs.reduce(s + step16)) {
-        logC[i] = l[i] == 0 ? 0 : logs.log[l[i]];
+        logC[i] = a.lg[l[i]];
         shift[i] = e;
         step[i] = s;
     }
@@ -98,7 +111,7 @@ int chienIn(uint8_t* out, const uint8_t* l, int degree, const LogArith& logs, ui
     int found = 0;
     for (unsigned j0 = 1; j0 <= period && found < degree; j0 += 16) {
         for (int i = 0; i <= degree; ++i) {
-            c[i] = l[i] == 0 ? 0 : logs.pow[logs.reduce(logC[i] + shift[i])];
+            c[i] = a.ex[logC[i] + shift[i]];
             shift[i] = logs.reduce(shift[i] + step[i]);
         }
         Lanes acc = {}, next, coeff = {};
@@ -129,8 +142,8 @@ void syndromesFor(const FieldGF* f, uint8_t* out, const PolyGF* r, const uint8_t
 }
 
 template <int M>
-int chienFor(const FieldGF* f, uint8_t* out, const PolyGF* l) {
-    return chienIn<M>(out, l->coeffs, l->degree, fieldLogs(f), uint8_t(f->generatorMask));
+int chienFor(const LaneArith& a, uint8_t* out, const PolyGF* l) {
+    return chienIn<M>(a, out, l->coeffs, l->degree, uint8_t(a.d->field->generatorMask));
 }
 
 }  // namespace
@@ -154,19 +167,75 @@ void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int cou
     polyNormalise(s);
 }
 
-int rsChienSearchLanes(uint8_t* out, const PolyGF* l) {
+int rsChienSearchLanes(const LaneArith& a, uint8_t* out, const PolyGF* l) {
     if (l->degree == 0) return 0;
-    const FieldGF* f = l->field;
-    switch (f->m) {
-        case 1: return chienFor<1>(f, out, l);
-        case 2: return chienFor<2>(f, out, l);
-        case 3: return chienFor<3>(f, out, l);
-        case 4: return chienFor<4>(f, out, l);
-        case 5: return chienFor<5>(f, out, l);
-        case 6: return chienFor<6>(f, out, l);
-        case 7: return chienFor<7>(f, out, l);
-        default: return chienFor<8>(f, out, l);
+    switch (a.d->field->m) {
+        case 1: return chienFor<1>(a, out, l);
+        case 2: return chienFor<2>(a, out, l);
+        case 3: return chienFor<3>(a, out, l);
+        case 4: return chienFor<4>(a, out, l);
+        case 5: return chienFor<5>(a, out, l);
+        case 6: return chienFor<6>(a, out, l);
+        case 7: return chienFor<7>(a, out, l);
+        default: return chienFor<8>(a, out, l);
     }
+}
+
+template <>
+void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* omega, const PolyGF* syn) {
+    const int r = a.d->n - a.d->k;
+    const uint8_t* s = syn->coeffs;  // s[0] = 1
+    uint8_t* lam = lambda->coeffs;
+    const uint16_t* lg = a.lg;
+    // B in one of two buffers at a pointer that moves down one byte per
+    // multiplication by x; a fresh B starts at kBase (room for r + 1 <= 255 shifts).
+    constexpr int kBase = 256;
+    uint8_t store[2][2 * kBase];
+    int current = 0;
+    int degree = lambda->degree;
+    std::memcpy(store[current] + kBase, lam, size_t(degree + 1));
+    uint8_t* b = store[current] + kBase - 1;  // B = x * Gamma
+    b[0] = 0;
+    int bDegree = degree + 1;
+    int length = degree, mark = -1;
+
+    for (int t = degree + 1; t <= r; ++t) {
+        uint8_t delta = 0;
+        for (int j = 0, top = std::min(degree, t); j <= top; ++j) delta ^= a.ex[lg[lam[j]] + lg[s[t - j]]];
+        if (delta != 0) {
+            const int candidate = t - mark - 1;
+            const bool grow = length < candidate;
+            uint8_t* fresh = store[1 - current] + kBase;
+            const int savedDegree = degree;
+            if (grow) {  // B' = delta^-1 * Lambda, from Lambda before the update
+                const uint8_t* e = a.timesTable(a.inverse(delta));
+                for (int j = 0; j <= degree; ++j) fresh[j] = e[lg[lam[j]]];
+            }
+            const uint8_t* e = a.timesTable(delta);  // Lambda += delta * B
+            for (int j = 0; j <= bDegree; ++j) lam[j] ^= e[lg[b[j]]];
+            degree = polyNormalDegree(lam, std::max(degree, bDegree));
+            if (grow) {
+                current = 1 - current;
+                b = fresh;
+                bDegree = savedDegree;
+                mark = t - length - 1;
+                length = candidate;
+            }
+        }
+        *--b = 0;  // B = x * B
+        ++bDegree;
+    }
+    lambda->degree = degree;
+
+    // omega = syn * lambda mod x^(r+1)
+    uint8_t* w = omega->coeffs;
+    const int top = std::min(degree + syn->degree, r);
+    std::memset(w, 0, size_t(omega->capacity));
+    for (int j = 0; j <= degree; ++j) {
+        const uint8_t* e = a.timesTable(lam[j]);
+        for (int i = 0, last = std::min(r - j, syn->degree); i <= last; ++i) w[i + j] ^= e[lg[s[i]]];
+    }
+    omega->degree = polyNormalDegree(w, top);
 }
 
 }  // namespace vekdi

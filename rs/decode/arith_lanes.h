@@ -21,6 +21,7 @@
 
 #include "gf/field.h"
 #include "poly/poly.h"
+#include "rs/decode/berlekamp_massey.h"
 #include "rs/decode/decoder.h"
 #include "rs/decode/errata.h"
 
@@ -29,8 +30,10 @@ namespace vekdi {
 // rsSyndromesGeneric's contract; `points` has R16(count) readable bytes.
 void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count);
 
-// rsChienSearchGeneric's contract.
-int rsChienSearchLanes(uint8_t* out, const PolyGF* l);
+struct LaneArith;
+
+// rsChienSearchGeneric's contract, for a locator over the policy's field.
+int rsChienSearchLanes(const LaneArith& a, uint8_t* out, const PolyGF* l);
 
 struct LaneArith {
     const RSDecoder* d;
@@ -55,7 +58,7 @@ struct LaneArith {
     void syndromes(PolyGF* s, const PolyGF* received) const {
         rsSyndromesLanes(s, received, d->rootPowers, d->n - d->k);
     }
-    int roots(uint8_t* out, const PolyGF* l) const { return rsChienSearchLanes(out, l); }
+    int roots(uint8_t* out, const PolyGF* l) const { return rsChienSearchLanes(*this, out, l); }
     void valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,
                           const uint8_t* positions, int count, uint8_t*) const {
         for (int i = 0; i < count; ++i) {
@@ -64,9 +67,23 @@ struct LaneArith {
             wValues[i] = evalAtLog(w->coeffs, w->degree, xInv);
         }
     }
+    // rsErrataMatchesSyndromes with the exponents reduced without division.
     bool explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {
-        return rsErrataMatchesSyndromes(errata, logs.pow, int(logs.period), b, syndromes, r);
+        unsigned e[256];
+        for (int i = 0; i < errata.count; ++i) e[i] = modPeriod(errata.logs[i] + unsigned(b) * errata.exps[i]);
+        for (int j = 0; j < r; ++j) {
+            uint8_t sum = 0;
+            for (int i = 0; i < errata.count; ++i) {
+                sum ^= ex[e[i]];
+                e[i] = logs.reduce(e[i] + errata.exps[i]);
+            }
+            if (sum != syndromes[j]) return false;
+        }
+        return true;
     }
+
+    // ex + log c: indexed by lg[v], gives v * c (0 when c or v is 0).
+    const uint8_t* timesTable(uint8_t c) const { return ex + lg[c]; }
 
     uint8_t mul(uint8_t a, uint8_t b) const { return ex[lg[a] + lg[b]]; }
     uint8_t inverse(uint8_t a) const { return ex[logs.period - lg[a]]; }
@@ -95,6 +112,14 @@ struct LaneArith {
     }
 
 private:
+    // x mod (q - 1) for x < 2^16: q - 1 = 2^m - 1, so the bits above m fold
+    // back onto the low ones.
+    unsigned modPeriod(unsigned x) const {
+        const unsigned m = unsigned(d->field->m);
+        while (x > logs.period) x = (x & logs.period) + (x >> m);
+        return x == logs.period ? 0 : x;
+    }
+
     // c[0] + ... + c[degree] x^degree at x = alpha^logX (logX < q - 1).
     uint8_t evalAtLog(const uint8_t* c, int degree, unsigned logX) const {
         const uint8_t* e = ex + logX;
@@ -103,5 +128,12 @@ private:
         return acc;
     }
 };
+
+// The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h, step for
+// step, one element at a time on exact lengths: at the short lengths of the
+// small fields the copies and clearing that whole-group vector operations
+// need cost more than the products.
+template <>
+void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* omega, const PolyGF* syn);
 
 }  // namespace vekdi
