@@ -56,31 +56,59 @@ struct Planes {
     }
 };
 
-// S_(g+1) ... for g = 0 ... count-1 at once, sixteen points p per pass:
-// R(p) = E(p^2) + p O(p^2) with E and O the even and odd coefficients, two
-// independent runs of Horner's rule.
+// ti[v] = v * ci for every element v, lane by lane, for three multipliers
+// at once: the table of the elements below 2^(b+1) is the one below 2^b and
+// that one again with c * x^b added.
+template <int M>
+void productTables(Lanes* t1, Lanes* t2, Lanes* t3, const Planes<M>& c1, const Planes<M>& c2,
+                   const Planes<M>& c3) {
+    t1[0] = t2[0] = t3[0] = Lanes{};
+    t1[1] = c1.plane[0];
+    t2[1] = c2.plane[0];
+    t3[1] = c3.plane[0];
+    for (int b = 1; b < M; ++b) {
+        const int h = 1 << b;
+        const Lanes a1 = c1.plane[b], a2 = c2.plane[b], a3 = c3.plane[b];
+        for (int v = 0; v < h; v += 2) {
+            t1[h + v] = t1[v] ^ a1;
+            t1[h + v + 1] = t1[v + 1] ^ a1;
+            t2[h + v] = t2[v] ^ a2;
+            t2[h + v + 1] = t2[v + 1] ^ a2;
+            t3[h + v] = t3[v] ^ a3;
+            t3[h + v + 1] = t3[v + 1] ^ a3;
+        }
+    }
+}
+
+// S_(g+1) ... for g = 0 ... count-1 at once, sixteen points p per pass, by
+// Horner's rule four coefficients per step:
+//   acc = acc * p^4 + R_i p^3 + R_(i-1) p^2 + R_(i-2) p + R_(i-3),
+// the three products by fixed powers of p read from tables of all products.
+// R's coefficients are field elements (the exports check them).
 template <int M>
 void syndromesIn(uint8_t* out, const uint8_t* r, int n, const uint8_t* points, int count, uint8_t reduce) {
+    // Coefficients with zeros above n - 1 up to a multiple of four.
+    uint8_t c[256 + 4];
+    for (int i = 0; i < n; ++i) c[i] = r[i] & uint8_t((1u << M) - 1);
+    std::memset(c + n, 0, 4);
+    const int top = (n + 3) / 4 * 4 - 1;
+    Lanes t1[1 << M], t2[1 << M], t3[1 << M];
     for (int g = 0; g < count; g += 16) {
-        Lanes p, p2, even = {}, odd = {}, coeff = {}, t;
+        Lanes p, p2, p3, p4, acc = {}, coeff = {}, t;
         std::memcpy(&p, points + g, 16);
         const Planes<M> byP(p, reduce);
         byP.mul(p2, p);
-        const Planes<M> byP2(p2, reduce);
-        int k = (n - 1) / 2;
-        splat(even, r[2 * k]);
-        if (2 * k + 1 < n) splat(odd, r[2 * k + 1]);
-        for (--k; k >= 0; --k) {
-            byP2.mul(t, even);
-            splat(coeff, r[2 * k]);
-            even = t ^ coeff;
-            byP2.mul(t, odd);
-            splat(coeff, r[2 * k + 1]);
-            odd = t ^ coeff;
+        byP.mul(p3, p2);
+        const Planes<M> byP2(p2, reduce), byP3(p3, reduce);
+        byP2.mul(p4, p2);
+        const Planes<M> byP4(p4, reduce);
+        productTables(t1, t2, t3, byP, byP2, byP3);
+        for (int i = top; i >= 3; i -= 4) {
+            byP4.mul(t, acc);
+            splat(coeff, c[i - 3]);
+            acc = t ^ t3[c[i]] ^ t2[c[i - 1]] ^ t1[c[i - 2]] ^ coeff;
         }
-        byP.mul(t, odd);
-        even ^= t;
-        std::memcpy(out + g, &even, 16);
+        std::memcpy(out + g, &acc, 16);
     }
 }
 
