@@ -215,6 +215,8 @@ void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* om
     const uint8_t* s = syn->coeffs;  // s[0] = 1
     uint8_t* lam = lambda->coeffs;
     const uint16_t* lg = a.lg;
+    uint16_t logS[256];  // lg[s[i]]: every product below has a syndrome factor
+    for (int i = 0; i <= r; ++i) logS[i] = lg[s[i]];
     // B in one of two buffers at a pointer that moves down one byte per
     // multiplication by x; a fresh B starts at kBase (room for r + 1 <= 255 shifts).
     constexpr int kBase = 256;
@@ -229,7 +231,7 @@ void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* om
 
     for (int t = degree + 1; t <= r; ++t) {
         uint8_t delta = 0;
-        for (int j = 0, top = std::min(degree, t); j <= top; ++j) delta ^= a.ex[lg[lam[j]] + lg[s[t - j]]];
+        for (int j = 0, top = std::min(degree, t); j <= top; ++j) delta ^= a.ex[lg[lam[j]] + logS[t - j]];
         if (delta != 0) {
             const int candidate = t - mark - 1;
             const bool grow = length < candidate;
@@ -260,8 +262,9 @@ void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* om
     const int top = std::min(degree + syn->degree, r);
     std::memset(w, 0, size_t(omega->capacity));
     for (int j = 0; j <= degree; ++j) {
+        if (lam[j] == 0) continue;
         const uint8_t* e = a.timesTable(lam[j]);
-        for (int i = 0, last = std::min(r - j, syn->degree); i <= last; ++i) w[i + j] ^= e[lg[s[i]]];
+        for (int i = 0, last = std::min(r - j, syn->degree); i <= last; ++i) w[i + j] ^= e[logS[i]];
     }
     omega->degree = polyNormalDegree(w, top);
 }
