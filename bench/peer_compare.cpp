@@ -5,8 +5,11 @@
 // nanoseconds per codeword and the speed-up over the peer. Both libraries'
 // outputs are checked against each other before timing. Where ISA-L is
 // installed, its erasure-code encoder is set up to compute the same parity
-// and compared per k bytes of data. An argument limits the run to the rows
-// whose name contains it (for example "16 errors").
+// and compared per k bytes of data. The small fields GF(2^2) ... GF(2^7)
+// follow: one full-length code each over a primitive polynomial, decoded by
+// both decoders (libfec: init_rs_char(m, poly, 1, 1, r, 0)). An argument
+// limits the run to the rows whose name contains it (for example
+// "16 errors" or "GF(2^5)").
 #include <ctime>
 #include <cstdio>
 #include <cstring>
@@ -227,6 +230,51 @@ bool run(int k, std::vector<Row>* rows) {
     return true;
 }
 
+// RS(2^m - 1, k) over GF(2^m)/poly with `errors` random errors per word.
+bool runSmall(int m, uint32_t poly, int k, int errors, std::vector<Row>* rows) {
+    const int n = (1 << m) - 1;
+    const int r = n - k;
+    const std::string name = "GF(2^" + std::to_string(m) + ") RS(" + std::to_string(n) + "," + std::to_string(k) +
+                             ") decode " + std::to_string(errors) + (errors == 1 ? " error" : " errors");
+    if (!wanted(name + " BM") && !wanted(name + " EE")) return true;
+    BenchCode code(k, m, poly);
+    void* fec = init_rs_char(m, int(poly), 1, 1, r, 0);
+    if (fec == nullptr) return false;
+    const auto samples = code.samples({errors, 0}, 77);
+    uint8_t ours[255], peer[255];
+    for (const Sample& s : samples) {  // both decoders must restore what libfec restores
+        for (auto decode : {veksRSDecodeBM_8u, veksRSDecodeEE_8u}) {
+            std::memcpy(ours, s.word.data(), size_t(n));
+            std::memcpy(peer, s.word.data(), size_t(n));
+            const VekStatus st = decode(nullptr, 0, ours, code.decoder(), code.decodeBuffer());
+            const int fixed = decode_rs_char(fec, peer, nullptr, 0);
+            if (st != StatusOk || fixed != errors || std::memcmp(ours, peer, size_t(n)) != 0) {
+                std::printf("decoders disagree on %s\n", name.c_str());
+                return false;
+            }
+        }
+    }
+    auto ourDecode = [&](auto decode) {
+        return [&, decode](size_t i) {
+            std::memcpy(ours, samples[i % samples.size()].word.data(), size_t(n));
+            decode(nullptr, 0, ours, code.decoder(), code.decodeBuffer());
+        };
+    };
+    Peer peerDecode{[&](size_t i) {
+        std::memcpy(peer, samples[i % samples.size()].word.data(), size_t(n));
+        decode_rs_char(fec, peer, nullptr, 0);
+    }};
+    addRow(rows, name + " BM", ourDecode(veksRSDecodeBM_8u), peerDecode);
+    addRow(rows, name + " EE", ourDecode(veksRSDecodeEE_8u), peerDecode);
+    free_rs_char(fec);
+    return true;
+}
+
+bool runSmallFields(std::vector<Row>* rows) {
+    return runSmall(2, 0x7, 1, 1, rows) && runSmall(3, 0xB, 3, 2, rows) && runSmall(4, 0x13, 11, 2, rows) &&
+           runSmall(5, 0x25, 23, 4, rows) && runSmall(6, 0x43, 55, 4, rows) && runSmall(7, 0x89, 111, 8, rows);
+}
+
 }  // namespace
 }  // namespace vekdi::bench
 
@@ -235,7 +283,8 @@ int main(int argc, char** argv) {
     if (argc > 1) vekdi::bench::gFilter = argv[1];
     std::vector<vekdi::bench::Row> rows;
     std::printf("vector variant: %s\n", vekdi::tower::towerActive().name);
-    if (!vekdi::bench::run(223, &rows) || !vekdi::bench::run(239, &rows)) return 1;
+    if (!vekdi::bench::run(223, &rows) || !vekdi::bench::run(239, &rows) || !vekdi::bench::runSmallFields(&rows))
+        return 1;
 #if !defined(VEKDI_HAVE_ISAL)
     std::printf("ISA-L not found at build time: no ISA-L row\n");
 #endif

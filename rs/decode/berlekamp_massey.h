@@ -43,6 +43,8 @@ void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* 
     alignas(16) uint8_t store[2][kSpan];
     int current = 0;
     const int gammaDegree = lambda->degree;
+    // Zero from B's constant term to where a fresh B's reads end (see below).
+    std::memset(store[current] + kBase - 1, 0, size_t(16 * ((gammaDegree + 16) / 16) + 33));
     std::memcpy(store[current] + kBase, lam, size_t(gammaDegree + 1));
     std::memset(store[current] + kBase + gammaDegree + 1, 0, 32);
     store[current][kBase - 1] = 0;

@@ -39,13 +39,13 @@ namespace rs {
 
 VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecoder_8u* decoder,
                             uint8_t* buffer) {
-    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, rsDecodeBMGeneric,
+    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, bmBufferSize, rsDecodeBMLanes,
                            rsDecodeBMFast);
 }
 
 VekStatus veksRSDecodeEE_8u(const int* erasures, int erasureCount, uint8_t* codeword, const VeksRSDecoder_8u* decoder,
                             uint8_t* buffer) {
-    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, rsDecodeEEGeneric,
+    return rsDecodeChecked(erasures, erasureCount, codeword, decoder, buffer, eeBufferSize, rsDecodeEELanes,
                            rsDecodeEEFast);
 }
 

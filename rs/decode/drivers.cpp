@@ -3,6 +3,7 @@
 
 #include "rs/decode/arith_fast.h"
 #include "rs/decode/arith_generic.h"
+#include "rs/decode/arith_lanes.h"
 #include "rs/decode/berlekamp_massey.h"
 #include "rs/decode/euclid.h"
 #include "rs/decode/pipeline.h"
@@ -15,6 +16,14 @@ VekStatus rsDecodeBMGeneric(const int* erasures, int count, uint8_t* codeword, c
 
 VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
     return rsDecodeWith<Euclid>(GenericArith(d), erasures, count, codeword, buffer);
+}
+
+VekStatus rsDecodeBMLanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    return rsDecodeWith<BerlekampMassey>(LaneArith(d), erasures, count, codeword, buffer);
+}
+
+VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    return rsDecodeWith<Euclid>(LaneArith(d), erasures, count, codeword, buffer);
 }
 
 VekStatus rsDecodeBMFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,

@@ -31,14 +31,22 @@ VekStatus rsCheckDecodeArgs(const int* list, int count, const uint8_t* codeword,
 using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
                                      uint8_t* buffer);
 
-// The whole body of a decode export: its checks, then the table-driven driver
-// when the context carries the fast tables, else the generic one.
+// The whole body of a decode export: its checks, then the tower driver when
+// the context carries the fast tables, else the `generic` one (the exports
+// pass the lane drivers).
 VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
                           uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
 
-// Logarithm-table arithmetic: every field.
+// Logarithm-table arithmetic: every field (the reference the others are
+// tested against).
 VekStatus rsDecodeBMGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
+
+// The same with syndromes and Chien search sixteen lanes at a time
+// (rs/decode/arith_lanes.h): every field, what the exports run without the
+// fast tables.
+VekStatus rsDecodeBMLanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
+VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 
 // Tower kernels: contexts with the fast tables, the process's active variant.
 VekStatus rsDecodeBMFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);

@@ -6,7 +6,7 @@
 namespace vekdi {
 
 bool rsMarkErasures(ErasureMap* map, const int* list, int count, int n) {
-    std::memset(map->erased, 0, sizeof map->erased);
+    std::memset(map->erased, 0, size_t(n));  // errata lie below n
     for (int i = 0; i < count; ++i) {
         uint8_t& flag = map->erased[n - 1 - list[i]];
         if (flag != 0) return false;

@@ -27,8 +27,8 @@ struct ErasureMap {
 // Number of erasures a validated list stands for: 0 for a null list.
 inline int rsErasureCount(const int* list, int count) { return list == nullptr ? 0 : count; }
 
-// Marks the positions (0 <= p < n, count >= 0) in `map`; false when a
-// position is listed twice.
+// Marks the positions (0 <= p < n, count >= 0) in `map`, whose flags are
+// then valid for x-exponents below n; false when a position is listed twice.
 bool rsMarkErasures(ErasureMap* map, const int* list, int count, int n);
 
 // True when the errors outside the erasures (nu) and the erasure count s
