@@ -25,6 +25,14 @@ struct WorkPoly {
     }
 };
 
+// True when every coefficient up to the normalised degree is a field element.
+bool coeffsInField(const PolyGF* p, int degree) {
+    const unsigned mask = fieldMask(p->field);
+    for (int i = 0; i <= degree; ++i)
+        if ((p->coeffs[i] & ~mask) != 0) return false;
+    return true;
+}
+
 // Euclid's loop on x and y (y non-zero) with r as the third buffer. Returns
 // the last non-zero remainder, which lives in one of the three.
 const PolyGF* euclid(PolyGF* x, PolyGF* y, PolyGF* r) {
@@ -59,7 +67,18 @@ VekStatus veksPolyGFGCD_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksP
 
     WorkPoly x(a);
     WorkPoly y(b);
-    const PolyGF* result = euclid(&x.header, &y.header, g);
+    if (coeffsInField(a, degA) && coeffsInField(b, degB)) {
+        const PolyGF* result = euclid(&x.header, &y.header, g);
+        polyCopyNormalised(g, result);
+        return StatusOk;
+    }
+    // Bytes outside the field are zero to the division, so the last remainder
+    // can keep more stored coefficients than the checks above allow for. The
+    // loop then runs in the frame alone, and a result that does not fit the
+    // destination is refused with nothing written.
+    WorkPoly spare(a);
+    const PolyGF* result = euclid(&x.header, &y.header, &spare.header);
+    if (polyNormalDegree(result->coeffs, result->degree) >= g->capacity) return StatusDestinationTooSmall;
     polyCopyNormalised(g, result);
     return StatusOk;
 }
