@@ -68,6 +68,9 @@ struct FastArith {
     void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) const {
         k.mulLinearRun(p, degree, cs, count, cap);
     }
+    bool berlekampMasseyRun(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r) const {
+        return k.berlekampMassey != nullptr && k.berlekampMassey(lambda, gammaDegree, syndromes, r);
+    }
 };
 
 }  // namespace vekdi

@@ -559,6 +559,92 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
     std::memcpy(p, buf, size_t(groupBytes(top + 1)));
 }
 
+// A polynomial or sequence of at most 64 elements in two registers, element
+// 0 in the low byte of lo.
+struct Poly64 {
+    __m256i lo, hi;
+    static Poly64 load(const uint8_t* p) { return {Avx2Ops::load(p), Avx2Ops::load(p + 32)}; }
+    Poly64 times(__m256i c) const { return {mul(lo, c), mul(hi, c)}; }
+    void add(const Poly64& o) {
+        lo = Avx2Ops::bxor(lo, o.lo);
+        hi = Avx2Ops::bxor(hi, o.hi);
+    }
+    // x * p: every element one lane up, across the halves and the registers.
+    Poly64 shiftUp() const {
+        return {_mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15),
+                _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15)};
+    }
+    // Every element one lane down, zero into the top.
+    Poly64 shiftDown() const {
+        return {_mm256_alignr_epi8(_mm256_permute2x128_si256(lo, hi, 0x21), lo, 1),
+                _mm256_alignr_epi8(_mm256_permute2x128_si256(hi, hi, 0x81), hi, 1)};
+    }
+};
+
+// Berlekamp-Massey's iteration without a sum across lanes in its chain.
+// With <P, t> = sum_j P_j S_(t-j) (S_0 = 1, S_q = 0 for q < 0), step t's
+// discrepancy is <Lambda, t>. Two sequences are carried along, element i
+// of each in lane i:
+//   U_i = <Lambda, t + i>   and   V_i = <B, t + i>,
+// so the discrepancy is U_0, and as Lambda += delta B and B becomes x B or
+// x delta^-1 Lambda they follow as U <- (U + delta V) one lane down and
+// V <- V or delta^-1 U (<x P, t + 1 + i> = <P, t + i>). At the start
+// U_i and V_i are coefficients t0 + i and t0 - 1 + i of Gamma S. Lambda
+// and B are updated alongside, so Lambda comes out as the shared iteration
+// gives it; everything is in the AES basis.
+bool berlekampMassey(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r) {
+    if (r > kMaxSolverRedundancy) return false;
+    const AesBasis& basis = aesBasis();
+    const int t0 = gammaDegree + 1;
+    // S_0 ... S_r at syn + 64, zero below and above.
+    alignas(32) uint8_t syn[64 + 64 + 64 + 32] = {}, gamma[64] = {};
+    std::memcpy(syn + 64, syndromes, size_t(r + 1));
+    std::memcpy(gamma, lambda, size_t(gammaDegree + 1));
+    for (int i = 64; i < 64 + 96; i += 32) Avx2Ops::store(syn + i, affine(Avx2Ops::load(syn + i), basis.toAes));
+    for (int i = 0; i < 64; i += 32) Avx2Ops::store(gamma + i, affine(Avx2Ops::load(gamma + i), basis.toAes));
+    Poly64 lam = Poly64::load(gamma);
+    Poly64 b = lam.shiftUp();  // B = x * Gamma
+    Poly64 v{_mm256_setzero_si256(), _mm256_setzero_si256()};
+    for (int j = 0; j <= gammaDegree; ++j) {
+        const __m256i g = broadcastByte(gamma + j);
+        v.add(Poly64::load(syn + 64 + t0 - 1 - j).times(g));
+    }
+    Poly64 u = v.shiftDown();
+    const __m256i identity = _mm256_set1_epi64x(0x0102040810204080);
+    int length = gammaDegree, mark = -1;
+    for (int t = t0; t <= r; ++t) {
+        const __m256i delta = _mm256_broadcastb_epi8(_mm256_castsi256_si128(u.lo));
+        if (_mm256_cvtsi256_si32(u.lo) & 0xFF) {
+            const int candidate = t - mark - 1;
+            const Poly64 nextU = [&] {
+                Poly64 n = u;
+                n.add(v.times(delta));
+                return n.shiftDown();
+            }();
+            if (length < candidate) {  // B' = delta^-1 * Lambda, from Lambda before the update
+                const __m256i inverse = _mm256_gf2p8affineinv_epi64_epi8(delta, identity, 0);
+                const Poly64 fresh = lam.times(inverse);
+                v = u.times(inverse);
+                lam.add(b.times(delta));
+                b = fresh;
+                mark = t - length - 1;
+                length = candidate;
+            } else {
+                lam.add(b.times(delta));
+            }
+            u = nextU;
+        } else {
+            u = u.shiftDown();
+        }
+        b = b.shiftUp();
+    }
+    alignas(32) uint8_t out[64];
+    Avx2Ops::store(out, affine(lam.lo, basis.toTower));
+    Avx2Ops::store(out + 32, affine(lam.hi, basis.toTower));
+    std::memcpy(lambda, out, size_t(groupBytes(r + 1)));
+    return true;
+}
+
 }  // namespace
 
 namespace gfni {
@@ -593,6 +679,9 @@ void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, cons
 void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) { tower::polyMul(out, a, aLen, s, sLen); }
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
     tower::mulLinearRun(p, degree, cs, count, cap);
+}
+bool berlekampMassey(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r) {
+    return tower::berlekampMassey(lambda, gammaDegree, syndromes, r);
 }
 
 }  // namespace gfni

@@ -11,6 +11,8 @@
 
 #include "rs/decode/drivers.h"
 #include "rs/decode/arith_fast.h"
+#include "rs/decode/berlekamp_massey.h"
+#include "rs/tower/tower_arith.h"
 #include "rs/tower/fast_tables.h"
 #include "rs/decode/pipeline.h"
 #include "tests/support/rs_code.h"
@@ -323,6 +325,49 @@ TEST(FastKernels, ErrataSyndromesFollowTheDefinition) {
         }
     }
     std::printf("checked %d patterns\n", checked);
+}
+
+// A variant's whole-iteration Berlekamp-Massey against the step-by-step one
+// on the same kernels: syndromes of a few errors (discrepancies that vanish
+// early) and of garbage, erasure locators of every degree, every redundancy
+// the kernel takes and one past it.
+TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
+    std::mt19937 gen(9);
+    int checked = 0;
+    for (const tower::TowerKernels* k : runnableVariants()) {
+        if (k->berlekampMassey == nullptr) continue;
+        tower::TowerKernels steps = *k;
+        steps.berlekampMassey = nullptr;
+        for (int r : {1, 2, 3, 15, 16, 17, 31, 32, 33, 47, 61, 62, 63}) {
+            const RSCode code(8, 0x11D, 255 - r, 2);
+            const RSDecoder h = code.header();
+            for (int trial = 0; trial < 60; ++trial) {
+                alignas(16) uint8_t syn[272] = {1}, lam[2][272] = {};
+                const int terms = trial % 4 == 3 ? -1 : trial % 4 + int(gen() % unsigned(r / 2 + 1));
+                for (int j = 1; j <= r; ++j) syn[j] = terms < 0 ? uint8_t(gen()) : 0;
+                for (int e = 0; e < terms; ++e) {  // S_j += Y X^j
+                    const uint8_t x = nonzero(gen);
+                    uint8_t v = nonzero(gen);
+                    for (int j = 1; j <= r; ++j) syn[j] ^= v = tower::towerMul(v, x);
+                }
+                const int gammaDegree = int(gen() % unsigned(r + 1));
+                lam[0][0] = 1;
+                for (int j = 1; j <= gammaDegree; ++j) lam[0][j] = uint8_t(gen());
+                lam[0][gammaDegree] |= 1;
+                std::memcpy(lam[1], lam[0], sizeof lam[0]);
+                PolyGF s, whole, stepped;
+                polyWrap(&s, code.field(), syn, r16(r + 1), r);
+                polyWrap(&whole, code.field(), lam[0], r16(r + 1), gammaDegree);
+                polyWrap(&stepped, code.field(), lam[1], r16(r + 1), gammaDegree);
+                rsBerlekampMasseySteps(FastArith(&h, *k), &whole, &s);
+                rsBerlekampMasseySteps(FastArith(&h, steps), &stepped, &s);
+                ASSERT_EQ(whole.degree, stepped.degree) << k->name << " r " << r << " trial " << trial;
+                ASSERT_TRUE(std::equal(lam[0], lam[0] + 272, lam[1])) << k->name << " r " << r << " trial " << trial;
+                ++checked;
+            }
+        }
+    }
+    std::printf("checked %d syndrome sets\n", checked);
 }
 
 }  // namespace
