@@ -24,14 +24,18 @@ using Base = Body<Avx2Ops, Ssse3Ops>;
 // GF2P8AFFINEQB operand for a matrix given by columns (row j of `columns`
 // holds, in every lane, the image of bit j): byte 7 - i selects the input
 // bits that make output bit i.
+// It is the transpose of the 8 x 8 bit matrix of the images, by three rounds
+// of swaps of bit blocks, bytes reversed.
 uint64_t affineOperand(const uint8_t* columns) {
-    uint64_t m = 0;
-    for (int i = 0; i < 8; ++i) {
-        unsigned row = 0;
-        for (int j = 0; j < 8; ++j) row |= ((columns[16 * j] >> i) & 1u) << j;
-        m |= uint64_t(row) << (8 * (7 - i));
-    }
-    return m;
+    uint64_t x = 0;
+    for (int j = 0; j < 8; ++j) x |= uint64_t(columns[16 * j]) << (8 * j);
+    uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+    x ^= t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+    x ^= t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+    x ^= t ^ (t << 28);
+    return __builtin_bswap64(x);
 }
 
 // True when every row repeats one byte in all 16 lanes.
@@ -108,16 +112,21 @@ void hornerMany(__m256i* values, const __m256i* x, const uint8_t* c, int count) 
     for (int v = 0; v < NV; ++v) values[v] = a[v];
 }
 
+// Coefficient i in every lane; a pair of coefficients (uint16_t) in every
+// pair of lanes, the first in the even lane.
+inline __m256i broadcastCoefficient(const uint8_t* c) { return broadcastByte(c); }
+inline __m256i broadcastCoefficient(const uint16_t* c) { return _mm256_set1_epi16(static_cast<short>(*c)); }
+
 // Value at one vector of points with C (a power of two) independent chains:
 // p(x) = sum_t x^t p_t(x^C), p_t holding the coefficients t, t + C, ...
-// (c is zero for C - 1 bytes past count).
-template <int C = 4>
-__m256i hornerSplit(__m256i x, const uint8_t* c, int count) {
+// (c is zero for C - 1 elements past count).
+template <int C = 4, class E = uint8_t>
+__m256i hornerSplit(__m256i x, const E* c, int count) {
     __m256i xc = x;
     for (int e = 1; e < C; e *= 2) xc = mul(xc, xc);
     __m256i a[C] = {};
     for (int i = (count + C - 1) / C - 1; i >= 0; --i)
-        for (int t = 0; t < C; ++t) a[t] = Avx2Ops::bxor(mul(a[t], xc), broadcastByte(c + C * i + t));
+        for (int t = 0; t < C; ++t) a[t] = Avx2Ops::bxor(mul(a[t], xc), broadcastCoefficient(c + C * i + t));
     __m256i r = a[C - 1];
     for (int t = C - 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
     return r;
@@ -128,6 +137,31 @@ __m256i hornerSplit(__m256i x, const uint8_t* c, int count) {
 constexpr int kManyChains = 64;
 
 constexpr int kMaxCoefficients = 512;
+
+__m256i powerOf(__m256i x, int e) {
+    __m256i r = _mm256_set1_epi8(1);  // 1 is 1 in every basis
+    for (__m256i b = x; e > 0; e >>= 1, b = mul(b, b))
+        if (e & 1) r = mul(r, b);
+    return r;
+}
+
+// A long polynomial (c in the AES basis, count <= kMaxCoefficients) at the
+// 16 points of one block, both halves of the vector at work: every point
+// sits in a pair of lanes, the even one evaluating the low half L of the
+// coefficients and the odd one the high half H, and p = L + x^h H.
+__m128i evalHalves(const uint8_t* block, const uint8_t* c, int count, const AesBasis& basis) {
+    const __m128i x16 = _mm256_castsi256_si128(pointsOf(block, 0, basis.toAes));
+    const __m256i x = _mm256_setr_m128i(_mm_unpacklo_epi8(x16, x16), _mm_unpackhi_epi8(x16, x16));
+    const int h = (count + 1) / 2;
+    uint16_t pairs[kMaxCoefficients / 2 + 8];
+    for (int i = 0; i < h; ++i) pairs[i] = uint16_t(c[i] | c[h + i] << 8);  // c is zero past count
+    for (int i = h; i < h + 8; ++i) pairs[i] = 0;
+    const __m256i both = hornerSplit<8>(x, pairs, h);
+    const __m256i high = _mm256_srli_epi16(mul(both, powerOf(x, h)), 8);  // x^h H, in the even lanes
+    const __m256i sum = _mm256_and_si256(Avx2Ops::bxor(both, high), _mm256_set1_epi16(0xFF));
+    const __m256i packed = _mm256_packus_epi16(sum, sum);  // each half's 8 values in its low qword
+    return _mm_unpacklo_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
+}
 
 void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
     if (count > kMaxCoefficients) {  // longer than any polynomial of the decoders
@@ -143,6 +177,13 @@ void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_
         for (int i = 0; i < 4; ++i) x[i] = pointsOf(blocks + 64 * (g + 2 * i), 64, basis.toAes);
         hornerMany<4>(v, x, c, count);
         for (int i = 0; i < 4; ++i) Avx2Ops::storeRows(out + 16 * (g + 2 * i), 16, affine(v[i], basis.toTower));
+    }
+    if (blockCount % 2 == 1 && count >= kManyChains) {  // a last single block: both halves at work
+        --blockCount;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * blockCount),
+                         _mm256_castsi256_si128(affine(_mm256_castsi128_si256(evalHalves(blocks + 64 * blockCount, c,
+                                                                                          count, basis)),
+                                                       basis.toTower)));
     }
     for (; g < blockCount; g += 2) {  // a pair, or a last single block read twice
         const bool pair = g + 1 < blockCount;
@@ -214,13 +255,6 @@ __m256i lanePowers(__m256i a, __m256i* a32) {
     }
     *a32 = a;
     return powers;
-}
-
-__m256i powerOf(__m256i x, int e) {
-    __m256i r = _mm256_set1_epi8(1);  // 1 is 1 in every basis
-    for (__m256i b = x; e > 0; e >>= 1, b = mul(b, b))
-        if (e & 1) r = mul(r, b);
-    return r;
 }
 
 inline __m256i inverse(__m256i v) {  // 0 stays 0
