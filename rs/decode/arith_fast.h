@@ -68,8 +68,8 @@ struct FastArith {
     void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) const {
         k.mulLinearRun(p, degree, cs, count, cap);
     }
-    bool berlekampMasseyRun(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r) const {
-        return k.berlekampMassey != nullptr && k.berlekampMassey(lambda, gammaDegree, syndromes, r);
+    bool berlekampMasseyRun(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r) const {
+        return k.berlekampMassey != nullptr && k.berlekampMassey(lambda, omega, gammaDegree, syndromes, r);
     }
 };
 

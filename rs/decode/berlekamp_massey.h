@@ -18,21 +18,11 @@ namespace vekdi {
 // the errata locator; omega becomes syn * lambda mod x^(r+1). lambda and
 // omega have R16(r + 1) coefficients, 16-byte aligned, zero above lambda's
 // degree; syn is zero from r + 1 to R16(r + 1).
-//
-// A policy may run the whole iteration in one call,
-//   berlekampMasseyRun(lambda, gammaDegree, syndromes, r) -> bool,
-// with the same result; where it declines, the iteration below runs.
 template <class A>
 void rsBerlekampMasseySteps(const A& a, PolyGF* lambda, const PolyGF* syn) {
     const int r = a.d->n - a.d->k;
     const uint8_t* s = syn->coeffs;  // s[t] for t = 0 ... r, s[0] = 1
     uint8_t* lam = lambda->coeffs;
-    if constexpr (requires { a.berlekampMasseyRun(lam, 0, s, r); }) {
-        if (a.berlekampMasseyRun(lam, lambda->degree, s, r)) {
-            lambda->degree = polyNormalDegree(lam, r);
-            return;
-        }
-    }
     // Discrepancies as dot products of Lambda with the syndromes in reverse
     // order: rev[q] = S_(r-q), zero past q = r, so that sum_j lambda_j S_(t-j)
     // is the dot product with rev + r - t.
@@ -104,10 +94,21 @@ void rsBerlekampMasseySteps(const A& a, PolyGF* lambda, const PolyGF* syn) {
     }
 }
 
+//
+// A policy may do both in one call,
+//   berlekampMasseyRun(lambda, omega, gammaDegree, syndromes, r) -> bool,
+// with the same results; where it declines, the steps above run.
 template <class A>
 void rsBerlekampMassey(const A& a, PolyGF* lambda, PolyGF* omega, const PolyGF* syn) {
-    rsBerlekampMasseySteps(a, lambda, syn);
     const int r = a.d->n - a.d->k;
+    if constexpr (requires { a.berlekampMasseyRun(lambda->coeffs, omega->coeffs, 0, syn->coeffs, r); }) {
+        if (a.berlekampMasseyRun(lambda->coeffs, omega->coeffs, lambda->degree, syn->coeffs, r)) {
+            lambda->degree = polyNormalDegree(lambda->coeffs, r);
+            omega->degree = polyNormalDegree(omega->coeffs, r);
+            return;
+        }
+    }
+    rsBerlekampMasseySteps(a, lambda, syn);
     const uint8_t* s = syn->coeffs;
     const uint8_t* lam = lambda->coeffs;
 

@@ -26,7 +26,7 @@ void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, cons
                 const uint8_t* points, int count, uint8_t* work);
 void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen);
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap);
-bool berlekampMassey(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r);
+bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r);
 
 // k with the kernels above in place of its own.
 constexpr TowerKernels withGfniKernels(TowerKernels k) {

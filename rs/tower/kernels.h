@@ -102,16 +102,17 @@ struct TowerKernels {
                        const uint8_t* points, int count, uint8_t* work);
 
     // Optional: the whole Berlekamp-Massey iteration of
-    // rs/decode/berlekamp_massey.h for r <= kMaxSolverRedundancy. On entry
-    // lambda holds Gamma (degree gammaDegree, the erasure locator) and
-    // syndromes S_0 = 1, S_1 ... S_r; on return lambda's first
-    // 16*ceil((r + 1)/16) bytes hold the errata locator, zero above its
-    // degree. False, with nothing written, for a larger r.
-    bool (*berlekampMassey)(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r);
+    // rs/decode/berlekamp_massey.h and its evaluator, for r <=
+    // kMaxSolverRedundancy. On entry lambda holds Gamma (degree gammaDegree,
+    // the erasure locator) and syndromes S_0 = 1, S_1 ... S_r; on return the
+    // first 16*ceil((r + 1)/16) bytes of lambda hold the errata locator and
+    // those of omega Lambda S mod x^(r+1), zero above their degrees. False,
+    // with nothing written, for a larger r.
+    bool (*berlekampMassey)(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r);
 };
 
 // The largest redundancy the whole-iteration kernels take: the locator's
-// r + 1 coefficients and B's below the 64 lanes they are kept in.
+// r + 1 coefficients within the 64 lanes they are kept in.
 constexpr int kMaxSolverRedundancy = 62;
 
 // Every variant compiled into this build, portable first.

@@ -593,89 +593,137 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
     std::memcpy(p, buf, size_t(groupBytes(top + 1)));
 }
 
-// A polynomial or sequence of at most 64 elements in two registers, element
-// 0 in the low byte of lo.
-struct Poly64 {
-    __m256i lo, hi;
-    static Poly64 load(const uint8_t* p) { return {Avx2Ops::load(p), Avx2Ops::load(p + 32)}; }
-    Poly64 times(__m256i c) const { return {mul(lo, c), mul(hi, c)}; }
-    void add(const Poly64& o) {
-        lo = Avx2Ops::bxor(lo, o.lo);
-        hi = Avx2Ops::bxor(hi, o.hi);
+// A polynomial or sequence of at most 32 N elements in N registers, element
+// 0 in the low byte of v[0].
+template <int N>
+struct Lanes {
+    __m256i v[N];
+
+    static Lanes load(const uint8_t* p) {
+        Lanes l;
+        for (int i = 0; i < N; ++i) l.v[i] = Avx2Ops::load(p + 32 * i);
+        return l;
+    }
+    void store(uint8_t* p) const {
+        for (int i = 0; i < N; ++i) Avx2Ops::store(p + 32 * i, v[i]);
+    }
+    Lanes times(__m256i c) const {
+        Lanes l;
+        for (int i = 0; i < N; ++i) l.v[i] = mul(v[i], c);
+        return l;
+    }
+    void add(const Lanes& o) {
+        for (int i = 0; i < N; ++i) v[i] = Avx2Ops::bxor(v[i], o.v[i]);
+    }
+    // o where the mask's lanes are set, this elsewhere.
+    Lanes select(const Lanes& o, __m256i mask) const {
+        Lanes l;
+        for (int i = 0; i < N; ++i) l.v[i] = _mm256_blendv_epi8(v[i], o.v[i], mask);
+        return l;
+    }
+    void affineEach(__m256i m) {
+        for (int i = 0; i < N; ++i) v[i] = affine(v[i], m);
     }
     // x * p: every element one lane up, across the halves and the registers.
-    Poly64 shiftUp() const {
-        return {_mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15),
-                _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15)};
+    Lanes shiftUp() const {
+        Lanes l;
+        l.v[0] = _mm256_alignr_epi8(v[0], _mm256_permute2x128_si256(v[0], v[0], 0x08), 15);
+        for (int i = 1; i < N; ++i)
+            l.v[i] = _mm256_alignr_epi8(v[i], _mm256_permute2x128_si256(v[i], v[i - 1], 0x03), 15);
+        return l;
     }
     // Every element one lane down, zero into the top.
-    Poly64 shiftDown() const {
-        return {_mm256_alignr_epi8(_mm256_permute2x128_si256(lo, hi, 0x21), lo, 1),
-                _mm256_alignr_epi8(_mm256_permute2x128_si256(hi, hi, 0x81), hi, 1)};
+    Lanes shiftDown() const {
+        Lanes l;
+        for (int i = 0; i + 1 < N; ++i)
+            l.v[i] = _mm256_alignr_epi8(_mm256_permute2x128_si256(v[i], v[i + 1], 0x21), v[i], 1);
+        l.v[N - 1] = _mm256_alignr_epi8(_mm256_permute2x128_si256(v[N - 1], v[N - 1], 0x81), v[N - 1], 1);
+        return l;
     }
 };
 
-// Berlekamp-Massey's iteration without a sum across lanes in its chain.
-// With <P, t> = sum_j P_j S_(t-j) (S_0 = 1, S_q = 0 for q < 0), step t's
-// discrepancy is <Lambda, t>. Two sequences are carried along, element i
-// of each in lane i:
+// Berlekamp-Massey's iteration without a sum across lanes in its chain, and
+// without a branch. With <P, t> = sum_j P_j S_(t-j) (S_0 = 1, S_q = 0 for
+// q < 0), step t's discrepancy is <Lambda, t>. Two sequences are carried
+// along, element i of each in lane i:
 //   U_i = <Lambda, t + i>   and   V_i = <B, t + i>,
 // so the discrepancy is U_0, and as Lambda += delta B and B becomes x B or
 // x delta^-1 Lambda they follow as U <- (U + delta V) one lane down and
-// V <- V or delta^-1 U (<x P, t + 1 + i> = <P, t + i>). At the start
-// U_i and V_i are coefficients t0 + i and t0 - 1 + i of Gamma S. Lambda
-// and B are updated alongside, so Lambda comes out as the shared iteration
-// gives it; everything is in the AES basis.
-bool berlekampMassey(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r) {
-    if (r > kMaxSolverRedundancy) return false;
-    const AesBasis& basis = aesBasis();
+// V <- V or delta^-1 U (<x P, t + 1 + i> = <P, t + i>). At the start U_i
+// and V_i are coefficients t0 + i and t0 - 1 + i of Gamma S. Lambda and B
+// are updated alongside, so Lambda comes out as the shared iteration gives
+// it, and Omega = Lambda S mod x^(r+1) follows; everything is in the AES
+// basis. The lengths ride in every lane as well: `length`, and `candidate`
+// = t - mark - 1, the length a change at step t would give.
+//
+// Lambda, B and Omega take N registers (r < 32 N), the sequences M (r <= 32 M:
+// lanes up to r - t0 are read).
+template <int N, int M>
+void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
+                       const AesBasis& basis) {
     const int t0 = gammaDegree + 1;
     // S_0 ... S_r at syn + 64, zero below and above.
-    alignas(32) uint8_t syn[64 + 64 + 64 + 32] = {}, gamma[64] = {};
+    alignas(32) uint8_t syn[64 + 64 + 64 + 32] = {}, buf[64] = {};
     std::memcpy(syn + 64, syndromes, size_t(r + 1));
-    std::memcpy(gamma, lambda, size_t(gammaDegree + 1));
-    for (int i = 64; i < 64 + 96; i += 32) Avx2Ops::store(syn + i, affine(Avx2Ops::load(syn + i), basis.toAes));
-    for (int i = 0; i < 64; i += 32) Avx2Ops::store(gamma + i, affine(Avx2Ops::load(gamma + i), basis.toAes));
-    Poly64 lam = Poly64::load(gamma);
-    Poly64 b = lam.shiftUp();  // B = x * Gamma
-    Poly64 v{_mm256_setzero_si256(), _mm256_setzero_si256()};
-    for (int j = 0; j <= gammaDegree; ++j) {
-        const __m256i g = broadcastByte(gamma + j);
-        v.add(Poly64::load(syn + 64 + t0 - 1 - j).times(g));
+    std::memcpy(buf, lambda, size_t(gammaDegree + 1));
+    for (int i = 64; i < 64 + 32 * (N + 1); i += 32) Avx2Ops::store(syn + i, affine(Avx2Ops::load(syn + i), basis.toAes));
+    Lanes<N> lam = Lanes<N>::load(buf);
+    lam.affineEach(basis.toAes);
+    lam.store(buf);
+    Lanes<N> b = lam.shiftUp();  // B = x * Gamma
+    Lanes<M> u = Lanes<M>::load(syn + 64 + t0).times(broadcastByte(buf));
+    Lanes<M> v = Lanes<M>::load(syn + 64 + t0 - 1).times(broadcastByte(buf));
+    for (int j = 1; j <= gammaDegree; ++j) {
+        const __m256i g = broadcastByte(buf + j);
+        u.add(Lanes<M>::load(syn + 64 + t0 - j).times(g));
+        v.add(Lanes<M>::load(syn + 64 + t0 - 1 - j).times(g));
     }
-    Poly64 u = v.shiftDown();
-    const __m256i identity = _mm256_set1_epi64x(0x0102040810204080);
-    int length = gammaDegree, mark = -1;
+    const __m256i identity = _mm256_set1_epi64x(0x0102040810204080), zero = _mm256_setzero_si256(),
+                  one = _mm256_set1_epi8(1);
+    __m256i length = _mm256_set1_epi8(static_cast<char>(gammaDegree)), candidate = _mm256_set1_epi8(static_cast<char>(t0));
     for (int t = t0; t <= r; ++t) {
-        const __m256i delta = _mm256_broadcastb_epi8(_mm256_castsi256_si128(u.lo));
-        if (_mm256_cvtsi256_si32(u.lo) & 0xFF) {
-            const int candidate = t - mark - 1;
-            const Poly64 nextU = [&] {
-                Poly64 n = u;
-                n.add(v.times(delta));
-                return n.shiftDown();
-            }();
-            if (length < candidate) {  // B' = delta^-1 * Lambda, from Lambda before the update
-                const __m256i inverse = _mm256_gf2p8affineinv_epi64_epi8(delta, identity, 0);
-                const Poly64 fresh = lam.times(inverse);
-                v = u.times(inverse);
-                lam.add(b.times(delta));
-                b = fresh;
-                mark = t - length - 1;
-                length = candidate;
-            } else {
-                lam.add(b.times(delta));
-            }
-            u = nextU;
-        } else {
-            u = u.shiftDown();
-        }
-        b = b.shiftUp();
+        const __m256i delta = _mm256_broadcastb_epi8(_mm256_castsi256_si128(u.v[0]));
+        const __m256i grow = _mm256_andnot_si256(_mm256_cmpeq_epi8(delta, zero), _mm256_cmpgt_epi8(candidate, length));
+        const __m256i inverse = _mm256_gf2p8affineinv_epi64_epi8(delta, identity, 0);
+        Lanes<M> nextU = u;
+        nextU.add(v.times(delta));
+        const Lanes<N> freshB = lam.times(inverse);  // delta^-1 Lambda, before the update
+        v = v.select(u.times(inverse), grow);
+        lam.add(b.times(delta));
+        b = b.select(freshB, grow).shiftUp();
+        u = nextU.shiftDown();
+        const __m256i nextLength = _mm256_blendv_epi8(length, candidate, grow);
+        candidate = _mm256_add_epi8(_mm256_blendv_epi8(candidate, length, grow), one);
+        length = nextLength;
     }
-    alignas(32) uint8_t out[64];
-    Avx2Ops::store(out, affine(lam.lo, basis.toTower));
-    Avx2Ops::store(out + 32, affine(lam.hi, basis.toTower));
+    // Omega: the products lambda_j S shifted by j, cut at x^r.
+    alignas(32) uint8_t out[64] = {};
+    lam.store(out);
+    int degree = 32 * N - 1;
+    while (degree > 0 && out[degree] == 0) --degree;
+    Lanes<N> w = Lanes<N>::load(syn + 64).times(broadcastByte(out));
+    for (int j = 1; j <= degree; ++j) w.add(Lanes<N>::load(syn + 64 - j).times(broadcastByte(out + j)));
+    const __m256i limit = _mm256_set1_epi8(static_cast<char>(r + 1));
+    for (int i = 0; i < N; ++i) {
+        const __m256i index = _mm256_add_epi8(Avx2Ops::load(kLaneIndex), _mm256_set1_epi8(static_cast<char>(32 * i)));
+        w.v[i] = _mm256_and_si256(w.v[i], _mm256_cmpgt_epi8(limit, index));
+    }
+    lam.affineEach(basis.toTower);
+    w.affineEach(basis.toTower);
+    lam.store(out);
     std::memcpy(lambda, out, size_t(groupBytes(r + 1)));
+    w.store(out);
+    std::memcpy(omega, out, size_t(groupBytes(r + 1)));
+}
+
+bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r) {
+    if (r > kMaxSolverRedundancy) return false;
+    if (r < 32)
+        berlekampMasseyIn<1, 1>(lambda, omega, gammaDegree, syndromes, r, aesBasis());
+    else if (r == 32)
+        berlekampMasseyIn<2, 1>(lambda, omega, gammaDegree, syndromes, r, aesBasis());
+    else
+        berlekampMasseyIn<2, 2>(lambda, omega, gammaDegree, syndromes, r, aesBasis());
     return true;
 }
 
@@ -714,8 +762,8 @@ void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLe
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
     tower::mulLinearRun(p, degree, cs, count, cap);
 }
-bool berlekampMassey(uint8_t* lambda, int gammaDegree, const uint8_t* syndromes, int r) {
-    return tower::berlekampMassey(lambda, gammaDegree, syndromes, r);
+bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r) {
+    return tower::berlekampMassey(lambda, omega, gammaDegree, syndromes, r);
 }
 
 }  // namespace gfni

@@ -327,8 +327,8 @@ TEST(FastKernels, ErrataSyndromesFollowTheDefinition) {
     std::printf("checked %d patterns\n", checked);
 }
 
-// A variant's whole-iteration Berlekamp-Massey against the step-by-step one
-// on the same kernels: syndromes of a few errors (discrepancies that vanish
+// A variant's whole-iteration Berlekamp-Massey (locator and evaluator)
+// against the step-by-step one on the same kernels: syndromes of a few errors (discrepancies that vanish
 // early) and of garbage, erasure locators of every degree, every redundancy
 // the kernel takes and one past it.
 TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
@@ -342,7 +342,7 @@ TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
             const RSCode code(8, 0x11D, 255 - r, 2);
             const RSDecoder h = code.header();
             for (int trial = 0; trial < 60; ++trial) {
-                alignas(16) uint8_t syn[272] = {1}, lam[2][272] = {};
+                alignas(16) uint8_t syn[272] = {1}, lam[2][272] = {}, omega[2][272] = {};
                 const int terms = trial % 4 == 3 ? -1 : trial % 4 + int(gen() % unsigned(r / 2 + 1));
                 for (int j = 1; j <= r; ++j) syn[j] = terms < 0 ? uint8_t(gen()) : 0;
                 for (int e = 0; e < terms; ++e) {  // S_j += Y X^j
@@ -355,14 +355,18 @@ TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
                 for (int j = 1; j <= gammaDegree; ++j) lam[0][j] = uint8_t(gen());
                 lam[0][gammaDegree] |= 1;
                 std::memcpy(lam[1], lam[0], sizeof lam[0]);
-                PolyGF s, whole, stepped;
+                PolyGF s, whole, stepped, w[2];
                 polyWrap(&s, code.field(), syn, r16(r + 1), r);
                 polyWrap(&whole, code.field(), lam[0], r16(r + 1), gammaDegree);
                 polyWrap(&stepped, code.field(), lam[1], r16(r + 1), gammaDegree);
-                rsBerlekampMasseySteps(FastArith(&h, *k), &whole, &s);
-                rsBerlekampMasseySteps(FastArith(&h, steps), &stepped, &s);
-                ASSERT_EQ(whole.degree, stepped.degree) << k->name << " r " << r << " trial " << trial;
-                ASSERT_TRUE(std::equal(lam[0], lam[0] + 272, lam[1])) << k->name << " r " << r << " trial " << trial;
+                for (int i = 0; i < 2; ++i) polyWrap(&w[i], code.field(), omega[i], r16(r + 1), 0);
+                rsBerlekampMassey(FastArith(&h, *k), &whole, &w[0], &s);
+                rsBerlekampMassey(FastArith(&h, steps), &stepped, &w[1], &s);
+                const std::string where = std::string(k->name) + " r " + std::to_string(r) + " trial " + std::to_string(trial);
+                ASSERT_EQ(whole.degree, stepped.degree) << where;
+                ASSERT_EQ(w[0].degree, w[1].degree) << where;
+                ASSERT_TRUE(std::equal(lam[0], lam[0] + 272, lam[1])) << where;
+                ASSERT_TRUE(std::equal(omega[0], omega[0] + 272, omega[1])) << where;
                 ++checked;
             }
         }
