@@ -24,6 +24,7 @@ void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, 
 
 int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, uint8_t gamma,
                       const tower::TowerKernels& k) {
+    if (k.chienRoots != nullptr) return k.chienRoots(out, l->coeffs, l->degree + 1, chienBlocks);
     alignas(16) uint8_t values[256];
     k.evalGeometric(values, l->coeffs, l->degree + 1, chienBlocks, 16, gamma);
     // The zero values eight at a time: a byte's top bit survives in `zero`

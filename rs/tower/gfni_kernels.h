@@ -27,6 +27,7 @@ void evalPairAt(uint8_t* outA, const uint8_t* a, int aCount, uint8_t* outB, cons
 void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen);
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap);
 bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r);
+int chienRoots(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks);
 
 // k with the kernels above in place of its own.
 constexpr TowerKernels withGfniKernels(TowerKernels k) {
@@ -42,6 +43,7 @@ constexpr TowerKernels withGfniKernels(TowerKernels k) {
     k.polyMul = polyMul;
     k.mulLinearRun = mulLinearRun;
     k.berlekampMassey = berlekampMassey;
+    k.chienRoots = chienRoots;
     return k;
 }
 

@@ -109,6 +109,11 @@ struct TowerKernels {
     // those of omega Lambda S mod x^(r+1), zero above their degrees. False,
     // with nothing written, for a larger r.
     bool (*berlekampMassey)(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r);
+    // Optional: the zeros of a polynomial (count <= 256 coefficients, not
+    // all zero) among the points i = 1 ... 255 of the aligned Chien blocks
+    // (1024 bytes: gamma^0 ... gamma^255), listed as 255 - i for ascending i;
+    // returns their number. out: room for count - 1 bytes.
+    int (*chienRoots)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* chienBlocks);
 };
 
 // The largest redundancy the whole-iteration kernels take: the locator's

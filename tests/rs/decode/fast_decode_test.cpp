@@ -374,5 +374,43 @@ TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
     std::printf("checked %d syndrome sets\n", checked);
 }
 
+// A variant's root finder against the scan of its values: locators with
+// planted roots (all of them distinct positions, up to 255) and random
+// polynomials with few or no roots.
+TEST(FastKernels, ChienRootsListTheZerosOfTheValues) {
+    std::mt19937 gen(11);
+    const RSCode code(8, 0x11D, 1, 2);
+    const RSDecoder h = code.header();
+    int checked = 0;
+    for (const tower::TowerKernels* k : runnableVariants()) {
+        if (k->chienRoots == nullptr) continue;
+        tower::TowerKernels scan = *k;
+        scan.chienRoots = nullptr;
+        for (int degree : {1, 2, 8, 16, 33, 64, 200, 254}) {
+            for (int trial = 0; trial < 10; ++trial) {
+                alignas(16) uint8_t coeffs[272] = {1};
+                if (trial % 2 == 0) {
+                    const auto pos = distinctPositions(degree, gen);
+                    for (int i = 0; i < degree; ++i) k->mulLinear(coeffs, i + 1, h.tower.pow[pos[size_t(i)]]);
+                } else {
+                    for (int i = 1; i <= degree; ++i) coeffs[i] = uint8_t(gen());
+                    coeffs[degree] |= 1;
+                }
+                PolyGF l;
+                polyWrap(&l, code.field(), coeffs, 272, degree);
+                uint8_t got[256], expected[256];
+                const int n = rsChienSearchFast(got, &l, h.tower.chienBlocks, h.tower.pow[1], *k);
+                ASSERT_EQ(n, rsChienSearchFast(expected, &l, h.tower.chienBlocks, h.tower.pow[1], scan)) << k->name;
+                ASSERT_TRUE(std::equal(got, got + n, expected)) << k->name << " degree " << degree;
+                if (trial % 2 == 0) {
+                    ASSERT_EQ(n, degree);
+                }
+                ++checked;
+            }
+        }
+    }
+    std::printf("checked %d polynomials\n", checked);
+}
+
 }  // namespace
 }  // namespace vekdi::test
