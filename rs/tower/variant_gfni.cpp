@@ -563,9 +563,19 @@ void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLe
     }
 }
 
+// x * p: every byte one lane up, across the halves and the registers.
+inline void timesLinear(__m256i& lo, __m256i& hi, __m256i f) {
+    const __m256i upLo = _mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15);
+    const __m256i upHi = _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15);
+    lo = Avx2Ops::bxor(lo, mul(upLo, f));
+    hi = Avx2Ops::bxor(hi, mul(upHi, f));
+}
+
 // Up to 64 coefficients and nothing cut off at cap: the polynomial stays in
 // two registers in the AES basis, each factor a shift by one byte, one
-// product and a sum.
+// product and a sum. The factors alternate between two independent chains,
+// p times the even ones and 1 times the odd ones, whose product is formed at
+// the end from shifted loads of the first.
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
     const int top = degree + count;
     if (top > cap || top >= 64) {
@@ -573,20 +583,32 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
         return;
     }
     const AesBasis& basis = aesBasis();
-    alignas(32) uint8_t buf[64] = {}, c[64] = {};
-    std::memcpy(buf, p, size_t(groupBytes(degree + 1)));
+    alignas(32) uint8_t buf[128] = {}, c[64] = {};
+    std::memcpy(buf + 64, p, size_t(groupBytes(degree + 1)));
     std::memcpy(c, cs, size_t(count));
-    __m256i lo = affine(Avx2Ops::load(buf), basis.toAes), hi = affine(Avx2Ops::load(buf + 32), basis.toAes);
+    __m256i lo = affine(Avx2Ops::load(buf + 64), basis.toAes), hi = affine(Avx2Ops::load(buf + 96), basis.toAes);
     const __m256i c0 = affine(Avx2Ops::load(c), basis.toAes), c1 = affine(Avx2Ops::load(c + 32), basis.toAes);
     Avx2Ops::store(c, c0);
     Avx2Ops::store(c + 32, c1);
-    for (int i = 0; i < count; ++i) {
-        const __m256i f = broadcastByte(c + i);
-        // x * p: every byte one lane up, across the halves and the registers.
-        const __m256i upLo = _mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15);
-        const __m256i upHi = _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15);
-        lo = Avx2Ops::bxor(lo, mul(upLo, f));
-        hi = Avx2Ops::bxor(hi, mul(upHi, f));
+    __m256i oddLo = _mm256_setr_epi64x(1, 0, 0, 0), oddHi = _mm256_setzero_si256();  // 1 is 1 in every basis
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        timesLinear(lo, hi, broadcastByte(c + i));
+        timesLinear(oddLo, oddHi, broadcastByte(c + i + 1));
+    }
+    if (i < count) timesLinear(lo, hi, broadcastByte(c + i));
+    if (count >= 2) {  // (p * even factors) * (odd factors), the latter of degree count / 2 < 32
+        Avx2Ops::store(buf + 64, lo);
+        Avx2Ops::store(buf + 96, hi);
+        alignas(32) uint8_t odd[32];
+        Avx2Ops::store(odd, oddLo);
+        lo = mul(lo, broadcastByte(odd));
+        hi = mul(hi, broadcastByte(odd));
+        for (int j = 1; j <= count / 2; ++j) {
+            const __m256i f = broadcastByte(odd + j);
+            lo = Avx2Ops::bxor(lo, mul(Avx2Ops::load(buf + 64 - j), f));
+            hi = Avx2Ops::bxor(hi, mul(Avx2Ops::load(buf + 96 - j), f));
+        }
     }
     Avx2Ops::store(buf, affine(lo, basis.toTower));
     Avx2Ops::store(buf + 32, affine(hi, basis.toTower));
@@ -693,7 +715,7 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
     Lanes<N> b = lam.shiftUp();  // B = x * Gamma
     Lanes<M> u = Lanes<M>::load(syn + 64 + t0).times(broadcastByte(buf));
     Lanes<M> v = Lanes<M>::load(syn + 64 + t0 - 1).times(broadcastByte(buf));
-    for (int j = 1; j <= gammaDegree; ++j) {
+    for (int j = 1; j <= gammaDegree && t0 <= r; ++j) {  // no steps: no sequences
         const __m256i g = broadcastByte(buf + j);
         u.add(Lanes<M>::load(syn + 64 + t0 - j).times(g));
         v.add(Lanes<M>::load(syn + 64 + t0 - 1 - j).times(g));
