@@ -427,7 +427,11 @@ __m256i sumAcross32(__m256i* v) {
 // Every term is c_i X_i^(j-1) with c_i = pow[log Y_i + b d_i] and X_i =
 // pow[d_i]. The errors sit in the lanes, 32 at a time: the vector of terms
 // for one j is the previous one times X, and the sums across the lanes of 32
-// such vectors are taken together.
+// such vectors are taken together. Up to kFewErrata errors and 32 syndromes
+// the other way round is cheaper: the syndromes in the lanes, every error's
+// terms c_i X_i^0 ... c_i X_i^31 one vector.
+constexpr int kFewErrata = 12;
+
 void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
                      const uint8_t* towerPow) {
     const AesBasis& basis = aesBasis();
@@ -443,6 +447,15 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
         Avx2Ops::store(x + i, affine(Avx2Ops::load(x + i), basis.toAes));
     }
     const int vectors = (r + 31) / 32;
+    if (count <= kFewErrata && vectors == 1) {  // the syndromes in the lanes, one vector of terms per error
+        __m256i acc = _mm256_setzero_si256(), unused;
+        for (int i = 0; i < count; ++i)
+            acc = Avx2Ops::bxor(acc, mul(lanePowers(broadcastByte(x + i), &unused), broadcastByte(c + i)));
+        alignas(32) uint8_t values[32];
+        Avx2Ops::store(values, affine(acc, basis.toTower));
+        std::memcpy(out, values, size_t(r));
+        return;
+    }
     __m256i acc[8] = {};
     for (int batch = 0; batch < count; batch += 32) {
         const __m256i xs = Avx2Ops::load(x + batch);
