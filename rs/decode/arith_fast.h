@@ -39,6 +39,11 @@ struct FastArith {
         : d(decoder), k(kernels), logs{decoder->tower.pow, decoder->tower.log, 255} {}
 
     void toDomain(uint8_t* c, int len) const { k.convert(c, c, len, d->tower.toTower); }
+    bool receive(uint8_t* received, const uint8_t* codeword, int n) const {
+        if (k.convertReversed == nullptr) return false;
+        k.convertReversed(received, codeword, n, d->tower.toTower);
+        return true;
+    }
     void syndromes(PolyGF* s, const PolyGF* received) const {
         rsSyndromesFast(s, received, d->tower.syndromeBlocks, d->n - d->k, k);
     }

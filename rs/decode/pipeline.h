@@ -31,6 +31,8 @@
 //                             every buffer is padded and kept zero above its
 //                             polynomial's degree.
 // and optionally, where one call does better than several:
+//   receive(received, codeword, n) -> bool
+//                             rsLoadReceived and toDomain in one pass
 //   mulAddDot(inout, in, len, c, other, dotLen)
 //                             mulAddConst, then dot of the result with other
 //   mulLinearRun(p, degree, cs, count, cap)
@@ -64,6 +66,16 @@ inline void rsReverseBytes(uint8_t* out, const uint8_t* in, int len) {
 inline void rsLoadReceived(uint8_t* received, const uint8_t* codeword, int n) {
     rsReverseBytes(received, codeword, n);
     std::memset(received + n, 0, size_t(r16(n) - n));
+}
+
+// R(x) from the codeword in the policy's domain.
+template <class A>
+void rsReceive(const A& a, uint8_t* received, const uint8_t* codeword, int n) {
+    if constexpr (requires { a.receive(received, codeword, n); }) {
+        if (a.receive(received, codeword, n)) return;
+    }
+    rsLoadReceived(received, codeword, n);
+    a.toDomain(received, n);
 }
 
 // L *= (1 + X_i x) for each erasure position p_i, X_i = alpha^(n-1-p_i), the
@@ -177,8 +189,7 @@ VekStatus rsDecodeWith(const A& a, const int* erasures, int count, uint8_t* code
     polyWrap(&locator, f, p += area, area, 0);
     uint8_t* scratch = p + area;
 
-    rsLoadReceived(received.coeffs, codeword, n);
-    a.toDomain(received.coeffs, n);
+    rsReceive(a, received.coeffs, codeword, n);
     std::memset(syn.coeffs, 0, size_t(synArea));
     a.syndromes(&syn, &received);
     if (syn.degree == 0) return StatusOk;

@@ -28,6 +28,7 @@ void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLe
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap);
 bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r);
 int chienRoots(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks);
+void convertReversed(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix);
 
 // k with the kernels above in place of its own.
 constexpr TowerKernels withGfniKernels(TowerKernels k) {
@@ -44,6 +45,7 @@ constexpr TowerKernels withGfniKernels(TowerKernels k) {
     k.mulLinearRun = mulLinearRun;
     k.berlekampMassey = berlekampMassey;
     k.chienRoots = chienRoots;
+    k.convertReversed = convertReversed;
     return k;
 }
 

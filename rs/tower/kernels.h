@@ -114,6 +114,10 @@ struct TowerKernels {
     // (1024 bytes: gamma^0 ... gamma^255), listed as 255 - i for ascending i;
     // returns their number. out: room for count - 1 bytes.
     int (*chienRoots)(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* chienBlocks);
+    // Optional: convert of in read backwards, out[i] = the image of
+    // in[len - 1 - i] for i < len, zero from len to 16*ceil(len/16); out
+    // aligned, apart from in.
+    void (*convertReversed)(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix);
 };
 
 // The largest redundancy the whole-iteration kernels take: the locator's

@@ -628,6 +628,24 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
     std::memcpy(p, buf, size_t(groupBytes(top + 1)));
 }
 
+// The received word as R(x), reversed and in the tower basis in one pass;
+// a word shorter than a vector, or a matrix that differs between lanes, by
+// the byte loop and the general conversion.
+void convertReversed(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) {
+    const int end = groupBytes(len);
+    if (len < 32 || !rowsAreBroadcast(matrix)) {
+        for (int i = 0; i < len; ++i) out[i] = in[len - 1 - i];
+        for (int i = len; i < end; ++i) out[i] = 0;
+        convert(out, out, len, matrix);
+        return;
+    }
+    const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
+    int i = 0;
+    for (; i + 32 <= len; i += 32) Avx2Ops::store(out + i, affine(reverseLanes(Avx2Ops::load(in + len - i - 32)), m));
+    if (i < len) Avx2Ops::store(out + len - 32, affine(reverseLanes(Avx2Ops::load(in)), m));  // the last 32, again
+    for (i = len; i < end; ++i) out[i] = 0;
+}
+
 // The roots among gamma^1 ... gamma^255 of a polynomial (count <= 512
 // coefficients): its values at all 256 points of the Chien blocks, eight
 // vectors side by side, and the zero lanes straight from the comparisons;
@@ -822,6 +840,9 @@ bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uin
 }
 int chienRoots(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks) {
     return tower::chienRoots(out, coeffs, count, blocks);
+}
+void convertReversed(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) {
+    tower::convertReversed(out, in, len, matrix);
 }
 
 }  // namespace gfni

@@ -412,5 +412,34 @@ TEST(FastKernels, ChienRootsListTheZerosOfTheValues) {
     std::printf("checked %d polynomials\n", checked);
 }
 
+// A variant's reversed conversion against a reversal and its conversion,
+// for a basis change (the same matrix in every lane) and a matrix that is
+// not, at lengths around the vector width.
+TEST(FastKernels, ConvertReversedIsReversalThenConversion) {
+    std::mt19937 gen(13);
+    alignas(16) uint8_t random[128];
+    for (auto& v : random) v = uint8_t(gen());
+    int checked = 0;
+    for (const tower::TowerKernels* k : runnableVariants()) {
+        if (k->convertReversed == nullptr) continue;
+        for (const uint8_t* matrix : {fastTableLookup(0x11D)->toTower, static_cast<const uint8_t*>(random)}) {
+            for (int len : {1, 15, 31, 32, 33, 64, 100, 255}) {
+                std::vector<uint8_t> in(static_cast<size_t>(len));
+                for (auto& v : in) v = uint8_t(gen());
+                alignas(16) uint8_t got[272], expected[272];
+                std::memset(got, 0x5A, sizeof got);
+                std::memset(expected, 0x5A, sizeof expected);
+                std::reverse_copy(in.begin(), in.end(), expected);
+                std::memset(expected + len, 0, size_t(r16(len) - len));
+                k->convert(expected, expected, len, matrix);
+                k->convertReversed(got, in.data(), len, matrix);
+                ASSERT_TRUE(std::equal(got, got + sizeof got, expected)) << k->name << " length " << len;
+                ++checked;
+            }
+        }
+    }
+    std::printf("checked %d conversions\n", checked);
+}
+
 }  // namespace
 }  // namespace vekdi::test
