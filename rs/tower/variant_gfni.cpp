@@ -745,12 +745,12 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
     lam.store(buf);
     Lanes<N> b = lam.shiftUp();  // B = x * Gamma
     Lanes<M> u = Lanes<M>::load(syn + 64 + t0).times(broadcastByte(buf));
-    Lanes<M> v = Lanes<M>::load(syn + 64 + t0 - 1).times(broadcastByte(buf));
-    for (int j = 1; j <= gammaDegree && t0 <= r; ++j) {  // no steps: no sequences
-        const __m256i g = broadcastByte(buf + j);
-        u.add(Lanes<M>::load(syn + 64 + t0 - j).times(g));
-        v.add(Lanes<M>::load(syn + 64 + t0 - 1 - j).times(g));
-    }
+    for (int j = 1; j <= gammaDegree && t0 <= r; ++j)  // no steps: no sequence
+        u.add(Lanes<M>::load(syn + 64 + t0 - j).times(broadcastByte(buf + j)));
+    // V is kept one lane down, as the next U needs it: V_(i+1) is
+    // coefficient t0 + i of Gamma S, so it starts as U (its top lane, which
+    // would be zero, reaches lane 0 only after step r).
+    Lanes<M> vDown = u;
     const __m256i identity = _mm256_set1_epi64x(0x0102040810204080), zero = _mm256_setzero_si256(),
                   one = _mm256_set1_epi8(1);
     __m256i length = _mm256_set1_epi8(static_cast<char>(gammaDegree)), candidate = _mm256_set1_epi8(static_cast<char>(t0));
@@ -758,13 +758,14 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
         const __m256i delta = _mm256_broadcastb_epi8(_mm256_castsi256_si128(u.v[0]));
         const __m256i grow = _mm256_andnot_si256(_mm256_cmpeq_epi8(delta, zero), _mm256_cmpgt_epi8(candidate, length));
         const __m256i inverse = _mm256_gf2p8affineinv_epi64_epi8(delta, identity, 0);
-        Lanes<M> nextU = u;
-        nextU.add(v.times(delta));
+        const Lanes<M> uDown = u.shiftDown();  // beside the broadcast, off the chain from U_0 to U_0
+        Lanes<M> nextU = uDown;
+        nextU.add(vDown.times(delta));
         const Lanes<N> freshB = lam.times(inverse);  // delta^-1 Lambda, before the update
-        v = v.select(u.times(inverse), grow);
+        vDown = vDown.select(uDown.times(inverse), grow);
         lam.add(b.times(delta));
         b = b.select(freshB, grow).shiftUp();
-        u = nextU.shiftDown();
+        u = nextU;
         const __m256i nextLength = _mm256_blendv_epi8(length, candidate, grow);
         candidate = _mm256_add_epi8(_mm256_blendv_epi8(candidate, length, grow), one);
         length = nextLength;
