@@ -584,11 +584,19 @@ inline void timesLinear(__m256i& lo, __m256i& hi, __m256i f) {
     hi = Avx2Ops::bxor(hi, mul(upHi, f));
 }
 
+// x^D * p for the polynomial in lo and hi, from the registers' lower
+// neighbours (pl, ph as timesLinear forms them); D < 16.
+template <int D>
+inline __m256i shiftedLo(__m256i lo, __m256i pl) { return _mm256_alignr_epi8(lo, pl, 16 - D); }
+template <int D>
+inline __m256i shiftedHi(__m256i hi, __m256i ph) { return _mm256_alignr_epi8(hi, ph, 16 - D); }
+
 // Up to 64 coefficients and nothing cut off at cap: the polynomial stays in
-// two registers in the AES basis, each factor a shift by one byte, one
-// product and a sum. The factors alternate between two independent chains,
-// p times the even ones and 1 times the odd ones, whose product is formed at
-// the end from shifted loads of the first.
+// two registers in the AES basis. The factors go four at a time: each four's
+// product 1 + e1 x + ... + e4 x^4 is formed on its own (the fours are
+// independent of each other and of p), and p takes it in one step of four
+// shifted copies, four products and their sum, so the chain through p is a
+// quarter as long.
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
     const int top = degree + count;
     if (top > cap || top >= 64) {
@@ -596,33 +604,32 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
         return;
     }
     const AesBasis& basis = aesBasis();
-    alignas(32) uint8_t buf[128] = {}, c[64] = {};
-    std::memcpy(buf + 64, p, size_t(groupBytes(degree + 1)));
+    alignas(32) uint8_t buf[64] = {}, c[64] = {};
+    std::memcpy(buf, p, size_t(groupBytes(degree + 1)));
     std::memcpy(c, cs, size_t(count));
-    __m256i lo = affine(Avx2Ops::load(buf + 64), basis.toAes), hi = affine(Avx2Ops::load(buf + 96), basis.toAes);
     const __m256i c0 = affine(Avx2Ops::load(c), basis.toAes), c1 = affine(Avx2Ops::load(c + 32), basis.toAes);
     Avx2Ops::store(c, c0);
     Avx2Ops::store(c + 32, c1);
-    __m256i oddLo = _mm256_setr_epi64x(1, 0, 0, 0), oddHi = _mm256_setzero_si256();  // 1 is 1 in every basis
-    int i = 0;
-    for (; i + 2 <= count; i += 2) {
-        timesLinear(lo, hi, broadcastByte(c + i));
-        timesLinear(oddLo, oddHi, broadcastByte(c + i + 1));
+    const int fours = count / 4;
+    alignas(32) uint8_t e[16][32];  // count < 64: at most 15 fours
+    for (int q = 0; q < fours; ++q) {
+        __m256i f = _mm256_setr_epi64x(1, 0, 0, 0), unused = _mm256_setzero_si256();  // 1 is 1 in every basis
+        for (int t = 0; t < 4; ++t) timesLinear(f, unused, broadcastByte(c + 4 * q + t));
+        Avx2Ops::store(e[q], f);
     }
-    if (i < count) timesLinear(lo, hi, broadcastByte(c + i));
-    if (count >= 2) {  // (p * even factors) * (odd factors), the latter of degree count / 2 < 32
-        Avx2Ops::store(buf + 64, lo);
-        Avx2Ops::store(buf + 96, hi);
-        alignas(32) uint8_t odd[32];
-        Avx2Ops::store(odd, oddLo);
-        lo = mul(lo, broadcastByte(odd));
-        hi = mul(hi, broadcastByte(odd));
-        for (int j = 1; j <= count / 2; ++j) {
-            const __m256i f = broadcastByte(odd + j);
-            lo = Avx2Ops::bxor(lo, mul(Avx2Ops::load(buf + 64 - j), f));
-            hi = Avx2Ops::bxor(hi, mul(Avx2Ops::load(buf + 96 - j), f));
-        }
+    __m256i lo = affine(Avx2Ops::load(buf), basis.toAes), hi = affine(Avx2Ops::load(buf + 32), basis.toAes);
+    for (int q = 0; q < fours; ++q) {
+        const __m256i pl = _mm256_permute2x128_si256(lo, lo, 0x08), ph = _mm256_permute2x128_si256(hi, lo, 0x03);
+        const __m256i e1 = broadcastByte(e[q] + 1), e2 = broadcastByte(e[q] + 2), e3 = broadcastByte(e[q] + 3),
+                      e4 = broadcastByte(e[q] + 4);
+        const __m256i lo12 = Avx2Ops::bxor(mul(shiftedLo<1>(lo, pl), e1), mul(shiftedLo<2>(lo, pl), e2));
+        const __m256i lo34 = Avx2Ops::bxor(mul(shiftedLo<3>(lo, pl), e3), mul(shiftedLo<4>(lo, pl), e4));
+        const __m256i hi12 = Avx2Ops::bxor(mul(shiftedHi<1>(hi, ph), e1), mul(shiftedHi<2>(hi, ph), e2));
+        const __m256i hi34 = Avx2Ops::bxor(mul(shiftedHi<3>(hi, ph), e3), mul(shiftedHi<4>(hi, ph), e4));
+        lo = Avx2Ops::bxor(lo, Avx2Ops::bxor(lo12, lo34));
+        hi = Avx2Ops::bxor(hi, Avx2Ops::bxor(hi12, hi34));
     }
+    for (int i = 4 * fours; i < count; ++i) timesLinear(lo, hi, broadcastByte(c + i));
     Avx2Ops::store(buf, affine(lo, basis.toTower));
     Avx2Ops::store(buf + 32, affine(hi, basis.toTower));
     std::memcpy(p, buf, size_t(groupBytes(top + 1)));
