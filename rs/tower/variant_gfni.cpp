@@ -437,14 +437,15 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
     const AesBasis& basis = aesBasis();
     alignas(32) uint8_t c[256 + 32], x[256 + 32];
     const int padded = (count + 31) & ~31;
-    for (int i = 0; i < count; ++i) {
-        c[i] = towerPow[(unsigned(logs[i]) + unsigned(b) * exps[i]) % 255u];
+    for (int i = 0; i < count; ++i) {  // Y_i and X_i; c_i = Y_i X_i^b below, 32 at a time
+        c[i] = towerPow[logs[i]];
         x[i] = towerPow[exps[i]];
     }
     for (int i = count; i < padded; ++i) c[i] = x[i] = 0;  // lanes past count: no term
     for (int i = 0; i < padded; i += 32) {
-        Avx2Ops::store(c + i, affine(Avx2Ops::load(c + i), basis.toAes));
-        Avx2Ops::store(x + i, affine(Avx2Ops::load(x + i), basis.toAes));
+        const __m256i xs = affine(Avx2Ops::load(x + i), basis.toAes);
+        Avx2Ops::store(x + i, xs);
+        Avx2Ops::store(c + i, mul(affine(Avx2Ops::load(c + i), basis.toAes), powerOf(xs, b)));
     }
     const int vectors = (r + 31) / 32;
     if (count <= kFewErrata && vectors == 1) {  // the syndromes in the lanes, one vector of terms per error
