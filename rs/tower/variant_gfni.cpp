@@ -81,13 +81,33 @@ void convert(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix) {
 }
 
 // Coefficients in the AES basis, zero up to a multiple of 32 past `count`.
+// Bytes p[0 ... len) (0 < len <= 32) in the low lanes, zero above; reads
+// nothing past p + len, and no store it waits for.
+__m256i loadPartial(const uint8_t* p, int len) {
+    if (len == 32) return Avx2Ops::load(p);
+    const int dwords = len / 4;
+    const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i whole = _mm256_cmpgt_epi32(_mm256_set1_epi32(dwords), index);
+    const __m256i v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), whole);
+    uint32_t tail = 0;
+    for (int i = len % 4 - 1; i >= 0; --i) tail = (tail << 8) | p[4 * dwords + i];
+    const __m256i at = _mm256_cmpeq_epi32(_mm256_set1_epi32(dwords), index);
+    return Avx2Ops::bxor(v, _mm256_and_si256(_mm256_set1_epi32(static_cast<int>(tail)), at));
+}
+
 void coefficientsToAes(uint8_t* dst, const uint8_t* coeffs, int count, __m256i toAes) {
     int i = 0;
     for (; i + 32 <= count; i += 32) Avx2Ops::store(dst + i, affine(Avx2Ops::load(coeffs + i), toAes));
-    alignas(32) uint8_t tail[32] = {};
-    std::memcpy(tail, coeffs + i, size_t(count - i));
-    Avx2Ops::store(dst + i, affine(Avx2Ops::load(tail), toAes));
+    Avx2Ops::store(dst + i, i < count ? affine(loadPartial(coeffs + i, count - i), toAes) : _mm256_setzero_si256());
     Avx2Ops::store(dst + i + 32, _mm256_setzero_si256());
+}
+
+// Bytes p[0 ... len) (0 <= len <= 64) into lo and hi, zero above, through an
+// affine operand; reads nothing past p + len.
+inline void loadUpTo64(__m256i& lo, __m256i& hi, const uint8_t* p, int len, __m256i m) {
+    const __m256i zero = _mm256_setzero_si256();
+    lo = len >= 32 ? affine(Avx2Ops::load(p), m) : len > 0 ? affine(loadPartial(p, len), m) : zero;
+    hi = len > 32 ? affine(loadPartial(p + 32, len - 32), m) : zero;
 }
 
 // The points of a pair of blocks (the second at `stride`) in the AES basis.
@@ -215,20 +235,6 @@ uint8_t xorAcross(__m256i v) {
     x = _mm_xor_si128(x, _mm_srli_si128(x, 2));
     x = _mm_xor_si128(x, _mm_srli_si128(x, 1));
     return static_cast<uint8_t>(_mm_cvtsi128_si32(x));
-}
-
-// Bytes p[0 ... len) (0 < len <= 32) in the low lanes, zero above; reads
-// nothing past p + len, and no store it waits for.
-__m256i loadPartial(const uint8_t* p, int len) {
-    if (len == 32) return Avx2Ops::load(p);
-    const int dwords = len / 4;
-    const __m256i index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i whole = _mm256_cmpgt_epi32(_mm256_set1_epi32(dwords), index);
-    const __m256i v = _mm256_maskload_epi32(reinterpret_cast<const int*>(p), whole);
-    uint32_t tail = 0;
-    for (int i = len % 4 - 1; i >= 0; --i) tail = (tail << 8) | p[4 * dwords + i];
-    const __m256i at = _mm256_cmpeq_epi32(_mm256_set1_epi32(dwords), index);
-    return Avx2Ops::bxor(v, _mm256_and_si256(_mm256_set1_epi32(static_cast<int>(tail)), at));
 }
 
 // out[i] = in[i] through an affine operand for i < count; writes whole
@@ -605,10 +611,9 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
         return;
     }
     const AesBasis& basis = aesBasis();
-    alignas(32) uint8_t buf[64] = {}, c[64] = {};
-    std::memcpy(buf, p, size_t(groupBytes(degree + 1)));
-    std::memcpy(c, cs, size_t(count));
-    const __m256i c0 = affine(Avx2Ops::load(c), basis.toAes), c1 = affine(Avx2Ops::load(c + 32), basis.toAes);
+    alignas(32) uint8_t buf[64], c[64];
+    __m256i c0, c1;
+    loadUpTo64(c0, c1, cs, count, basis.toAes);
     Avx2Ops::store(c, c0);
     Avx2Ops::store(c + 32, c1);
     const int fours = count / 4;
@@ -618,7 +623,8 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
         for (int t = 0; t < 4; ++t) timesLinear(f, unused, broadcastByte(c + 4 * q + t));
         Avx2Ops::store(e[q], f);
     }
-    __m256i lo = affine(Avx2Ops::load(buf), basis.toAes), hi = affine(Avx2Ops::load(buf + 32), basis.toAes);
+    __m256i lo, hi;
+    loadUpTo64(lo, hi, p, groupBytes(degree + 1), basis.toAes);
     for (int q = 0; q < fours; ++q) {
         const __m256i pl = _mm256_permute2x128_si256(lo, lo, 0x08), ph = _mm256_permute2x128_si256(hi, lo, 0x03);
         const __m256i e1 = broadcastByte(e[q] + 1), e2 = broadcastByte(e[q] + 2), e3 = broadcastByte(e[q] + 3),
@@ -744,13 +750,20 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
                        const AesBasis& basis) {
     const int t0 = gammaDegree + 1;
     // S_0 ... S_r at syn + 64, zero below and above.
-    alignas(32) uint8_t syn[64 + 64 + 64 + 32] = {}, buf[64] = {};
-    std::memcpy(syn + 64, syndromes, size_t(r + 1));
-    std::memcpy(buf, lambda, size_t(gammaDegree + 1));
-    for (int i = 64; i < 64 + 32 * (N + 1); i += 32) Avx2Ops::store(syn + i, affine(Avx2Ops::load(syn + i), basis.toAes));
+    alignas(32) uint8_t syn[64 + 64 + 64 + 32], buf[64];
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i lo, hi;
+    loadUpTo64(lo, hi, syndromes, r + 1, basis.toAes);
+    Avx2Ops::store(syn, zero);
+    Avx2Ops::store(syn + 32, zero);
+    Avx2Ops::store(syn + 64, lo);
+    Avx2Ops::store(syn + 96, hi);
+    Avx2Ops::store(syn + 128, zero);
+    Avx2Ops::store(syn + 160, zero);
+    loadUpTo64(lo, hi, lambda, gammaDegree + 1, basis.toAes);
+    Avx2Ops::store(buf, lo);
+    Avx2Ops::store(buf + 32, hi);
     Lanes<N> lam = Lanes<N>::load(buf);
-    lam.affineEach(basis.toAes);
-    lam.store(buf);
     Lanes<N> b = lam.shiftUp();  // B = x * Gamma
     Lanes<M> u = Lanes<M>::load(syn + 64 + t0).times(broadcastByte(buf));
     for (int j = 1; j <= gammaDegree && t0 <= r; ++j)  // no steps: no sequence
@@ -759,8 +772,7 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
     // coefficient t0 + i of Gamma S, so it starts as U (its top lane, which
     // would be zero, reaches lane 0 only after step r).
     Lanes<M> vDown = u;
-    const __m256i identity = _mm256_set1_epi64x(0x0102040810204080), zero = _mm256_setzero_si256(),
-                  one = _mm256_set1_epi8(1);
+    const __m256i identity = _mm256_set1_epi64x(0x0102040810204080), one = _mm256_set1_epi8(1);
     __m256i length = _mm256_set1_epi8(static_cast<char>(gammaDegree)), candidate = _mm256_set1_epi8(static_cast<char>(t0));
     for (int t = t0; t <= r; ++t) {
         const __m256i delta = _mm256_broadcastb_epi8(_mm256_castsi256_si128(u.v[0]));
