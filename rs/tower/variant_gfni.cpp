@@ -749,8 +749,9 @@ template <int N, int M>
 void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
                        const AesBasis& basis) {
     const int t0 = gammaDegree + 1;
-    // S_0 ... S_r at syn + 64, zero below and above.
-    alignas(32) uint8_t syn[64 + 64 + 64 + 32], buf[64];
+    // S_0 ... S_r at syn + 64, zero below and above up to syn + 192: a read
+    // of M registers starts at most t0 <= 63 bytes past syn + 64.
+    alignas(32) uint8_t syn[64 + 64 + 64], buf[64];
     const __m256i zero = _mm256_setzero_si256();
     __m256i lo, hi;
     loadUpTo64(lo, hi, syndromes, r + 1, basis.toAes);
