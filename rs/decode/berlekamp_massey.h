@@ -14,10 +14,8 @@
 
 namespace vekdi {
 
-// On entry lambda holds the erasure locator (1 without erasures), on return
-// the errata locator; omega becomes syn * lambda mod x^(r+1). lambda and
-// omega have R16(r + 1) coefficients, 16-byte aligned, zero above lambda's
-// degree; syn is zero from r + 1 to R16(r + 1).
+// The iteration alone: lambda from the erasure locator to the errata
+// locator, one policy call or two per step (see rsBerlekampMassey).
 template <class A>
 void rsBerlekampMasseySteps(const A& a, PolyGF* lambda, const PolyGF* syn) {
     const int r = a.d->n - a.d->k;
@@ -94,6 +92,10 @@ void rsBerlekampMasseySteps(const A& a, PolyGF* lambda, const PolyGF* syn) {
     }
 }
 
+// On entry lambda holds the erasure locator (1 without erasures), on return
+// the errata locator; omega becomes syn * lambda mod x^(r+1). lambda and
+// omega have R16(r + 1) coefficients, 16-byte aligned, zero above lambda's
+// degree; syn is zero from r + 1 to R16(r + 1).
 //
 // A policy may do both in one call,
 //   berlekampMasseyRun(lambda, omega, gammaDegree, syndromes, r) -> bool,
