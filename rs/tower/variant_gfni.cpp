@@ -583,7 +583,8 @@ void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLe
     }
 }
 
-// x * p: every byte one lane up, across the halves and the registers.
+// p(x) becomes p(x) (1 + f x), with x p every byte one lane up, across the
+// halves and the registers.
 inline void timesLinear(__m256i& lo, __m256i& hi, __m256i f) {
     const __m256i upLo = _mm256_alignr_epi8(lo, _mm256_permute2x128_si256(lo, lo, 0x08), 15);
     const __m256i upHi = _mm256_alignr_epi8(hi, _mm256_permute2x128_si256(hi, lo, 0x03), 15);
