@@ -176,18 +176,22 @@ int chienFor(const LaneArith& a, uint8_t* out, const PolyGF* l) {
 
 }  // namespace
 
-void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count) {
+void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count, const TableLaneKernels* tables) {
     alignas(16) uint8_t values[256];
     const FieldGF* f = r->field;
-    switch (f->m) {
-        case 1: syndromesFor<1>(f, values, r, points, count); break;
-        case 2: syndromesFor<2>(f, values, r, points, count); break;
-        case 3: syndromesFor<3>(f, values, r, points, count); break;
-        case 4: syndromesFor<4>(f, values, r, points, count); break;
-        case 5: syndromesFor<5>(f, values, r, points, count); break;
-        case 6: syndromesFor<6>(f, values, r, points, count); break;
-        case 7: syndromesFor<7>(f, values, r, points, count); break;
-        default: syndromesFor<8>(f, values, r, points, count); break;
+    if (tables != nullptr && tableLanesFit(f->m)) {
+        tables->syndromes(values, r->coeffs, r->degree + 1, logTable(f)[points[0]], count, f);
+    } else {
+        switch (f->m) {
+            case 1: syndromesFor<1>(f, values, r, points, count); break;
+            case 2: syndromesFor<2>(f, values, r, points, count); break;
+            case 3: syndromesFor<3>(f, values, r, points, count); break;
+            case 4: syndromesFor<4>(f, values, r, points, count); break;
+            case 5: syndromesFor<5>(f, values, r, points, count); break;
+            case 6: syndromesFor<6>(f, values, r, points, count); break;
+            case 7: syndromesFor<7>(f, values, r, points, count); break;
+            default: syndromesFor<8>(f, values, r, points, count); break;
+        }
     }
     s->coeffs[0] = 1;
     std::memcpy(s->coeffs + 1, values, size_t(count));
@@ -197,6 +201,7 @@ void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int cou
 
 int rsChienSearchLanes(const LaneArith& a, uint8_t* out, const PolyGF* l) {
     if (l->degree == 0) return 0;
+    if (a.tables != nullptr) return a.tables->roots(out, l->coeffs, l->degree, a.d->field);
     switch (a.d->field->m) {
         case 1: return chienFor<1>(a, out, l);
         case 2: return chienFor<2>(a, out, l);

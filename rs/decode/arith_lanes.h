@@ -24,27 +24,33 @@
 #include "rs/decode/berlekamp_massey.h"
 #include "rs/decode/decoder.h"
 #include "rs/decode/errata.h"
+#include "rs/decode/table_lanes.h"
 
 namespace vekdi {
 
-// rsSyndromesGeneric's contract; `points` has R16(count) readable bytes.
-void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count);
+// rsSyndromesGeneric's contract; `points` has R16(count) readable bytes. By
+// the table kernels where given, by the bit planes where `tables` is null.
+void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count, const TableLaneKernels* tables);
 
 struct LaneArith;
 
-// rsChienSearchGeneric's contract, for a locator over the policy's field.
+// rsChienSearchGeneric's contract, for a locator over the policy's field, by
+// the policy's table kernels or else the bit planes.
 int rsChienSearchLanes(const LaneArith& a, uint8_t* out, const PolyGF* l);
 
 struct LaneArith {
     const RSDecoder* d;
     LogArith logs;
+    const TableLaneKernels* tables;  // null: the bit planes
     // lg[v] = log v for v != 0, lg[0] = zeroLog = 2(q-1) - 1; ex[e] = alpha^e for
     // e <= 2(q-2) and 0 from zeroLog to 2 zeroLog, so ex[lg[a] + lg[b]] = a * b.
     unsigned zeroLog;
     uint16_t lg[256];
     uint8_t ex[4 * 255];
 
-    explicit LaneArith(const RSDecoder* decoder) : d(decoder), logs(fieldLogs(decoder->field)) {
+    // The table kernels given are used where the field fits them.
+    explicit LaneArith(const RSDecoder* decoder, const TableLaneKernels* kernels = tableLaneKernels())
+        : d(decoder), logs(fieldLogs(decoder->field)), tables(tableLanesFit(decoder->field->m) ? kernels : nullptr) {
         const unsigned period = logs.period, order = period + 1;
         zeroLog = 2 * period - 1;
         for (unsigned v = 1; v < order; ++v) lg[v] = logs.log[v];
@@ -56,7 +62,7 @@ struct LaneArith {
 
     void toDomain(uint8_t*, int) const {}
     void syndromes(PolyGF* s, const PolyGF* received) const {
-        rsSyndromesLanes(s, received, d->rootPowers, d->n - d->k);
+        rsSyndromesLanes(s, received, d->rootPowers, d->n - d->k, tables);
     }
     int roots(uint8_t* out, const PolyGF* l) const { return rsChienSearchLanes(*this, out, l); }
     void valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,

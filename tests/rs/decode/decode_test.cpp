@@ -7,7 +7,10 @@
 #include <memory>
 #include <thread>
 
+#include "rs/decode/arith_lanes.h"
 #include "rs/decode/drivers.h"
+#include "rs/decode/euclid.h"
+#include "rs/decode/pipeline.h"
 #include "tests/support/guarded_bytes.h"
 #include "tests/support/rs_code.h"
 #include "tests/support/reference_gf.h"
@@ -175,7 +178,8 @@ TEST(RSDecode, BeyondCapabilityBothDecodersAgreeAndNeverLie) {
     EXPECT_GT(failed, 0);
 }
 
-// The lane drivers (what the exports run without the fast tables) against the
+// The lane drivers (what the exports run without the fast tables), with the
+// table kernels this machine has and with the bit planes alone, against the
 // plain logarithm-table drivers, on every generator of every field from
 // GF(4) to GF(256) (x generating or not), short and long redundancies, roots
 // alpha^b for random b: words within and beyond the capability, with an
@@ -185,12 +189,22 @@ TEST(RSDecode, LaneDriversMatchTheLogTableDrivers) {
     std::mt19937& gen = rng();
     const int words = iterations(6, 60);
     using Driver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*);
+    using LaneDriver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*, const TableLaneKernels*);
     struct Pair {
-        Driver lanes, reference;
+        LaneDriver lanes;
+        Driver reference;
         int (*size)(int, int);
     };
-    const Pair pairs[] = {{rsDecodeBMLanes, rsDecodeBMGeneric, bmBufferSize},
-                          {rsDecodeEELanes, rsDecodeEEGeneric, eeBufferSize}};
+    const Pair pairs[] = {
+        {[](const int* l, int c, uint8_t* w, const RSDecoder* d, uint8_t* b, const TableLaneKernels* t) {
+             return rsDecodeWith<BerlekampMassey>(LaneArith(d, t), l, c, w, b);
+         },
+         rsDecodeBMGeneric, bmBufferSize},
+        {[](const int* l, int c, uint8_t* w, const RSDecoder* d, uint8_t* b, const TableLaneKernels* t) {
+             return rsDecodeWith<Euclid>(LaneArith(d, t), l, c, w, b);
+         },
+         rsDecodeEEGeneric, eeBufferSize}};
+    const TableLaneKernels* kernels[] = {nullptr, tableLaneKernels()};
     for (int m = 2; m <= 8; ++m) {
         const int n = (1 << m) - 1;
         for (uint32_t mask : irreducibleMasks(m)) {
@@ -208,13 +222,19 @@ TEST(RSDecode, LaneDriversMatchTheLogTableDrivers) {
                         for (auto& b : word) b = uint8_t(gen() % unsigned(code.order()));
                     for (const Pair& p : pairs) {
                         const size_t size = size_t(p.size(n, n - r));
-                        GuardedBytes bufA(size, gen() % 16), bufB(size, gen() % 16);
-                        auto a = word, b = word;
-                        const VekStatus sa = p.lanes(e.erasures.data(), s, a.data(), &h, bufA.data());
+                        GuardedBytes bufB(size, gen() % 16);
+                        auto b = word;
                         const VekStatus sb = p.reference(e.erasures.data(), s, b.data(), &h, bufB.data());
-                        ASSERT_EQ(sa, sb) << "m=" << m << " mask=" << mask << " r=" << r << " kind=" << kind;
-                        ASSERT_EQ(a, b) << "m=" << m << " mask=" << mask << " r=" << r << " kind=" << kind;
-                        ASSERT_TRUE(bufA.guardsIntact());
+                        for (const TableLaneKernels* t : kernels) {
+                            GuardedBytes bufA(size, gen() % 16);
+                            auto a = word;
+                            const VekStatus sa = p.lanes(e.erasures.data(), s, a.data(), &h, bufA.data(), t);
+                            ASSERT_EQ(sa, sb) << "m=" << m << " mask=" << mask << " r=" << r << " kind=" << kind
+                                              << " tables=" << (t != nullptr);
+                            ASSERT_EQ(a, b) << "m=" << m << " mask=" << mask << " r=" << r << " kind=" << kind
+                                            << " tables=" << (t != nullptr);
+                            ASSERT_TRUE(bufA.guardsIntact());
+                        }
                     }
                 }
             }

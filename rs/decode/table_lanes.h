@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: Apache-2.0
+// The syndromes and the Chien search of the fields of 4 ... 64 elements with
+// their logarithm and power tables held in vector registers: every product
+// is a byte shuffle of a sum of logarithms, sixteen lanes per instruction.
+// Where the machine has a byte shuffle (SSSE3 on x86) the lane policy
+// (rs/decode/arith_lanes.h) runs these instead of its bit planes; both give
+// the same bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "gf/field.h"
+
+namespace vekdi {
+
+struct TableLaneKernels {
+    // Over the field f (tableLanesFit(f->m)), alpha its primitive element
+    // and period = order - 1:
+    // out[j] = r(alpha^(firstLog + j)) for j < count: r has n < order
+    // coefficients (field elements, lowest power first) readable to
+    // 16*ceil(n/16) bytes, zero from n; firstLog < period.
+    void (*syndromes)(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f);
+    // The zeros of l (degree >= 1, coefficients field elements) among
+    // alpha^j, j = 1 ... period, listed as period - j for ascending j,
+    // stopping after `degree` of them; returns their number.
+    int (*roots)(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f);
+};
+
+// The fields these kernels take: 2^2 ... 2^6 elements.
+constexpr bool tableLanesFit(int m) { return m >= 2 && m <= 6; }
+
+// The kernels this machine runs, or null where it has no byte shuffle.
+const TableLaneKernels* tableLaneKernels();
+
+#if defined(__x86_64__) || defined(__i386__)
+extern const TableLaneKernels tableLanesSsse3;
+#endif
+
+}  // namespace vekdi

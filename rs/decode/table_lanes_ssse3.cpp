@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: Apache-2.0
+// The table-lane kernels (rs/decode/table_lanes.h) with SSSE3's byte shuffle;
+// compiled with -mssse3 and run only where the CPU has it.
+#include <tmmintrin.h>
+
+#include "gf/field.h"
+#include "rs/decode/table_lanes.h"
+
+namespace vekdi {
+namespace {
+
+// The field's power or logarithm table (order = 16 * Parts, or fewer bytes
+// for Parts = 1) in registers, read at sixteen indices at once. Loaded
+// straight from the field record, which holds the power table and then the
+// logarithm table after a 28-byte header; the tables of fewer than 16 bytes
+// come from the 16 bytes that end where the logarithm table ends, shifted down.
+template <int Parts>
+struct Table {
+    static_assert(kFieldHeaderSize + 2 * 4 >= 16, "the 16 bytes before a small table's end lie in the record");
+    __m128i part[Parts];
+
+    Table(const FieldGF* f, bool logs) {
+        const uint8_t* table = logs ? logTable(f) : expTable(f);
+        const auto* at = reinterpret_cast<const __m128i*>(table);
+        if constexpr (Parts > 1) {
+            for (int t = 0; t < Parts; ++t) part[t] = _mm_loadu_si128(at + t);
+        } else if (f->order == 16) {
+            part[0] = _mm_loadu_si128(at);
+        } else {
+            const auto* end = reinterpret_cast<const __m128i*>(logTable(f) + f->order - 16);
+            const __m128i v = _mm_loadu_si128(end);
+            if (f->order == 8)
+                part[0] = logs ? _mm_srli_si128(v, 8) : v;
+            else
+                part[0] = logs ? _mm_srli_si128(v, 12) : _mm_srli_si128(v, 8);
+        }
+    }
+
+    // table[idx] lane by lane, idx < order. Each part answers only the
+    // indices in its own sixteen: shifted down to 0 ... 15 and then raised by
+    // 0x70 with saturation, the others get the top bit, which the shuffle
+    // reads as zero.
+    __m128i operator()(__m128i idx) const {
+        if constexpr (Parts == 1) {
+            return _mm_shuffle_epi8(part[0], idx);
+        } else {
+            const __m128i bias = _mm_set1_epi8(0x70);
+            __m128i out = _mm_shuffle_epi8(part[0], _mm_adds_epu8(idx, bias));
+            for (int t = 1; t < Parts; ++t) {
+                const __m128i shifted = _mm_sub_epi8(idx, _mm_set1_epi8(char(16 * t)));
+                out = _mm_or_si128(out, _mm_shuffle_epi8(part[t], _mm_adds_epu8(shifted, bias)));
+            }
+            return out;
+        }
+    }
+};
+
+// Logarithms (each below period) summed and brought back below period:
+// where the sum is already below, subtracting wraps to a larger byte.
+inline __m128i addLogs(__m128i a, __m128i b, __m128i period) {
+    const __m128i s = _mm_add_epi8(a, b);
+    return _mm_min_epu8(s, _mm_sub_epi8(s, period));
+}
+
+// The XOR of the sixteen lanes.
+inline uint8_t foldLanes(__m128i v) {
+    v = _mm_xor_si128(v, _mm_srli_si128(v, 8));
+    v = _mm_xor_si128(v, _mm_srli_si128(v, 4));
+    v = _mm_xor_si128(v, _mm_srli_si128(v, 2));
+    v = _mm_xor_si128(v, _mm_srli_si128(v, 1));
+    return uint8_t(_mm_cvtsi128_si32(v));
+}
+
+// kLaneModulo[m - 2][i] = i mod (2^m - 1) for i = 0 ... 64.
+struct LaneModulo {
+    alignas(16) uint8_t at[5][80];
+    constexpr LaneModulo() : at{} {
+        for (int m = 2; m <= 6; ++m)
+            for (int i = 0; i <= 64; ++i) at[m - 2][i] = uint8_t(i % ((1 << m) - 1));
+    }
+};
+constexpr LaneModulo kLaneModulo;
+
+// Lane i of the 16 * blocks: (i + offset) mod period, offset 0 or 1.
+inline void laneIndices(__m128i* out, int m, int offset, int blocks) {
+    const uint8_t* at = kLaneModulo.at[m - 2] + offset;
+    for (int g = 0; g < blocks; ++g) out[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * g));
+}
+
+// Lane i: i * factor mod period from in = lane i mod period, by doubling.
+inline void timesLanes(__m128i* out, const __m128i* in, unsigned factor, __m128i period, int blocks) {
+    for (int g = 0; g < blocks; ++g) {
+        __m128i acc = _mm_setzero_si128(), term = in[g];
+        for (unsigned f = factor; f != 0; f >>= 1) {
+            if (f & 1) acc = addLogs(acc, term, period);
+            term = addLogs(term, term, period);
+        }
+        out[g] = acc;
+    }
+}
+
+// S_j = sum_i r_i alpha^(i (firstLog + j)): lane i holds log r_i + i (firstLog
+// + j), the exponent advancing by i from one j to the next.
+template <int Parts>
+void syndromesIn(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f) {
+    const Table<Parts> pow(f, false), log(f, true);
+    const __m128i period = _mm_set1_epi8(char(f->order - 1));
+    const int blocks = (n + 15) / 16;
+    __m128i logR[4], zero[4], e[4], step[4];
+    laneIndices(step, f->m, 0, blocks);
+    timesLanes(e, step, firstLog, period, blocks);
+    for (int g = 0; g < blocks; ++g) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r) + g);
+        zero[g] = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+        logR[g] = _mm_andnot_si128(zero[g], log(v));
+    }
+    for (int j = 0; j < count; ++j) {
+        __m128i acc = _mm_setzero_si128();
+        for (int g = 0; g < blocks; ++g) {
+            acc = _mm_xor_si128(acc, _mm_andnot_si128(zero[g], pow(addLogs(logR[g], e[g], period))));
+            e[g] = addLogs(e[g], step[g], period);
+        }
+        out[j] = foldLanes(acc);
+    }
+}
+
+// L(alpha^j) for j = 1 + lane + 16 g: the term of l_i is alpha^(log l_i +
+// i j), the exponent i j advancing by j from one i to the next.
+template <int Parts>
+int rootsIn(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
+    const Table<Parts> pow(f, false);
+    const unsigned last = f->order - 1;  // the period, the largest j
+    const __m128i period = _mm_set1_epi8(char(last));
+    const uint8_t* log = logTable(f);
+    const int blocks = int(last + 15) / 16;
+    __m128i acc[4], e[4], step[4];
+    laneIndices(step, f->m, 1, blocks);
+    for (int g = 0; g < blocks; ++g) {
+        e[g] = _mm_setzero_si128();
+        acc[g] = _mm_set1_epi8(char(l[0]));
+    }
+    for (int i = 1; i <= degree; ++i) {
+        for (int g = 0; g < blocks; ++g) e[g] = addLogs(e[g], step[g], period);
+        if (l[i] == 0) continue;
+        const __m128i c = _mm_set1_epi8(char(log[l[i]]));
+        for (int g = 0; g < blocks; ++g) acc[g] = _mm_xor_si128(acc[g], pow(addLogs(e[g], c, period)));
+    }
+    int found = 0;
+    for (int g = 0; g < blocks && found < degree; ++g) {
+        unsigned zeros = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(acc[g], _mm_setzero_si128())));
+        const int valid = int(last) - 16 * g;  // j <= period
+        if (valid < 16) zeros &= (1u << valid) - 1;
+        for (; zeros != 0 && found < degree; zeros &= zeros - 1)
+            out[found++] = uint8_t(last - unsigned(1 + 16 * g + __builtin_ctz(zeros)));
+    }
+    return found;
+}
+
+void syndromes(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f) {
+    if (f->m <= 4) return syndromesIn<1>(out, r, n, firstLog, count, f);
+    if (f->m == 5) return syndromesIn<2>(out, r, n, firstLog, count, f);
+    return syndromesIn<4>(out, r, n, firstLog, count, f);
+}
+
+int roots(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
+    if (f->m <= 4) return rootsIn<1>(out, l, degree, f);
+    if (f->m == 5) return rootsIn<2>(out, l, degree, f);
+    return rootsIn<4>(out, l, degree, f);
+}
+
+}  // namespace
+
+const TableLaneKernels tableLanesSsse3 = {syndromes, roots};
+
+}  // namespace vekdi
