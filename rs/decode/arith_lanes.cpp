@@ -217,6 +217,12 @@ int rsChienSearchLanes(const LaneArith& a, uint8_t* out, const PolyGF* l) {
 template <>
 void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* omega, const PolyGF* syn) {
     const int r = a.d->n - a.d->k;
+    if (a.tables != nullptr) {
+        a.tables->berlekampMassey(lambda->coeffs, omega->coeffs, lambda->degree, syn->coeffs, r, a.d->field);
+        lambda->degree = polyNormalDegree(lambda->coeffs, r);
+        omega->degree = polyNormalDegree(omega->coeffs, r);
+        return;
+    }
     const uint8_t* s = syn->coeffs;  // s[0] = 1
     uint8_t* lam = lambda->coeffs;
     const uint16_t* lg = a.lg;

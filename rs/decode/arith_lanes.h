@@ -135,10 +135,11 @@ private:
     }
 };
 
-// The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h, step for
-// step, one element at a time on exact lengths: at the short lengths of the
-// small fields the copies and clearing that whole-group vector operations
-// need cost more than the products.
+// The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h: the table
+// kernels' whole iteration where the policy has them, else step for step,
+// one element at a time on exact lengths: at the short lengths of the small
+// fields the copies and clearing that whole-group vector operations need
+// cost more than the products.
 template <>
 void rsBerlekampMassey<LaneArith>(const LaneArith& a, PolyGF* lambda, PolyGF* omega, const PolyGF* syn);
 

@@ -24,6 +24,14 @@ struct TableLaneKernels {
     // alpha^j, j = 1 ... period, listed as period - j for ascending j,
     // stopping after `degree` of them; returns their number.
     int (*roots)(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f);
+    // The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h and its
+    // evaluator, 1 <= r < order - 1: on entry lambda holds Gamma (degree
+    // gammaDegree, the erasure locator) and syndromes S_0 = 1, S_1 ... S_r;
+    // on return the first 16*ceil((r + 1)/16) bytes of lambda hold the errata
+    // locator and those of omega Lambda S mod x^(r+1), zero above their
+    // degrees. lambda and omega aligned.
+    void (*berlekampMassey)(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
+                            const FieldGF* f);
 };
 
 // The fields these kernels take: 2^2 ... 2^6 elements.

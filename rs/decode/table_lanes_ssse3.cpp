@@ -101,12 +101,12 @@ inline void timesLanes(__m128i* out, const __m128i* in, unsigned factor, __m128i
 
 // S_j = sum_i r_i alpha^(i (firstLog + j)): lane i holds log r_i + i (firstLog
 // + j), the exponent advancing by i from one j to the next.
-template <int Parts>
-void syndromesIn(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f) {
+template <int Parts, int Blocks>
+void syndromesIn(uint8_t* out, const uint8_t* r, unsigned firstLog, int count, const FieldGF* f) {
     const Table<Parts> pow(f, false), log(f, true);
     const __m128i period = _mm_set1_epi8(char(f->order - 1));
-    const int blocks = (n + 15) / 16;
-    __m128i logR[4], zero[4], e[4], step[4];
+    constexpr int blocks = Blocks;
+    __m128i logR[Blocks], zero[Blocks], e[Blocks], step[Blocks];
     laneIndices(step, f->m, 0, blocks);
     timesLanes(e, step, firstLog, period, blocks);
     for (int g = 0; g < blocks; ++g) {
@@ -132,8 +132,8 @@ int rootsIn(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
     const unsigned last = f->order - 1;  // the period, the largest j
     const __m128i period = _mm_set1_epi8(char(last));
     const uint8_t* log = logTable(f);
-    const int blocks = int(last + 15) / 16;
-    __m128i acc[4], e[4], step[4];
+    constexpr int blocks = Parts;  // ceil(period / 16)
+    __m128i acc[Parts], e[Parts], step[Parts];
     laneIndices(step, f->m, 1, blocks);
     for (int g = 0; g < blocks; ++g) {
         e[g] = _mm_setzero_si128();
@@ -156,20 +156,144 @@ int rootsIn(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
     return found;
 }
 
+// Polynomial coefficients in 16 * parts lanes, constant term first: x * p.
+inline void shiftUp(__m128i* p, int parts) {
+    for (int g = parts - 1; g > 0; --g) p[g] = _mm_or_si128(_mm_slli_si128(p[g], 1), _mm_srli_si128(p[g - 1], 15));
+    p[0] = _mm_slli_si128(p[0], 1);
+}
+
+// The logarithm written for a zero (or absent) syndrome: added to any
+// logarithm below the period it gives an index with the top bit set, whose
+// table entry reads as zero.
+constexpr char kZeroLog = char(0xC0);
+
+// bytes[g] for g in [from, to) replaced by their logarithms, kZeroLog for zeros.
+template <int Parts>
+void toLogs(uint8_t* bytes, int from, int to, const Table<Parts>& log) {
+    for (int g = from; g < to; ++g) {
+        __m128i* at = reinterpret_cast<__m128i*>(bytes) + g;
+        const __m128i v = _mm_load_si128(at), zero = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+        _mm_store_si128(at, _mm_or_si128(_mm_andnot_si128(zero, log(v)), _mm_and_si128(zero, _mm_set1_epi8(kZeroLog))));
+    }
+}
+
+// The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h with Lambda
+// and B in registers, then Omega = S Lambda mod x^(r+1). B used at step t
+// has degree at most t <= r, so both fit the R16(r + 1) lanes of Lambda's area.
+template <int Parts, int Blocks>
+void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* s, int r, const FieldGF* f) {
+    const Table<Parts> pow(f, false), log(f, true);
+    const unsigned period = f->order - 1;
+    const __m128i periods = _mm_set1_epi8(char(period));
+    const uint8_t* logs = logTable(f);
+    constexpr int parts = Blocks;  // ceil((r + 1) / 16)
+    // rev + r - t, lane j: log S_(t-j); fwd + 64 - j, lane i: log S_(i-j);
+    // kZeroLog past the syndromes on either side.
+    alignas(16) uint8_t rev[144] = {}, fwd[144] = {};
+    for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
+    for (int q = 0; q <= r; ++q) fwd[64 + q] = s[q];
+    toLogs(rev, 0, (r + 16 * parts + 15) / 16, log);
+    toLogs(fwd, (64 - r) / 16, 4 + parts, log);
+
+    __m128i lam[Blocks], b[Blocks], logLam[Blocks], zeroLam[Blocks];
+    for (int g = 0; g < parts; ++g) b[g] = lam[g] = _mm_load_si128(reinterpret_cast<const __m128i*>(lambda) + g);
+    shiftUp(b, parts);  // B = x * Gamma
+    int length = gammaDegree, mark = -1;
+    for (int t = gammaDegree + 1; t <= r; ++t) {
+        __m128i acc = _mm_setzero_si128();
+        for (int g = 0; g < parts; ++g) {
+            zeroLam[g] = _mm_cmpeq_epi8(lam[g], _mm_setzero_si128());
+            logLam[g] = log(lam[g]);
+            const __m128i logS = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rev + r - t) + g);
+            acc = _mm_xor_si128(acc, _mm_andnot_si128(zeroLam[g], pow(addLogs(logLam[g], logS, periods))));
+        }
+        const uint8_t delta = foldLanes(acc);
+        if (delta != 0) {
+            const unsigned logDelta = logs[delta];
+            const int candidate = t - mark - 1;
+            const __m128i times = _mm_set1_epi8(char(logDelta));
+            if (length < candidate) {  // B' = delta^-1 * Lambda, from Lambda before the update
+                const __m128i inverse = _mm_set1_epi8(char(logDelta == 0 ? 0 : period - logDelta));
+                for (int g = 0; g < parts; ++g) {
+                    const __m128i fresh = _mm_andnot_si128(zeroLam[g], pow(addLogs(logLam[g], inverse, periods)));
+                    const __m128i zeroB = _mm_cmpeq_epi8(b[g], _mm_setzero_si128());
+                    lam[g] = _mm_xor_si128(lam[g], _mm_andnot_si128(zeroB, pow(addLogs(log(b[g]), times, periods))));
+                    b[g] = fresh;
+                }
+                mark = t - length - 1;
+                length = candidate;
+            } else {
+                for (int g = 0; g < parts; ++g) {
+                    const __m128i zeroB = _mm_cmpeq_epi8(b[g], _mm_setzero_si128());
+                    lam[g] = _mm_xor_si128(lam[g], _mm_andnot_si128(zeroB, pow(addLogs(log(b[g]), times, periods))));
+                }
+            }
+        }
+        shiftUp(b, parts);
+    }
+    for (int g = 0; g < parts; ++g) _mm_store_si128(reinterpret_cast<__m128i*>(lambda) + g, lam[g]);
+
+    __m128i om[Blocks];
+    for (int g = 0; g < parts; ++g) om[g] = _mm_setzero_si128();
+    for (int j = 0; j <= r; ++j) {
+        if (lambda[j] == 0) continue;
+        const __m128i c = _mm_set1_epi8(char(logs[lambda[j]]));
+        for (int g = 0; g < parts; ++g) {
+            const __m128i logS = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fwd + 64 - j) + g);
+            om[g] = _mm_xor_si128(om[g], pow(addLogs(logS, c, periods)));
+        }
+    }
+    const __m128i last = _mm_set1_epi8(char(r));
+    for (int g = 0; g < parts; ++g) {  // lanes i <= r only: mod x^(r+1)
+        const __m128i lane = _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+                                          _mm_set1_epi8(char(16 * g)));
+        const __m128i keep = _mm_cmpgt_epi8(_mm_add_epi8(last, _mm_set1_epi8(1)), lane);
+        _mm_store_si128(reinterpret_cast<__m128i*>(omega) + g, _mm_and_si128(keep, om[g]));
+    }
+}
+
+// body.template operator()<Blocks>() for the number of blocks, 1 ... Parts.
+template <int Parts, class Body>
+auto withBlocks(int blocks, Body&& body) {
+    if constexpr (Parts == 4) {
+        if (blocks == 4) return body.template operator()<4>();
+        if (blocks == 3) return body.template operator()<3>();
+    }
+    if constexpr (Parts >= 2) {
+        if (blocks == 2) return body.template operator()<2>();
+    }
+    return body.template operator()<1>();
+}
+
+// body.template operator()<Parts>() for the field's table size.
+template <class Body>
+auto withParts(const FieldGF* f, Body&& body) {
+    if (f->m <= 4) return body.template operator()<1>();
+    if (f->m == 5) return body.template operator()<2>();
+    return body.template operator()<4>();
+}
+
 void syndromes(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f) {
-    if (f->m <= 4) return syndromesIn<1>(out, r, n, firstLog, count, f);
-    if (f->m == 5) return syndromesIn<2>(out, r, n, firstLog, count, f);
-    return syndromesIn<4>(out, r, n, firstLog, count, f);
+    withParts(f, [&]<int Parts>() {
+        withBlocks<Parts>((n + 15) / 16, [&]<int Blocks>() { syndromesIn<Parts, Blocks>(out, r, firstLog, count, f); });
+    });
 }
 
 int roots(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
-    if (f->m <= 4) return rootsIn<1>(out, l, degree, f);
-    if (f->m == 5) return rootsIn<2>(out, l, degree, f);
-    return rootsIn<4>(out, l, degree, f);
+    return withParts(f, [&]<int Parts>() { return rootsIn<Parts>(out, l, degree, f); });
+}
+
+void berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
+                     const FieldGF* f) {
+    withParts(f, [&]<int Parts>() {
+        withBlocks<Parts>((r + 16) / 16, [&]<int Blocks>() {
+            berlekampMasseyIn<Parts, Blocks>(lambda, omega, gammaDegree, syndromes, r, f);
+        });
+    });
 }
 
 }  // namespace
 
-const TableLaneKernels tableLanesSsse3 = {syndromes, roots};
+const TableLaneKernels tableLanesSsse3 = {syndromes, roots, berlekampMassey};
 
 }  // namespace vekdi
