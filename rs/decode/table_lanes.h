@@ -29,7 +29,8 @@ struct TableLaneKernels {
     // gammaDegree, the erasure locator) and syndromes S_0 = 1, S_1 ... S_r;
     // on return the first 16*ceil((r + 1)/16) bytes of lambda hold the errata
     // locator and those of omega Lambda S mod x^(r+1), zero above their
-    // degrees. lambda and omega aligned.
+    // degrees. lambda, omega and syndromes aligned; the syndromes zero from
+    // S_(r+1) to the end of their last group of 16.
     void (*berlekampMassey)(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
                             const FieldGF* f);
 };

@@ -156,99 +156,114 @@ int rootsIn(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
     return found;
 }
 
-// Polynomial coefficients in 16 * parts lanes, constant term first: x * p.
-inline void shiftUp(__m128i* p, int parts) {
-    for (int g = parts - 1; g > 0; --g) p[g] = _mm_or_si128(_mm_slli_si128(p[g], 1), _mm_srli_si128(p[g - 1], 15));
-    p[0] = _mm_slli_si128(p[0], 1);
-}
-
-// The logarithm written for a zero (or absent) syndrome: added to any
-// logarithm below the period it gives an index with the top bit set, whose
-// table entry reads as zero.
+// The logarithm kept for a zero coefficient: added to any logarithm below
+// the period it gives an index with the top bit set, whose table entry reads
+// as zero.
 constexpr char kZeroLog = char(0xC0);
 
-// bytes[g] for g in [from, to) replaced by their logarithms, kZeroLog for zeros.
+// The logarithms of v's lanes, kZeroLog for zeros.
 template <int Parts>
-void toLogs(uint8_t* bytes, int from, int to, const Table<Parts>& log) {
-    for (int g = from; g < to; ++g) {
-        __m128i* at = reinterpret_cast<__m128i*>(bytes) + g;
-        const __m128i v = _mm_load_si128(at), zero = _mm_cmpeq_epi8(v, _mm_setzero_si128());
-        _mm_store_si128(at, _mm_or_si128(_mm_andnot_si128(zero, log(v)), _mm_and_si128(zero, _mm_set1_epi8(kZeroLog))));
-    }
+inline __m128i logsOf(__m128i v, const Table<Parts>& log) {
+    const __m128i zero = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+    return _mm_or_si128(_mm_andnot_si128(zero, log(v)), _mm_and_si128(zero, _mm_set1_epi8(kZeroLog)));
 }
 
-// The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h with Lambda
-// and B in registers, then Omega = S Lambda mod x^(r+1). B used at step t
-// has degree at most t <= r, so both fit the R16(r + 1) lanes of Lambda's area.
+// Coefficients in 16 * Blocks lanes, constant term first: p becomes x * p,
+// with `bottom` in the new constant term.
+template <int Blocks>
+inline void shiftUp(__m128i* p, __m128i bottom) {
+    for (int g = Blocks - 1; g > 0; --g) p[g] = _mm_or_si128(_mm_slli_si128(p[g], 1), _mm_srli_si128(p[g - 1], 15));
+    p[0] = _mm_or_si128(_mm_slli_si128(p[0], 1), bottom);
+}
+
+// The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h with its
+// discrepancies carried along instead of formed one by one: beside Lambda
+// and B the registers hold U = Lambda S and V = B S (mod x^(16 Blocks)), so
+// the discrepancy of step t is U's coefficient t, every update of Lambda or B
+// is the same update of U or V, and U ends as the evaluator Omega. B and V
+// are kept as logarithms: a new B is Lambda / delta, a subtraction of
+// logarithms, and x * B a shift. Only coefficients up to r are ever read,
+// and B at step t has degree at most t.
 template <int Parts, int Blocks>
 void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* s, int r, const FieldGF* f) {
     const Table<Parts> pow(f, false), log(f, true);
     const unsigned period = f->order - 1;
     const __m128i periods = _mm_set1_epi8(char(period));
-    const uint8_t* logs = logTable(f);
-    constexpr int parts = Blocks;  // ceil((r + 1) / 16)
-    // rev + r - t, lane j: log S_(t-j); fwd + 64 - j, lane i: log S_(i-j);
-    // kZeroLog past the syndromes on either side.
-    alignas(16) uint8_t rev[144] = {}, fwd[144] = {};
-    for (int q = 0; q <= r; ++q) rev[q] = s[r - q];
-    for (int q = 0; q <= r; ++q) fwd[64 + q] = s[q];
-    toLogs(rev, 0, (r + 16 * parts + 15) / 16, log);
-    toLogs(fwd, (64 - r) / 16, 4 + parts, log);
+    const __m128i zeroLog = _mm_set1_epi8(kZeroLog);
+    const __m128i bottomZero = _mm_setr_epi8(kZeroLog, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    // fwd + 64 - j, lane i: log S_(i-j), kZeroLog outside S_0 ... S_r.
+    alignas(16) uint8_t fwd[64 + 16 * Blocks];
+    for (int g = 0; g < 4; ++g) _mm_store_si128(reinterpret_cast<__m128i*>(fwd) + g, zeroLog);
+    for (int g = 0; g < Blocks; ++g)  // S is zero from r + 1 to the end of its last group
+        _mm_store_si128(reinterpret_cast<__m128i*>(fwd + 64) + g,
+                        logsOf(_mm_load_si128(reinterpret_cast<const __m128i*>(s) + g), log));
 
-    __m128i lam[Blocks], b[Blocks], logLam[Blocks], zeroLam[Blocks];
-    for (int g = 0; g < parts; ++g) b[g] = lam[g] = _mm_load_si128(reinterpret_cast<const __m128i*>(lambda) + g);
-    shiftUp(b, parts);  // B = x * Gamma
-    int length = gammaDegree, mark = -1;
-    for (int t = gammaDegree + 1; t <= r; ++t) {
-        __m128i acc = _mm_setzero_si128();
-        for (int g = 0; g < parts; ++g) {
-            zeroLam[g] = _mm_cmpeq_epi8(lam[g], _mm_setzero_si128());
-            logLam[g] = log(lam[g]);
-            const __m128i logS = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rev + r - t) + g);
-            acc = _mm_xor_si128(acc, _mm_andnot_si128(zeroLam[g], pow(addLogs(logLam[g], logS, periods))));
-        }
-        const uint8_t delta = foldLanes(acc);
-        if (delta != 0) {
-            const unsigned logDelta = logs[delta];
-            const int candidate = t - mark - 1;
-            const __m128i times = _mm_set1_epi8(char(logDelta));
-            if (length < candidate) {  // B' = delta^-1 * Lambda, from Lambda before the update
-                const __m128i inverse = _mm_set1_epi8(char(logDelta == 0 ? 0 : period - logDelta));
-                for (int g = 0; g < parts; ++g) {
-                    const __m128i fresh = _mm_andnot_si128(zeroLam[g], pow(addLogs(logLam[g], inverse, periods)));
-                    const __m128i zeroB = _mm_cmpeq_epi8(b[g], _mm_setzero_si128());
-                    lam[g] = _mm_xor_si128(lam[g], _mm_andnot_si128(zeroB, pow(addLogs(log(b[g]), times, periods))));
-                    b[g] = fresh;
-                }
-                mark = t - length - 1;
-                length = candidate;
-            } else {
-                for (int g = 0; g < parts; ++g) {
-                    const __m128i zeroB = _mm_cmpeq_epi8(b[g], _mm_setzero_si128());
-                    lam[g] = _mm_xor_si128(lam[g], _mm_andnot_si128(zeroB, pow(addLogs(log(b[g]), times, periods))));
-                }
-            }
-        }
-        shiftUp(b, parts);
+    // U = Gamma S, one shifted copy of S per coefficient of Gamma.
+    __m128i lam[Blocks], u[Blocks], logB[Blocks], logV[Blocks];
+    for (int g = 0; g < Blocks; ++g) {
+        lam[g] = _mm_load_si128(reinterpret_cast<const __m128i*>(lambda) + g);
+        u[g] = _mm_setzero_si128();
     }
-    for (int g = 0; g < parts; ++g) _mm_store_si128(reinterpret_cast<__m128i*>(lambda) + g, lam[g]);
-
-    __m128i om[Blocks];
-    for (int g = 0; g < parts; ++g) om[g] = _mm_setzero_si128();
-    for (int j = 0; j <= r; ++j) {
+    const uint8_t* logs = logTable(f);
+    for (int j = 0; j <= gammaDegree; ++j) {
         if (lambda[j] == 0) continue;
         const __m128i c = _mm_set1_epi8(char(logs[lambda[j]]));
-        for (int g = 0; g < parts; ++g) {
+        for (int g = 0; g < Blocks; ++g) {
             const __m128i logS = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fwd + 64 - j) + g);
-            om[g] = _mm_xor_si128(om[g], pow(addLogs(logS, c, periods)));
+            u[g] = _mm_xor_si128(u[g], pow(addLogs(logS, c, periods)));
         }
     }
+    for (int g = 0; g < Blocks; ++g) {
+        logB[g] = logsOf(lam[g], log);
+        logV[g] = logsOf(u[g], log);
+    }
+    shiftUp<Blocks>(logB, bottomZero);  // B = x Gamma
+    shiftUp<Blocks>(logV, bottomZero);
+
+    int length = gammaDegree, mark = -1;
+    const __m128i bias = _mm_set1_epi8(0x70);
+    for (int t = gammaDegree + 1; t <= r; ++t) {
+        // delta = U_t in every lane (each block's shuffle answers only its own t).
+        __m128i delta = _mm_setzero_si128();
+        for (int g = 0; g < Blocks; ++g) {
+            const __m128i at = _mm_adds_epu8(_mm_set1_epi8(char(t - 16 * g)), bias);
+            delta = _mm_or_si128(delta, _mm_shuffle_epi8(u[g], at));
+        }
+        const unsigned d = unsigned(_mm_cvtsi128_si32(delta)) & 0xFF;
+        if (d == 0) {
+            shiftUp<Blocks>(logB, bottomZero);
+            shiftUp<Blocks>(logV, bottomZero);
+            continue;
+        }
+        const __m128i logDelta = log(delta);
+        const int candidate = t - mark - 1;
+        if (length < candidate) {  // B' = Lambda / delta and V' = U / delta, from before the update
+            const __m128i negDelta = addLogs(_mm_sub_epi8(periods, logDelta), _mm_setzero_si128(), periods);
+            for (int g = 0; g < Blocks; ++g) {
+                const __m128i lamOld = lam[g], uOld = u[g];
+                lam[g] = _mm_xor_si128(lam[g], pow(addLogs(logB[g], logDelta, periods)));
+                u[g] = _mm_xor_si128(u[g], pow(addLogs(logV[g], logDelta, periods)));
+                logB[g] = addLogs(logsOf(lamOld, log), negDelta, periods);
+                logV[g] = addLogs(logsOf(uOld, log), negDelta, periods);
+            }
+            mark = t - length - 1;
+            length = candidate;
+        } else {
+            for (int g = 0; g < Blocks; ++g) {
+                lam[g] = _mm_xor_si128(lam[g], pow(addLogs(logB[g], logDelta, periods)));
+                u[g] = _mm_xor_si128(u[g], pow(addLogs(logV[g], logDelta, periods)));
+            }
+        }
+        shiftUp<Blocks>(logB, bottomZero);
+        shiftUp<Blocks>(logV, bottomZero);
+    }
     const __m128i last = _mm_set1_epi8(char(r));
-    for (int g = 0; g < parts; ++g) {  // lanes i <= r only: mod x^(r+1)
+    for (int g = 0; g < Blocks; ++g) {  // Omega: U's lanes up to r
         const __m128i lane = _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
                                           _mm_set1_epi8(char(16 * g)));
         const __m128i keep = _mm_cmpgt_epi8(_mm_add_epi8(last, _mm_set1_epi8(1)), lane);
-        _mm_store_si128(reinterpret_cast<__m128i*>(omega) + g, _mm_and_si128(keep, om[g]));
+        _mm_store_si128(reinterpret_cast<__m128i*>(lambda) + g, lam[g]);
+        _mm_store_si128(reinterpret_cast<__m128i*>(omega) + g, _mm_and_si128(keep, u[g]));
     }
 }
 
