@@ -88,6 +88,11 @@ struct LaneArith {
         return true;
     }
 
+    // The whole Euclidean algorithm by the table kernels, where they take it.
+    bool euclidRun(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta) const {
+        return tables != nullptr && tables->euclid(sigma, omega, t, tDegree, delta, d->n - d->k, d->field);
+    }
+
     // ex + log c: indexed by lg[v], gives v * c (0 when c or v is 0).
     const uint8_t* timesTable(uint8_t c) const { return ex + lg[c]; }
 

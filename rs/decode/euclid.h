@@ -58,12 +58,22 @@ inline void copyOut(PolyGF* dst, const Poly& src) {
 
 // sigma = the last cofactor (not normalised to constant 1), omega = the first
 // remainder of degree <= delta, starting from x^(r+1) and t. sigma and omega
-// have R16(r + 1) coefficients.
+// have R16(r + 1) coefficients. A policy may run it in one call,
+//   euclidRun(sigma, omega, t, tDegree, delta) -> bool,
+// writing both areas whole, zero above the degrees; where it declines, the
+// steps below run.
 template <class A>
 void rsEuclid(const A& a, PolyGF* sigma, PolyGF* omega, const PolyGF* t, int delta) {
     using euclid::kCap;
     using euclid::Poly;
     const int r = a.d->n - a.d->k;
+    if constexpr (requires { a.euclidRun(sigma->coeffs, omega->coeffs, t->coeffs, t->degree, delta); }) {
+        if (a.euclidRun(sigma->coeffs, omega->coeffs, t->coeffs, t->degree, delta)) {
+            sigma->degree = polyNormalDegree(sigma->coeffs, r);
+            omega->degree = polyNormalDegree(omega->coeffs, r);
+            return;
+        }
+    }
     const int span = euclid::span(r);
     alignas(16) uint8_t pool[6][kCap];
     for (auto& row : pool) std::memset(row, 0, size_t(span));

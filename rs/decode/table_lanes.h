@@ -33,6 +33,13 @@ struct TableLaneKernels {
     // S_(r+1) to the end of their last group of 16.
     void (*berlekampMassey)(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
                             const FieldGF* f);
+    // The extended Euclidean algorithm of rs/decode/euclid.h (rsEuclid) from
+    // x^(r+1) and t (degree tDegree <= r, aligned, zero above its degree to
+    // 16*ceil((r + 1)/16)): the last cofactor into sigma and the first
+    // remainder of degree <= delta into omega, their first 16*ceil((r +
+    // 1)/16) bytes, zero above their degrees; both aligned. False, with
+    // nothing written, for an r it does not take (r > 14).
+    bool (*euclid)(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f);
 };
 
 // The fields these kernels take: 2^2 ... 2^6 elements.

@@ -3,6 +3,9 @@
 // compiled with -mssse3 and run only where the CPU has it.
 #include <tmmintrin.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "gf/field.h"
 #include "rs/decode/table_lanes.h"
 
@@ -267,6 +270,54 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
     }
 }
 
+// The highest lane of v below `below` that is not zero, 0 where none is.
+inline int topLane(__m128i v, int below) {
+    const unsigned nonzero = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128()))) & ((1u << below) - 1);
+    return nonzero == 0 ? 0 : 31 - __builtin_clz(nonzero);
+}
+
+// The extended Euclidean algorithm of rs/decode/euclid.h on polynomials of
+// degree at most 15, one register each: every quotient coefficient's
+// multiples of the divisor and of the current cofactor are formed through
+// the logarithms and moved into place by one shuffle.
+template <int Parts>
+void euclidIn(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f) {
+    const Table<Parts> pow(f, false), log(f, true);
+    const __m128i periods = _mm_set1_epi8(char(f->order - 1));
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m128i dividend = _mm_cmpeq_epi8(lanes, _mm_set1_epi8(char(r + 1)));  // x^(r+1)
+    dividend = _mm_and_si128(dividend, _mm_set1_epi8(1));
+    __m128i divisor = _mm_load_si128(reinterpret_cast<const __m128i*>(t));
+    __m128i prev = _mm_setzero_si128(), cur = _mm_cvtsi32_si128(1);
+    int dividendDegree = r + 1, divisorDegree = tDegree;
+    while (divisorDegree > delta) {
+        const int dv = divisorDegree;
+        const __m128i logDivisor = logsOf(divisor, log), logCur = logsOf(cur, log);
+        const __m128i logLead = log(_mm_shuffle_epi8(divisor, _mm_set1_epi8(char(dv))));
+        const __m128i negLead = addLogs(_mm_sub_epi8(periods, logLead), _mm_setzero_si128(), periods);
+        __m128i next = prev;
+        for (int i = dividendDegree; i >= dv; --i) {  // quotient coefficient x^(i - dv)
+            const __m128i top = _mm_shuffle_epi8(dividend, _mm_set1_epi8(char(i)));
+            const __m128i keep = _mm_xor_si128(_mm_cmpeq_epi8(top, _mm_setzero_si128()), _mm_set1_epi8(-1));
+            const __m128i logQ = addLogs(log(top), negLead, periods);
+            const __m128i into = _mm_sub_epi8(lanes, _mm_set1_epi8(char(i - dv)));
+            const __m128i byDivisor = _mm_shuffle_epi8(pow(addLogs(logDivisor, logQ, periods)), into);
+            const __m128i byCur = _mm_shuffle_epi8(pow(addLogs(logCur, logQ, periods)), into);
+            dividend = _mm_xor_si128(dividend, _mm_and_si128(keep, byDivisor));
+            next = _mm_xor_si128(next, _mm_and_si128(keep, byCur));
+        }
+        // The remainder becomes the divisor, the divisor the dividend.
+        const int remainderDegree = topLane(dividend, dv);
+        dividendDegree = dv;
+        std::swap(dividend, divisor);
+        divisorDegree = remainderDegree;
+        prev = cur;
+        cur = next;
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(sigma), cur);
+    _mm_store_si128(reinterpret_cast<__m128i*>(omega), divisor);
+}
+
 // body.template operator()<Blocks>() for the number of blocks, 1 ... Parts.
 template <int Parts, class Body>
 auto withBlocks(int blocks, Body&& body) {
@@ -307,8 +358,14 @@ void berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uin
     });
 }
 
+bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f) {
+    if (r + 2 > 16) return false;
+    withParts(f, [&]<int Parts>() { euclidIn<Parts>(sigma, omega, t, tDegree, delta, r, f); });
+    return true;
+}
+
 }  // namespace
 
-const TableLaneKernels tableLanesSsse3 = {syndromes, roots, berlekampMassey};
+const TableLaneKernels tableLanesSsse3 = {syndromes, roots, berlekampMassey, euclid};
 
 }  // namespace vekdi
