@@ -67,6 +67,11 @@ struct LaneArith {
     int roots(uint8_t* out, const PolyGF* l) const { return rsChienSearchLanes(*this, out, l); }
     void valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,
                           const uint8_t* positions, int count, uint8_t*) const {
+        if (tables != nullptr) {
+            tables->valuesAtInverses(wValues, w->coeffs, w->degree, dValues, dPoly->coeffs, dPoly->degree, positions,
+                                     count, d->field);
+            return;
+        }
         for (int i = 0; i < count; ++i) {
             const unsigned xInv = logs.reduce(logs.period - positions[i]);  // log X^-1
             dValues[i] = evalAtLog(dPoly->coeffs, dPoly->degree, xInv);
@@ -75,6 +80,11 @@ struct LaneArith {
     }
     // rsErrataMatchesSyndromes with the exponents reduced without division.
     bool explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {
+        if (tables != nullptr) {
+            alignas(16) uint8_t own[64];
+            tables->errataSyndromes(own, errata.exps, errata.logs, errata.count, unsigned(b), r, d->field);
+            return std::memcmp(own, syndromes, size_t(r)) == 0;
+        }
         unsigned e[256];
         for (int i = 0; i < errata.count; ++i) e[i] = modPeriod(errata.logs[i] + unsigned(b) * errata.exps[i]);
         for (int j = 0; j < r; ++j) {

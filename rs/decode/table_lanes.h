@@ -40,6 +40,16 @@ struct TableLaneKernels {
     // 1)/16) bytes, zero above their degrees; both aligned. False, with
     // nothing written, for an r it does not take (r > 14).
     bool (*euclid)(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f);
+    // The syndromes of an error pattern: out[j] = sum over i < errata of
+    // alpha^(logs[i] + (firstLog + j) exps[i]) for j < count <= 62, with
+    // exps[i], logs[i], firstLog < period; out aligned, 16*ceil(count/16) bytes.
+    void (*errataSyndromes)(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int errata, unsigned firstLog,
+                            int count, const FieldGF* f);
+    // aOut[i] = a(alpha^-positions[i]) and bOut[i] = b(alpha^-positions[i])
+    // for i < count <= 62 (positions < period, readable to 16*ceil(count/16)
+    // bytes); both outputs aligned, 16*ceil(count/16) bytes.
+    void (*valuesAtInverses)(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
+                             const uint8_t* positions, int count, const FieldGF* f);
 };
 
 // The fields these kernels take: 2^2 ... 2^6 elements.

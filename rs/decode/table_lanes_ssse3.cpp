@@ -179,6 +179,66 @@ inline void shiftUp(__m128i* p, __m128i bottom) {
     p[0] = _mm_or_si128(_mm_slli_si128(p[0], 1), bottom);
 }
 
+// The lanes below `count` of block g: all ones there, zero above.
+inline __m128i lanesBelow(int count, int g) {
+    const __m128i lane =
+        _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), _mm_set1_epi8(char(16 * g)));
+    return _mm_cmpgt_epi8(_mm_set1_epi8(char(count)), lane);
+}
+
+// out[j] = sum over the errata of alpha^(logs[i] + (firstLog + j) exps[i]),
+// lane j: the exponent is logs[i] + firstLog exps[i], plus j exps[i].
+template <int Parts, int Blocks>
+void errataSyndromesIn(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int errata, unsigned firstLog,
+                       const FieldGF* f) {
+    const Table<Parts> pow(f, false);
+    const unsigned period = f->order - 1;
+    const __m128i periods = _mm_set1_epi8(char(period));
+    __m128i acc[Blocks], j[Blocks], step[Blocks];
+    laneIndices(j, f->m, 0, Blocks);
+    for (int g = 0; g < Blocks; ++g) acc[g] = _mm_setzero_si128();
+    for (int i = 0; i < errata; ++i) {
+        const __m128i start = _mm_set1_epi8(char((logs[i] + firstLog * exps[i]) % period));
+        timesLanes(step, j, exps[i], periods, Blocks);
+        for (int g = 0; g < Blocks; ++g) acc[g] = _mm_xor_si128(acc[g], pow(addLogs(step[g], start, periods)));
+    }
+    for (int g = 0; g < Blocks; ++g) _mm_store_si128(reinterpret_cast<__m128i*>(out) + g, acc[g]);
+}
+
+// a and b at alpha^-positions[i], lane i: the term of a_k is alpha^(log a_k
+// - k positions[i]), the exponent falling by positions[i] from one k to the next.
+template <int Parts, int Blocks>
+void valuesAtInversesIn(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
+                        const uint8_t* positions, int count, const FieldGF* f) {
+    const Table<Parts> pow(f, false);
+    const __m128i periods = _mm_set1_epi8(char(f->order - 1));
+    const uint8_t* log = logTable(f);
+    __m128i down[Blocks], e[Blocks], accA[Blocks], accB[Blocks];
+    for (int g = 0; g < Blocks; ++g) {
+        const __m128i p =
+            _mm_and_si128(lanesBelow(count, g), _mm_loadu_si128(reinterpret_cast<const __m128i*>(positions) + g));
+        down[g] = addLogs(_mm_sub_epi8(periods, p), _mm_setzero_si128(), periods);  // -p mod period
+        e[g] = _mm_setzero_si128();
+        accA[g] = _mm_set1_epi8(char(a[0]));
+        accB[g] = _mm_set1_epi8(char(b[0]));
+    }
+    for (int k = 1; k <= std::max(aDegree, bDegree); ++k) {
+        for (int g = 0; g < Blocks; ++g) e[g] = addLogs(e[g], down[g], periods);
+        if (k <= aDegree && a[k] != 0) {
+            const __m128i c = _mm_set1_epi8(char(log[a[k]]));
+            for (int g = 0; g < Blocks; ++g) accA[g] = _mm_xor_si128(accA[g], pow(addLogs(e[g], c, periods)));
+        }
+        if (k <= bDegree && b[k] != 0) {
+            const __m128i c = _mm_set1_epi8(char(log[b[k]]));
+            for (int g = 0; g < Blocks; ++g) accB[g] = _mm_xor_si128(accB[g], pow(addLogs(e[g], c, periods)));
+        }
+    }
+    for (int g = 0; g < Blocks; ++g) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(aOut) + g, accA[g]);
+        _mm_store_si128(reinterpret_cast<__m128i*>(bOut) + g, accB[g]);
+    }
+}
+
 // The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h with its
 // discrepancies carried along instead of formed one by one: beside Lambda
 // and B the registers hold U = Lambda S and V = B S (mod x^(16 Blocks)), so
@@ -364,8 +424,26 @@ bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int d
     return true;
 }
 
+void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int errata, unsigned firstLog, int count,
+                     const FieldGF* f) {
+    withParts(f, [&]<int Parts>() {
+        withBlocks<Parts>((count + 15) / 16, [&]<int Blocks>() {
+            errataSyndromesIn<Parts, Blocks>(out, exps, logs, errata, firstLog, f);
+        });
+    });
+}
+
+void valuesAtInverses(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
+                      const uint8_t* positions, int count, const FieldGF* f) {
+    withParts(f, [&]<int Parts>() {
+        withBlocks<Parts>((count + 15) / 16, [&]<int Blocks>() {
+            valuesAtInversesIn<Parts, Blocks>(aOut, a, aDegree, bOut, b, bDegree, positions, count, f);
+        });
+    });
+}
+
 }  // namespace
 
-const TableLaneKernels tableLanesSsse3 = {syndromes, roots, berlekampMassey, euclid};
+const TableLaneKernels tableLanesSsse3 = {syndromes, roots, berlekampMassey, euclid, errataSyndromes, valuesAtInverses};
 
 }  // namespace vekdi
