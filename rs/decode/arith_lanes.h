@@ -16,6 +16,7 @@
 // elements.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
@@ -42,17 +43,25 @@ struct LaneArith {
     const RSDecoder* d;
     LogArith logs;
     const TableLaneKernels* tables;  // null: the bit planes
-    // lg[v] = log v for v != 0, lg[0] = zeroLog = 2(q-1) - 1; ex[e] = alpha^e for
-    // e <= 2(q-2) and 0 from zeroLog to 2 zeroLog, so ex[lg[a] + lg[b]] = a * b.
+    // For the element-at-a-time vocabulary (mul ... mulLinear, the scalar
+    // Berlekamp-Massey): lg[v] = log v for v != 0, lg[0] = zeroLog = 2(q-1)
+    // - 1; ex[e] = alpha^e for e <= 2(q-2) and 0 from zeroLog to 2 zeroLog,
+    // so ex[lg[a] + lg[b]] = a * b. Not built where the table kernels take
+    // every step that would read them (both solvers whole: r <= kTableLanesEuclidMax).
+    bool elementTables;
     unsigned zeroLog;
     uint16_t lg[256];
     uint8_t ex[4 * 255];
 
     // The table kernels given are used where the field fits them.
     explicit LaneArith(const RSDecoder* decoder, const TableLaneKernels* kernels = tableLaneKernels())
-        : d(decoder), logs(fieldLogs(decoder->field)), tables(tableLanesFit(decoder->field->m) ? kernels : nullptr) {
+        : d(decoder),
+          logs(fieldLogs(decoder->field)),
+          tables(tableLanesFit(decoder->field->m) ? kernels : nullptr),
+          elementTables(tables == nullptr || decoder->n - decoder->k > kTableLanesEuclidMax) {
         const unsigned period = logs.period, order = period + 1;
         zeroLog = 2 * period - 1;
+        if (!elementTables) return;
         for (unsigned v = 1; v < order; ++v) lg[v] = logs.log[v];
         lg[0] = uint16_t(zeroLog);
         std::memcpy(ex, logs.pow, period);
@@ -104,22 +113,32 @@ struct LaneArith {
     }
 
     // ex + log c: indexed by lg[v], gives v * c (0 when c or v is 0).
-    const uint8_t* timesTable(uint8_t c) const { return ex + lg[c]; }
+    const uint8_t* timesTable(uint8_t c) const {
+        assert(elementTables);
+        return ex + lg[c];
+    }
 
-    uint8_t mul(uint8_t a, uint8_t b) const { return ex[lg[a] + lg[b]]; }
-    uint8_t inverse(uint8_t a) const { return ex[logs.period - lg[a]]; }
+    uint8_t mul(uint8_t a, uint8_t b) const {
+        assert(elementTables);
+        return ex[lg[a] + lg[b]];
+    }
+    uint8_t inverse(uint8_t a) const {
+        assert(elementTables);
+        return ex[logs.period - lg[a]];
+    }
     uint8_t dot(const uint8_t* a, const uint8_t* b, int len) const {
+        assert(elementTables);
         uint8_t sum = 0;
         for (int i = 0; i < len; ++i) sum ^= ex[lg[a[i]] + lg[b[i]]];
         return sum;
     }
     void mulConst(uint8_t* out, const uint8_t* in, int len, uint8_t c) const {
-        const uint8_t* e = ex + lg[c];
+        const uint8_t* e = timesTable(c);
         for (int i = 0; i < len; ++i) out[i] = e[lg[in[i]]];
     }
     void mulAddConst(uint8_t* inout, const uint8_t* in, int len, uint8_t c) const {
         if (c == 0) return;
-        const uint8_t* e = ex + lg[c];
+        const uint8_t* e = timesTable(c);
         for (int i = 0; i < len; ++i) inout[i] ^= e[lg[in[i]]];
     }
     void polyMul(uint8_t* out, const uint8_t* a, int aLen, const uint8_t* s, int sLen) const {
@@ -128,8 +147,17 @@ struct LaneArith {
     }
     // p(x) *= (1 + c x) over coefficients 0 ... len; c nonzero.
     void mulLinear(uint8_t* p, int len, uint8_t c) const {
-        const uint8_t* e = ex + lg[c];
+        const uint8_t* e = timesTable(c);
         for (int i = len; i >= 1; --i) p[i] ^= e[lg[p[i - 1]]];
+    }
+    // mulLinear by each of cs in turn, the degree capped at cap.
+    void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) const {
+        if (tables != nullptr) return tables->mulLinearRun(p, cs, count, cap, d->field);
+        for (int i = 0; i < count; ++i) {
+            ++degree;
+            mulLinear(p, degree, cs[i]);
+            degree = degree < cap ? degree : cap;
+        }
     }
 
 private:
@@ -143,6 +171,7 @@ private:
 
     // c[0] + ... + c[degree] x^degree at x = alpha^logX (logX < q - 1).
     uint8_t evalAtLog(const uint8_t* c, int degree, unsigned logX) const {
+        assert(elementTables);
         const uint8_t* e = ex + logX;
         uint8_t acc = c[degree];
         for (int i = degree - 1; i >= 0; --i) acc = e[lg[acc]] ^ c[i];

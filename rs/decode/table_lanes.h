@@ -14,6 +14,11 @@
 namespace vekdi {
 
 struct TableLaneKernels {
+    // The erasure locator's product: p(x) *= (1 + c x) for each c of
+    // cs[0 ... count) in turn (nonzero elements), taken mod x^(cap+1),
+    // cap <= 62: p has 16*ceil((cap + 1)/16) coefficients, aligned, zero above
+    // its degree, and is written whole.
+    void (*mulLinearRun)(uint8_t* p, const uint8_t* cs, int count, int cap, const FieldGF* f);
     // Over the field f (tableLanesFit(f->m)), alpha its primitive element
     // and period = order - 1:
     // out[j] = r(alpha^(firstLog + j)) for j < count: r has n < order
@@ -38,7 +43,7 @@ struct TableLaneKernels {
     // 16*ceil((r + 1)/16)): the last cofactor into sigma and the first
     // remainder of degree <= delta into omega, their first 16*ceil((r +
     // 1)/16) bytes, zero above their degrees; both aligned. False, with
-    // nothing written, for an r it does not take (r > 14).
+    // nothing written, for r > kTableLanesEuclidMax.
     bool (*euclid)(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f);
     // The syndromes of an error pattern: out[j] = sum over i < errata of
     // alpha^(logs[i] + (firstLog + j) exps[i]) for j < count <= 62, with
@@ -51,6 +56,10 @@ struct TableLaneKernels {
     void (*valuesAtInverses)(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
                              const uint8_t* positions, int count, const FieldGF* f);
 };
+
+// The largest redundancy the Euclid kernel takes: its polynomials, up to
+// x^(r+1), in one register of 16 lanes.
+constexpr int kTableLanesEuclidMax = 14;
 
 // The fields these kernels take: 2^2 ... 2^6 elements.
 constexpr bool tableLanesFit(int m) { return m >= 2 && m <= 6; }

@@ -239,6 +239,25 @@ void valuesAtInversesIn(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* b
     }
 }
 
+// p *= (1 + c x) for each c of cs in turn, mod x^(cap+1): x p by a shift,
+// its multiple by c through the logarithms.
+template <int Parts, int Blocks>
+void mulLinearRunIn(uint8_t* p, const uint8_t* cs, int count, int cap, const FieldGF* f) {
+    const Table<Parts> pow(f, false), log(f, true);
+    const __m128i periods = _mm_set1_epi8(char(f->order - 1));
+    const uint8_t* logs = logTable(f);
+    __m128i v[Blocks], up[Blocks];
+    for (int g = 0; g < Blocks; ++g) v[g] = _mm_load_si128(reinterpret_cast<const __m128i*>(p) + g);
+    for (int i = 0; i < count; ++i) {
+        const __m128i c = _mm_set1_epi8(char(logs[cs[i]]));
+        for (int g = 0; g < Blocks; ++g) up[g] = v[g];
+        shiftUp<Blocks>(up, _mm_setzero_si128());
+        for (int g = 0; g < Blocks; ++g) v[g] = _mm_xor_si128(v[g], pow(addLogs(logsOf(up[g], log), c, periods)));
+    }
+    for (int g = 0; g < Blocks; ++g)
+        _mm_store_si128(reinterpret_cast<__m128i*>(p) + g, _mm_and_si128(lanesBelow(cap + 1, g), v[g]));
+}
+
 // The Berlekamp-Massey iteration of rs/decode/berlekamp_massey.h with its
 // discrepancies carried along instead of formed one by one: beside Lambda
 // and B the registers hold U = Lambda S and V = B S (mod x^(16 Blocks)), so
@@ -419,7 +438,7 @@ void berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uin
 }
 
 bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f) {
-    if (r + 2 > 16) return false;
+    if (r > kTableLanesEuclidMax) return false;
     withParts(f, [&]<int Parts>() { euclidIn<Parts>(sigma, omega, t, tDegree, delta, r, f); });
     return true;
 }
@@ -442,8 +461,15 @@ void valuesAtInverses(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOu
     });
 }
 
+void mulLinearRun(uint8_t* p, const uint8_t* cs, int count, int cap, const FieldGF* f) {
+    withParts(f, [&]<int Parts>() {
+        withBlocks<Parts>((cap + 16) / 16, [&]<int Blocks>() { mulLinearRunIn<Parts, Blocks>(p, cs, count, cap, f); });
+    });
+}
+
 }  // namespace
 
-const TableLaneKernels tableLanesSsse3 = {syndromes, roots, berlekampMassey, euclid, errataSyndromes, valuesAtInverses};
+const TableLaneKernels tableLanesSsse3 = {mulLinearRun, syndromes,       roots,           berlekampMassey,
+                                          euclid,       errataSyndromes, valuesAtInverses};
 
 }  // namespace vekdi
