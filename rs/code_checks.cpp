@@ -2,6 +2,7 @@
 #include "rs/code_checks.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace vekdi {
 
@@ -23,9 +24,22 @@ VekStatus rsCheckInitArgs(int n, int k, const FieldGF* field, unsigned root, con
 bool rsBytesInField(const uint8_t* bytes, int count, const FieldGF* field) {
     const unsigned order = field->order;
     if (order >= 256) return true;
-    unsigned seen = 0;
-    for (int i = 0; i < count; ++i) seen |= bytes[i];
-    return seen < order;  // order is a power of two: any high bit shows in the OR
+    // The OR of all bytes, eight at a time (the last eight overlapping the
+    // words before where count is not a multiple of eight): order is a power
+    // of two, so any byte at or above it shows a bit at or above it in the OR.
+    uint64_t seen = 0, word;
+    if (count < 8) {
+        for (int i = 0; i < count; ++i) seen |= bytes[i];
+    } else {
+        for (int i = 0; i + 8 <= count; i += 8) {
+            std::memcpy(&word, bytes + i, 8);
+            seen |= word;
+        }
+        std::memcpy(&word, bytes + count - 8, 8);
+        seen |= word;
+    }
+    const uint64_t high = 0x0101010101010101u * uint8_t(~(order - 1));
+    return (seen & high) == 0;
 }
 
 bool rsRegionsOverlap(const void* a, int aLen, const void* b, int bLen) {

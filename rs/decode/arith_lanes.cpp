@@ -60,8 +60,7 @@ struct Planes {
 // at once: the table of the elements below 2^(b+1) is the one below 2^b and
 // that one again with c * x^b added.
 template <int M>
-void productTables(Lanes* t1, Lanes* t2, Lanes* t3, const Planes<M>& c1, const Planes<M>& c2,
-                   const Planes<M>& c3) {
+void productTables(Lanes* t1, Lanes* t2, Lanes* t3, const Planes<M>& c1, const Planes<M>& c2, const Planes<M>& c3) {
     t1[0] = t2[0] = t3[0] = Lanes{};
     t1[1] = c1.plane[0];
     t2[1] = c2.plane[0];
@@ -177,21 +176,23 @@ int chienFor(const LaneArith& a, uint8_t* out, const PolyGF* l) {
 }  // namespace
 
 void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count, const TableLaneKernels* tables) {
-    alignas(16) uint8_t values[256];
     const FieldGF* f = r->field;
     if (tables != nullptr && tableLanesFit(f->m)) {
-        tables->syndromes(values, r->coeffs, r->degree + 1, logTable(f)[points[0]], count, f);
-    } else {
-        switch (f->m) {
-            case 1: syndromesFor<1>(f, values, r, points, count); break;
-            case 2: syndromesFor<2>(f, values, r, points, count); break;
-            case 3: syndromesFor<3>(f, values, r, points, count); break;
-            case 4: syndromesFor<4>(f, values, r, points, count); break;
-            case 5: syndromesFor<5>(f, values, r, points, count); break;
-            case 6: syndromesFor<6>(f, values, r, points, count); break;
-            case 7: syndromesFor<7>(f, values, r, points, count); break;
-            default: syndromesFor<8>(f, values, r, points, count); break;
-        }
+        tables->syndromes(s->coeffs, r->coeffs, r->degree + 1, logTable(f)[points[0]], count, f);
+        s->degree = count;
+        polyNormalise(s);
+        return;
+    }
+    alignas(16) uint8_t values[256];
+    switch (f->m) {
+        case 1: syndromesFor<1>(f, values, r, points, count); break;
+        case 2: syndromesFor<2>(f, values, r, points, count); break;
+        case 3: syndromesFor<3>(f, values, r, points, count); break;
+        case 4: syndromesFor<4>(f, values, r, points, count); break;
+        case 5: syndromesFor<5>(f, values, r, points, count); break;
+        case 6: syndromesFor<6>(f, values, r, points, count); break;
+        case 7: syndromesFor<7>(f, values, r, points, count); break;
+        default: syndromesFor<8>(f, values, r, points, count); break;
     }
     s->coeffs[0] = 1;
     std::memcpy(s->coeffs + 1, values, size_t(count));

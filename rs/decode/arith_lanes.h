@@ -29,8 +29,9 @@
 
 namespace vekdi {
 
-// rsSyndromesGeneric's contract; `points` has R16(count) readable bytes. By
-// the table kernels where given, by the bit planes where `tables` is null.
+// rsSyndromesGeneric's contract; `points` has R16(count) readable bytes and
+// s's coefficients are aligned. By the table kernels where given, by the bit
+// planes where `tables` is null.
 void rsSyndromesLanes(PolyGF* s, const PolyGF* r, const uint8_t* points, int count, const TableLaneKernels* tables);
 
 struct LaneArith;

@@ -21,9 +21,10 @@ struct TableLaneKernels {
     void (*mulLinearRun)(uint8_t* p, const uint8_t* cs, int count, int cap, const FieldGF* f);
     // Over the field f (tableLanesFit(f->m)), alpha its primitive element
     // and period = order - 1:
-    // out[j] = r(alpha^(firstLog + j)) for j < count: r has n < order
-    // coefficients (field elements, lowest power first) readable to
-    // 16*ceil(n/16) bytes, zero from n; firstLog < period.
+    // The syndrome polynomial: out[0] = 1, out[1 + j] = r(alpha^(firstLog +
+    // j)) for j < count, zero from count + 1 to 16*ceil((count + 1)/16); out
+    // aligned. r has n < order coefficients (field elements, lowest power
+    // first) readable to 16*ceil(n/16) bytes, zero from n; firstLog < period.
     void (*syndromes)(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f);
     // The zeros of l (degree >= 1, coefficients field elements) among
     // alpha^j, j = 1 ... period, listed as period - j for ascending j,

@@ -65,14 +65,15 @@ inline __m128i addLogs(__m128i a, __m128i b, __m128i period) {
     return _mm_min_epu8(s, _mm_sub_epi8(s, period));
 }
 
-// The XOR of the sixteen lanes.
-inline uint8_t foldLanes(__m128i v) {
+// The XOR of the sixteen lanes, in lane 0 (the other lanes hold partial sums).
+inline __m128i foldToFirstLane(__m128i v) {
     v = _mm_xor_si128(v, _mm_srli_si128(v, 8));
     v = _mm_xor_si128(v, _mm_srli_si128(v, 4));
     v = _mm_xor_si128(v, _mm_srli_si128(v, 2));
-    v = _mm_xor_si128(v, _mm_srli_si128(v, 1));
-    return uint8_t(_mm_cvtsi128_si32(v));
+    return _mm_xor_si128(v, _mm_srli_si128(v, 1));
 }
+
+inline uint8_t foldLanes(__m128i v) { return uint8_t(_mm_cvtsi128_si32(foldToFirstLane(v))); }
 
 // kLaneModulo[m - 2][i] = i mod (2^m - 1) for i = 0 ... 64.
 struct LaneModulo {
@@ -117,14 +118,28 @@ void syndromesIn(uint8_t* out, const uint8_t* r, unsigned firstLog, int count, c
         zero[g] = _mm_cmpeq_epi8(v, _mm_setzero_si128());
         logR[g] = _mm_andnot_si128(zero[g], log(v));
     }
-    for (int j = 0; j < count; ++j) {
+    // Each sum moved from lane 0 into its own lane of the result by a
+    // shuffle whose index vector (0 in that lane, top bits elsewhere) turns
+    // one lane further for every sum; whole registers stored, so the solver's
+    // loads find them in full.
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    __m128i place = _mm_andnot_si128(_mm_cmpeq_epi8(lanes, _mm_set1_epi8(1)), _mm_set1_epi8(char(0x80)));
+    __m128i sums = _mm_cvtsi32_si128(1);  // S_0
+    auto* to = reinterpret_cast<__m128i*>(out);
+    for (int j = 1; j <= count; ++j) {
         __m128i acc = _mm_setzero_si128();
         for (int g = 0; g < blocks; ++g) {
             acc = _mm_xor_si128(acc, _mm_andnot_si128(zero[g], pow(addLogs(logR[g], e[g], period))));
             e[g] = addLogs(e[g], step[g], period);
         }
-        out[j] = foldLanes(acc);
+        sums = _mm_or_si128(sums, _mm_shuffle_epi8(foldToFirstLane(acc), place));
+        place = _mm_alignr_epi8(place, place, 15);
+        if (j % 16 == 15) {
+            _mm_store_si128(to++, sums);
+            sums = _mm_setzero_si128();
+        }
     }
+    if (count % 16 != 15) _mm_store_si128(to, sums);
 }
 
 // L(alpha^j) for j = 1 + lane + 16 g: the term of l_i is alpha^(log l_i +
