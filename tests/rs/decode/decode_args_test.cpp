@@ -62,13 +62,16 @@ TEST_P(RSDecodeArgs, ChecksInOrderAndFailuresWriteNothing) {
     EXPECT_EQ(d.decode(nullptr, 0, shared.data(), dec, shared.data() + 14), StatusBadArgument) << d.name;
     EXPECT_EQ(shared, sharedBefore) << d.name;
 
-    // Received bytes must be elements of GF(16); checked after the list.
-    word[7] = 16;
-    EXPECT_EQ(d.decode(atN, 2, word.data(), dec, buffer.data()), StatusBadArgument) << d.name;
-    EXPECT_EQ(d.decode(good, 2, word.data(), dec, buffer.data()), StatusOutOfRange) << d.name;
-    EXPECT_EQ(word[3], received[3]);
-    EXPECT_TRUE(buffer.intact());
-    word = received;
+    // Received bytes must be elements of GF(16), wherever they stand; checked
+    // after the list.
+    for (int at : {0, 7, 8, 14}) {
+        word[size_t(at)] = at == 8 ? 0x80 : 16;
+        EXPECT_EQ(d.decode(atN, 2, word.data(), dec, buffer.data()), StatusBadArgument) << d.name;
+        EXPECT_EQ(d.decode(good, 2, word.data(), dec, buffer.data()), StatusOutOfRange) << d.name << " at " << at;
+        EXPECT_EQ(word[3], received[3]);
+        EXPECT_TRUE(buffer.intact());
+        word = received;
+    }
 
     // A null list is accepted with any count; a non-null list with count 0 is not read.
     for (int count : {5, -1, 1000, 0}) {
