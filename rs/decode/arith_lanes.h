@@ -71,6 +71,12 @@ struct LaneArith {
     }
 
     void toDomain(uint8_t*, int) const {}
+    // The received word straight into place by the table kernels, where given.
+    bool receive(uint8_t* received, const uint8_t* codeword, int n) const {
+        if (tables == nullptr) return false;
+        tables->receive(received, codeword, n);
+        return true;
+    }
     void syndromes(PolyGF* s, const PolyGF* received) const {
         rsSyndromesLanes(s, received, d->rootPowers, d->n - d->k, tables);
     }

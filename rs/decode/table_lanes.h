@@ -14,6 +14,9 @@
 namespace vekdi {
 
 struct TableLaneKernels {
+    // The received word as a polynomial, R(x) = sum codeword[n-1-i] x^i for
+    // n < order, into `received` (aligned), zero from n to 16*ceil(n/16).
+    void (*receive)(uint8_t* received, const uint8_t* codeword, int n);
     // The erasure locator's product: p(x) *= (1 + c x) for each c of
     // cs[0 ... count) in turn (nonzero elements), taken mod x^(cap+1),
     // cap <= 62: p has 16*ceil((cap + 1)/16) coefficients, aligned, zero above

@@ -4,6 +4,7 @@
 #include <tmmintrin.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "gf/field.h"
@@ -74,6 +75,58 @@ inline __m128i foldToFirstLane(__m128i v) {
 }
 
 inline uint8_t foldLanes(__m128i v) { return uint8_t(_mm_cvtsi128_si32(foldToFirstLane(v))); }
+
+// Bytes p[0 ... len) in lanes 0 ... len - 1, zeros above, len <= 16, read
+// without touching a byte outside them: two overlapping loads of eight or
+// four bytes, or single bytes below four.
+inline __m128i loadShort(const uint8_t* p, int len) {
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    if (len >= 4) {
+        const int part = len >= 8 ? 8 : 4;
+        __m128i low, high;
+        if (part == 8) {
+            low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+            high = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + len - 8));
+        } else {
+            uint32_t a, b;
+            std::memcpy(&a, p, 4);
+            std::memcpy(&b, p + len - 4, 4);
+            low = _mm_cvtsi32_si128(int(a));
+            high = _mm_cvtsi32_si128(int(b));
+        }
+        // high moved up to end at lane len - 1 (the lanes below its start read as zero)
+        return _mm_or_si128(low, _mm_shuffle_epi8(high, _mm_sub_epi8(lanes, _mm_set1_epi8(char(len - part)))));
+    }
+    uint32_t word = 0;
+    for (int i = 0; i < len; ++i) word |= uint32_t(p[i]) << (8 * i);
+    return _mm_cvtsi32_si128(int(word));
+}
+
+// Bytes p[0 ... len) in lanes, zeros above, from single-byte loads: for a
+// list just written byte by byte, which a wider load would have to wait for.
+inline __m128i gatherBytes(const uint8_t* p, int len) {
+    __m128i v = _mm_setzero_si128();
+    for (int i = len - 1; i >= 0; --i) v = _mm_or_si128(_mm_slli_si128(v, 1), _mm_cvtsi32_si128(p[i]));
+    return v;
+}
+
+// R(x) = sum c[n-1-i] x^i into `received` (aligned), zero from n to
+// 16*ceil(n/16): every block of sixteen coefficients is a block of the
+// codeword read backwards.
+void receive(uint8_t* received, const uint8_t* codeword, int n) {
+    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i backwards = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    auto* to = reinterpret_cast<__m128i*>(received);
+    int end = n;  // coefficients 16 g ... are bytes end - 1, end - 2, ...
+    for (; end >= 16; end -= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codeword + end - 16));
+        _mm_store_si128(to++, _mm_shuffle_epi8(block, backwards));
+    }
+    if (end > 0) {  // lane k takes byte end - 1 - k; the lanes from `end` on read as zero
+        const __m128i from = _mm_sub_epi8(_mm_set1_epi8(char(end - 1)), lanes);
+        _mm_store_si128(to, _mm_shuffle_epi8(loadShort(codeword, end), from));
+    }
+}
 
 // kLaneModulo[m - 2][i] = i mod (2^m - 1) for i = 0 ... 64.
 struct LaneModulo {
@@ -230,8 +283,9 @@ void valuesAtInversesIn(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* b
     const uint8_t* log = logTable(f);
     __m128i down[Blocks], e[Blocks], accA[Blocks], accB[Blocks];
     for (int g = 0; g < Blocks; ++g) {
-        const __m128i p =
-            _mm_and_si128(lanesBelow(count, g), _mm_loadu_si128(reinterpret_cast<const __m128i*>(positions) + g));
+        const __m128i p = Blocks == 1 ? gatherBytes(positions, count)
+                                      : _mm_and_si128(lanesBelow(count, g),
+                                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(positions) + g));
         down[g] = addLogs(_mm_sub_epi8(periods, p), _mm_setzero_si128(), periods);  // -p mod period
         e[g] = _mm_setzero_si128();
         accA[g] = _mm_set1_epi8(char(a[0]));
@@ -484,7 +538,7 @@ void mulLinearRun(uint8_t* p, const uint8_t* cs, int count, int cap, const Field
 
 }  // namespace
 
-const TableLaneKernels tableLanesSsse3 = {mulLinearRun, syndromes,       roots,           berlekampMassey,
-                                          euclid,       errataSyndromes, valuesAtInverses};
+const TableLaneKernels tableLanesSsse3 = {receive,         mulLinearRun, syndromes,       roots,
+                                          berlekampMassey, euclid,       errataSyndromes, valuesAtInverses};
 
 }  // namespace vekdi
