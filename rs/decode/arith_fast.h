@@ -76,6 +76,9 @@ struct FastArith {
     bool berlekampMasseyRun(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r) const {
         return k.berlekampMassey != nullptr && k.berlekampMassey(lambda, omega, gammaDegree, syndromes, r);
     }
+    bool euclidRun(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta) const {
+        return k.euclid != nullptr && k.euclid(sigma, omega, t, tDegree, delta, d->n - d->k);
+    }
 };
 
 }  // namespace vekdi

@@ -29,6 +29,7 @@ void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap)
 bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r);
 int chienRoots(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks);
 void convertReversed(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix);
+bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r);
 
 // k with the kernels above in place of its own.
 constexpr TowerKernels withGfniKernels(TowerKernels k) {
@@ -46,6 +47,7 @@ constexpr TowerKernels withGfniKernels(TowerKernels k) {
     k.berlekampMassey = berlekampMassey;
     k.chienRoots = chienRoots;
     k.convertReversed = convertReversed;
+    k.euclid = euclid;
     return k;
 }
 

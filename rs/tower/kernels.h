@@ -118,6 +118,13 @@ struct TowerKernels {
     // in[len - 1 - i] for i < len, zero from len to 16*ceil(len/16); out
     // aligned, apart from in.
     void (*convertReversed)(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix);
+    // Optional: the extended Euclidean algorithm of rs/decode/euclid.h
+    // (rsEuclid) from x^(r+1) and t (degree tDegree <= r, zero above it to
+    // 16*ceil((r + 1)/16)), for r <= kMaxSolverRedundancy: the last cofactor
+    // into sigma and the first remainder of degree <= delta into omega, their
+    // first 16*ceil((r + 1)/16) bytes, zero above their degrees. False, with
+    // nothing written, for a larger r.
+    bool (*euclid)(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r);
 };
 
 // The largest redundancy the whole-iteration kernels take: the locator's
