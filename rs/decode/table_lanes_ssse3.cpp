@@ -13,46 +13,46 @@
 namespace vekdi {
 namespace {
 
-// The field's power or logarithm table (order = 16 * Parts, or fewer bytes
-// for Parts = 1) in registers, read at sixteen indices at once. Loaded
+// The field's power or logarithm table (order = 16 * Slices, or fewer bytes
+// for Slices = 1) in registers, read at sixteen indices at once. Loaded
 // straight from the field record, which holds the power table and then the
 // logarithm table after a 28-byte header; the tables of fewer than 16 bytes
 // come from the 16 bytes that end where the logarithm table ends, shifted down.
-template <int Parts>
+template <int Slices>
 struct Table {
     static_assert(kFieldHeaderSize + 2 * 4 >= 16, "the 16 bytes before a small table's end lie in the record");
-    __m128i part[Parts];
+    __m128i slice[Slices];
 
     Table(const FieldGF* f, bool logs) {
         const uint8_t* table = logs ? logTable(f) : expTable(f);
         const auto* at = reinterpret_cast<const __m128i*>(table);
-        if constexpr (Parts > 1) {
-            for (int t = 0; t < Parts; ++t) part[t] = _mm_loadu_si128(at + t);
+        if constexpr (Slices > 1) {
+            for (int t = 0; t < Slices; ++t) slice[t] = _mm_loadu_si128(at + t);
         } else if (f->order == 16) {
-            part[0] = _mm_loadu_si128(at);
+            slice[0] = _mm_loadu_si128(at);
         } else {
             const auto* end = reinterpret_cast<const __m128i*>(logTable(f) + f->order - 16);
             const __m128i v = _mm_loadu_si128(end);
             if (f->order == 8)
-                part[0] = logs ? _mm_srli_si128(v, 8) : v;
+                slice[0] = logs ? _mm_srli_si128(v, 8) : v;
             else
-                part[0] = logs ? _mm_srli_si128(v, 12) : _mm_srli_si128(v, 8);
+                slice[0] = logs ? _mm_srli_si128(v, 12) : _mm_srli_si128(v, 8);
         }
     }
 
-    // table[idx] lane by lane, idx < order. Each part answers only the
+    // table[idx] lane by lane, idx < order. Each slice answers only the
     // indices in its own sixteen: shifted down to 0 ... 15 and then raised by
     // 0x70 with saturation, the others get the top bit, which the shuffle
     // reads as zero.
     __m128i operator()(__m128i idx) const {
-        if constexpr (Parts == 1) {
-            return _mm_shuffle_epi8(part[0], idx);
+        if constexpr (Slices == 1) {
+            return _mm_shuffle_epi8(slice[0], idx);
         } else {
             const __m128i bias = _mm_set1_epi8(0x70);
-            __m128i out = _mm_shuffle_epi8(part[0], _mm_adds_epu8(idx, bias));
-            for (int t = 1; t < Parts; ++t) {
+            __m128i out = _mm_shuffle_epi8(slice[0], _mm_adds_epu8(idx, bias));
+            for (int t = 1; t < Slices; ++t) {
                 const __m128i shifted = _mm_sub_epi8(idx, _mm_set1_epi8(char(16 * t)));
-                out = _mm_or_si128(out, _mm_shuffle_epi8(part[t], _mm_adds_epu8(shifted, bias)));
+                out = _mm_or_si128(out, _mm_shuffle_epi8(slice[t], _mm_adds_epu8(shifted, bias)));
             }
             return out;
         }
@@ -82,9 +82,9 @@ inline uint8_t foldLanes(__m128i v) { return uint8_t(_mm_cvtsi128_si32(foldToFir
 inline __m128i loadShort(const uint8_t* p, int len) {
     const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     if (len >= 4) {
-        const int part = len >= 8 ? 8 : 4;
+        const int width = len >= 8 ? 8 : 4;
         __m128i low, high;
-        if (part == 8) {
+        if (width == 8) {
             low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
             high = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + len - 8));
         } else {
@@ -95,7 +95,7 @@ inline __m128i loadShort(const uint8_t* p, int len) {
             high = _mm_cvtsi32_si128(int(b));
         }
         // high moved up to end at lane len - 1 (the lanes below its start read as zero)
-        return _mm_or_si128(low, _mm_shuffle_epi8(high, _mm_sub_epi8(lanes, _mm_set1_epi8(char(len - part)))));
+        return _mm_or_si128(low, _mm_shuffle_epi8(high, _mm_sub_epi8(lanes, _mm_set1_epi8(char(len - width)))));
     }
     uint32_t word = 0;
     for (int i = 0; i < len; ++i) word |= uint32_t(p[i]) << (8 * i);
@@ -158,9 +158,9 @@ inline void timesLanes(__m128i* out, const __m128i* in, unsigned factor, __m128i
 
 // S_j = sum_i r_i alpha^(i (firstLog + j)): lane i holds log r_i + i (firstLog
 // + j), the exponent advancing by i from one j to the next.
-template <int Parts, int Blocks>
+template <int Slices, int Blocks>
 void syndromesIn(uint8_t* out, const uint8_t* r, unsigned firstLog, int count, const FieldGF* f) {
-    const Table<Parts> pow(f, false), log(f, true);
+    const Table<Slices> pow(f, false), log(f, true);
     const __m128i period = _mm_set1_epi8(char(f->order - 1));
     constexpr int blocks = Blocks;
     __m128i logR[Blocks], zero[Blocks], e[Blocks], step[Blocks];
@@ -197,14 +197,14 @@ void syndromesIn(uint8_t* out, const uint8_t* r, unsigned firstLog, int count, c
 
 // L(alpha^j) for j = 1 + lane + 16 g: the term of l_i is alpha^(log l_i +
 // i j), the exponent i j advancing by j from one i to the next.
-template <int Parts>
+template <int Slices>
 int rootsIn(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
-    const Table<Parts> pow(f, false);
+    const Table<Slices> pow(f, false);
     const unsigned last = f->order - 1;  // the period, the largest j
     const __m128i period = _mm_set1_epi8(char(last));
     const uint8_t* log = logTable(f);
-    constexpr int blocks = Parts;  // ceil(period / 16)
-    __m128i acc[Parts], e[Parts], step[Parts];
+    constexpr int blocks = Slices;  // ceil(period / 16)
+    __m128i acc[Slices], e[Slices], step[Slices];
     laneIndices(step, f->m, 1, blocks);
     for (int g = 0; g < blocks; ++g) {
         e[g] = _mm_setzero_si128();
@@ -233,8 +233,8 @@ int rootsIn(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
 constexpr char kZeroLog = char(0xC0);
 
 // The logarithms of v's lanes, kZeroLog for zeros.
-template <int Parts>
-inline __m128i logsOf(__m128i v, const Table<Parts>& log) {
+template <int Slices>
+inline __m128i logsOf(__m128i v, const Table<Slices>& log) {
     const __m128i zero = _mm_cmpeq_epi8(v, _mm_setzero_si128());
     return _mm_or_si128(_mm_andnot_si128(zero, log(v)), _mm_and_si128(zero, _mm_set1_epi8(kZeroLog)));
 }
@@ -256,10 +256,10 @@ inline __m128i lanesBelow(int count, int g) {
 
 // out[j] = sum over the errata of alpha^(logs[i] + (firstLog + j) exps[i]),
 // lane j: the exponent is logs[i] + firstLog exps[i], plus j exps[i].
-template <int Parts, int Blocks>
+template <int Slices, int Blocks>
 void errataSyndromesIn(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int errata, unsigned firstLog,
                        const FieldGF* f) {
-    const Table<Parts> pow(f, false);
+    const Table<Slices> pow(f, false);
     const unsigned period = f->order - 1;
     const __m128i periods = _mm_set1_epi8(char(period));
     __m128i acc[Blocks], j[Blocks], step[Blocks];
@@ -275,10 +275,10 @@ void errataSyndromesIn(uint8_t* out, const uint8_t* exps, const uint8_t* logs, i
 
 // a and b at alpha^-positions[i], lane i: the term of a_k is alpha^(log a_k
 // - k positions[i]), the exponent falling by positions[i] from one k to the next.
-template <int Parts, int Blocks>
+template <int Slices, int Blocks>
 void valuesAtInversesIn(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
                         const uint8_t* positions, int count, const FieldGF* f) {
-    const Table<Parts> pow(f, false);
+    const Table<Slices> pow(f, false);
     const __m128i periods = _mm_set1_epi8(char(f->order - 1));
     const uint8_t* log = logTable(f);
     __m128i down[Blocks], e[Blocks], accA[Blocks], accB[Blocks];
@@ -310,9 +310,9 @@ void valuesAtInversesIn(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* b
 
 // p *= (1 + c x) for each c of cs in turn, mod x^(cap+1): x p by a shift,
 // its multiple by c through the logarithms.
-template <int Parts, int Blocks>
+template <int Slices, int Blocks>
 void mulLinearRunIn(uint8_t* p, const uint8_t* cs, int count, int cap, const FieldGF* f) {
-    const Table<Parts> pow(f, false), log(f, true);
+    const Table<Slices> pow(f, false), log(f, true);
     const __m128i periods = _mm_set1_epi8(char(f->order - 1));
     const uint8_t* logs = logTable(f);
     __m128i v[Blocks], up[Blocks];
@@ -335,9 +335,9 @@ void mulLinearRunIn(uint8_t* p, const uint8_t* cs, int count, int cap, const Fie
 // are kept as logarithms: a new B is Lambda / delta, a subtraction of
 // logarithms, and x * B a shift. Only coefficients up to r are ever read,
 // and B at step t has degree at most t.
-template <int Parts, int Blocks>
+template <int Slices, int Blocks>
 void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* s, int r, const FieldGF* f) {
-    const Table<Parts> pow(f, false), log(f, true);
+    const Table<Slices> pow(f, false), log(f, true);
     const unsigned period = f->order - 1;
     const __m128i periods = _mm_set1_epi8(char(period));
     const __m128i zeroLog = _mm_set1_epi8(kZeroLog);
@@ -428,9 +428,9 @@ inline int topLane(__m128i v, int below) {
 // degree at most 15, one register each: every quotient coefficient's
 // multiples of the divisor and of the current cofactor are formed through
 // the logarithms and moved into place by one shuffle.
-template <int Parts>
+template <int Slices>
 void euclidIn(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f) {
-    const Table<Parts> pow(f, false), log(f, true);
+    const Table<Slices> pow(f, false), log(f, true);
     const __m128i periods = _mm_set1_epi8(char(f->order - 1));
     const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     __m128i dividend = _mm_cmpeq_epi8(lanes, _mm_set1_epi8(char(r + 1)));  // x^(r+1)
@@ -466,73 +466,73 @@ void euclidIn(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int
     _mm_store_si128(reinterpret_cast<__m128i*>(omega), divisor);
 }
 
-// body.template operator()<Blocks>() for the number of blocks, 1 ... Parts.
-template <int Parts, class Body>
+// body.template operator()<Blocks>() for the number of blocks, 1 ... Slices.
+template <int Slices, class Body>
 auto withBlocks(int blocks, Body&& body) {
-    if constexpr (Parts == 4) {
+    if constexpr (Slices == 4) {
         if (blocks == 4) return body.template operator()<4>();
         if (blocks == 3) return body.template operator()<3>();
     }
-    if constexpr (Parts >= 2) {
+    if constexpr (Slices >= 2) {
         if (blocks == 2) return body.template operator()<2>();
     }
     return body.template operator()<1>();
 }
 
-// body.template operator()<Parts>() for the field's table size.
+// body.template operator()<Slices>() for the field's table size.
 template <class Body>
-auto withParts(const FieldGF* f, Body&& body) {
+auto withSlices(const FieldGF* f, Body&& body) {
     if (f->m <= 4) return body.template operator()<1>();
     if (f->m == 5) return body.template operator()<2>();
     return body.template operator()<4>();
 }
 
 void syndromes(uint8_t* out, const uint8_t* r, int n, unsigned firstLog, int count, const FieldGF* f) {
-    withParts(f, [&]<int Parts>() {
-        withBlocks<Parts>((n + 15) / 16, [&]<int Blocks>() { syndromesIn<Parts, Blocks>(out, r, firstLog, count, f); });
+    withSlices(f, [&]<int Slices>() {
+        withBlocks<Slices>((n + 15) / 16, [&]<int Blocks>() { syndromesIn<Slices, Blocks>(out, r, firstLog, count, f); });
     });
 }
 
 int roots(uint8_t* out, const uint8_t* l, int degree, const FieldGF* f) {
-    return withParts(f, [&]<int Parts>() { return rootsIn<Parts>(out, l, degree, f); });
+    return withSlices(f, [&]<int Slices>() { return rootsIn<Slices>(out, l, degree, f); });
 }
 
 void berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uint8_t* syndromes, int r,
                      const FieldGF* f) {
-    withParts(f, [&]<int Parts>() {
-        withBlocks<Parts>((r + 16) / 16, [&]<int Blocks>() {
-            berlekampMasseyIn<Parts, Blocks>(lambda, omega, gammaDegree, syndromes, r, f);
+    withSlices(f, [&]<int Slices>() {
+        withBlocks<Slices>((r + 16) / 16, [&]<int Blocks>() {
+            berlekampMasseyIn<Slices, Blocks>(lambda, omega, gammaDegree, syndromes, r, f);
         });
     });
 }
 
 bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f) {
     if (r > kTableLanesEuclidMax) return false;
-    withParts(f, [&]<int Parts>() { euclidIn<Parts>(sigma, omega, t, tDegree, delta, r, f); });
+    withSlices(f, [&]<int Slices>() { euclidIn<Slices>(sigma, omega, t, tDegree, delta, r, f); });
     return true;
 }
 
 void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int errata, unsigned firstLog, int count,
                      const FieldGF* f) {
-    withParts(f, [&]<int Parts>() {
-        withBlocks<Parts>((count + 15) / 16, [&]<int Blocks>() {
-            errataSyndromesIn<Parts, Blocks>(out, exps, logs, errata, firstLog, f);
+    withSlices(f, [&]<int Slices>() {
+        withBlocks<Slices>((count + 15) / 16, [&]<int Blocks>() {
+            errataSyndromesIn<Slices, Blocks>(out, exps, logs, errata, firstLog, f);
         });
     });
 }
 
 void valuesAtInverses(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
                       const uint8_t* positions, int count, const FieldGF* f) {
-    withParts(f, [&]<int Parts>() {
-        withBlocks<Parts>((count + 15) / 16, [&]<int Blocks>() {
-            valuesAtInversesIn<Parts, Blocks>(aOut, a, aDegree, bOut, b, bDegree, positions, count, f);
+    withSlices(f, [&]<int Slices>() {
+        withBlocks<Slices>((count + 15) / 16, [&]<int Blocks>() {
+            valuesAtInversesIn<Slices, Blocks>(aOut, a, aDegree, bOut, b, bDegree, positions, count, f);
         });
     });
 }
 
 void mulLinearRun(uint8_t* p, const uint8_t* cs, int count, int cap, const FieldGF* f) {
-    withParts(f, [&]<int Parts>() {
-        withBlocks<Parts>((cap + 16) / 16, [&]<int Blocks>() { mulLinearRunIn<Parts, Blocks>(p, cs, count, cap, f); });
+    withSlices(f, [&]<int Slices>() {
+        withBlocks<Slices>((cap + 16) / 16, [&]<int Blocks>() { mulLinearRunIn<Slices, Blocks>(p, cs, count, cap, f); });
     });
 }
 
