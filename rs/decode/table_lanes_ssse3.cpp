@@ -74,8 +74,6 @@ inline __m128i foldToFirstLane(__m128i v) {
     return _mm_xor_si128(v, _mm_srli_si128(v, 1));
 }
 
-inline uint8_t foldLanes(__m128i v) { return uint8_t(_mm_cvtsi128_si32(foldToFirstLane(v))); }
-
 // Bytes p[0 ... len) in lanes 0 ... len - 1, zeros above, len <= 16, read
 // without touching a byte outside them: two overlapping loads of eight or
 // four bytes, or single bytes below four.
