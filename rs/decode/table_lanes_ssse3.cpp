@@ -66,6 +66,14 @@ inline __m128i addLogs(__m128i a, __m128i b, __m128i period) {
     return _mm_min_epu8(s, _mm_sub_epi8(s, period));
 }
 
+// -x mod period for logarithms x below period.
+inline __m128i negateLogs(__m128i x, __m128i period) {
+    return addLogs(_mm_sub_epi8(period, x), _mm_setzero_si128(), period);
+}
+
+// Lane k holds k.
+inline __m128i laneNumbers() { return _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15); }
+
 // The XOR of the sixteen lanes, in lane 0 (the other lanes hold partial sums).
 inline __m128i foldToFirstLane(__m128i v) {
     v = _mm_xor_si128(v, _mm_srli_si128(v, 8));
@@ -78,7 +86,7 @@ inline __m128i foldToFirstLane(__m128i v) {
 // without touching a byte outside them: two overlapping loads of eight or
 // four bytes, or single bytes below four.
 inline __m128i loadShort(const uint8_t* p, int len) {
-    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i lanes = laneNumbers();
     if (len >= 4) {
         const int width = len >= 8 ? 8 : 4;
         __m128i low, high;
@@ -112,7 +120,7 @@ inline __m128i gatherBytes(const uint8_t* p, int len) {
 // 16*ceil(n/16): every block of sixteen coefficients is a block of the
 // codeword read backwards.
 void receive(uint8_t* received, const uint8_t* codeword, int n) {
-    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i lanes = laneNumbers();
     const __m128i backwards = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     auto* to = reinterpret_cast<__m128i*>(received);
     int end = n;  // coefficients 16 g ... are bytes end - 1, end - 2, ...
@@ -173,7 +181,7 @@ void syndromesIn(uint8_t* out, const uint8_t* r, unsigned firstLog, int count, c
     // shuffle whose index vector (0 in that lane, top bits elsewhere) turns
     // one lane further for every sum; whole registers stored, so the solver's
     // loads find them in full.
-    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i lanes = laneNumbers();
     __m128i place = _mm_andnot_si128(_mm_cmpeq_epi8(lanes, _mm_set1_epi8(1)), _mm_set1_epi8(char(0x80)));
     __m128i sums = _mm_cvtsi32_si128(1);  // S_0
     auto* to = reinterpret_cast<__m128i*>(out);
@@ -248,7 +256,7 @@ inline void shiftUp(__m128i* p, __m128i bottom) {
 // The lanes below `count` of block g: all ones there, zero above.
 inline __m128i lanesBelow(int count, int g) {
     const __m128i lane =
-        _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15), _mm_set1_epi8(char(16 * g)));
+        _mm_add_epi8(laneNumbers(), _mm_set1_epi8(char(16 * g)));
     return _mm_cmpgt_epi8(_mm_set1_epi8(char(count)), lane);
 }
 
@@ -284,7 +292,7 @@ void valuesAtInversesIn(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* b
         const __m128i p = Blocks == 1 ? gatherBytes(positions, count)
                                       : _mm_and_si128(lanesBelow(count, g),
                                                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(positions) + g));
-        down[g] = addLogs(_mm_sub_epi8(periods, p), _mm_setzero_si128(), periods);  // -p mod period
+        down[g] = negateLogs(p, periods);
         e[g] = _mm_setzero_si128();
         accA[g] = _mm_set1_epi8(char(a[0]));
         accB[g] = _mm_set1_epi8(char(b[0]));
@@ -387,7 +395,7 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
         const __m128i logDelta = log(delta);
         const int candidate = t - mark - 1;
         if (length < candidate) {  // B' = Lambda / delta and V' = U / delta, from before the update
-            const __m128i negDelta = addLogs(_mm_sub_epi8(periods, logDelta), _mm_setzero_si128(), periods);
+            const __m128i negDelta = negateLogs(logDelta, periods);
             for (int g = 0; g < Blocks; ++g) {
                 const __m128i lamOld = lam[g], uOld = u[g];
                 lam[g] = _mm_xor_si128(lam[g], pow(addLogs(logB[g], logDelta, periods)));
@@ -406,13 +414,9 @@ void berlekampMasseyIn(uint8_t* lambda, uint8_t* omega, int gammaDegree, const u
         shiftUp<Blocks>(logB, bottomZero);
         shiftUp<Blocks>(logV, bottomZero);
     }
-    const __m128i last = _mm_set1_epi8(char(r));
     for (int g = 0; g < Blocks; ++g) {  // Omega: U's lanes up to r
-        const __m128i lane = _mm_add_epi8(_mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
-                                          _mm_set1_epi8(char(16 * g)));
-        const __m128i keep = _mm_cmpgt_epi8(_mm_add_epi8(last, _mm_set1_epi8(1)), lane);
         _mm_store_si128(reinterpret_cast<__m128i*>(lambda) + g, lam[g]);
-        _mm_store_si128(reinterpret_cast<__m128i*>(omega) + g, _mm_and_si128(keep, u[g]));
+        _mm_store_si128(reinterpret_cast<__m128i*>(omega) + g, _mm_and_si128(lanesBelow(r + 1, g), u[g]));
     }
 }
 
@@ -430,7 +434,7 @@ template <int Slices>
 void euclidIn(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r, const FieldGF* f) {
     const Table<Slices> pow(f, false), log(f, true);
     const __m128i periods = _mm_set1_epi8(char(f->order - 1));
-    const __m128i lanes = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i lanes = laneNumbers();
     __m128i dividend = _mm_cmpeq_epi8(lanes, _mm_set1_epi8(char(r + 1)));  // x^(r+1)
     dividend = _mm_and_si128(dividend, _mm_set1_epi8(1));
     __m128i divisor = _mm_load_si128(reinterpret_cast<const __m128i*>(t));
@@ -440,7 +444,7 @@ void euclidIn(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int
         const int dv = divisorDegree;
         const __m128i logDivisor = logsOf(divisor, log), logCur = logsOf(cur, log);
         const __m128i logLead = log(_mm_shuffle_epi8(divisor, _mm_set1_epi8(char(dv))));
-        const __m128i negLead = addLogs(_mm_sub_epi8(periods, logLead), _mm_setzero_si128(), periods);
+        const __m128i negLead = negateLogs(logLead, periods);
         __m128i next = prev;
         for (int i = dividendDegree; i >= dv; --i) {  // quotient coefficient x^(i - dv)
             const __m128i top = _mm_shuffle_epi8(dividend, _mm_set1_epi8(char(i)));
