@@ -599,15 +599,17 @@ inline __m256i shiftedLo(__m256i lo, __m256i pl) { return _mm256_alignr_epi8(lo,
 template <int D>
 inline __m256i shiftedHi(__m256i hi, __m256i ph) { return _mm256_alignr_epi8(hi, ph, 16 - D); }
 
-// Up to 64 coefficients and nothing cut off at cap: the polynomial stays in
-// two registers in the AES basis. The factors go four at a time: each four's
+// Up to 64 coefficients: the polynomial stays in two registers in the AES
+// basis. Capped, the step-by-step form writes G = groupBytes(cap + 2) bytes,
+// the product mod x^G; the registers hold it mod x^64, so the same G bytes
+// come out. The factors go four at a time: each four's
 // product 1 + e1 x + ... + e4 x^4 is formed on its own (the fours are
 // independent of each other and of p), and p takes it in one step of four
 // shifted copies, four products and their sum, so the chain through p is a
 // quarter as long.
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
-    const int top = degree + count;
-    if (top > cap || top >= 64) {
+    const int top = std::min(degree + count, cap + 1);  // the last coefficient written
+    if (top >= 64 || count >= 64) {
         Base::mulLinearRun(p, degree, cs, count, cap);
         return;
     }
