@@ -847,6 +847,14 @@ inline int topLane(const Lanes<N>& p, int below) {
     return nonzero == 0 ? 0 : 63 - __builtin_clzll(nonzero);
 }
 
+// Whether lane i of p (i < 32 N) is zero.
+template <int N>
+inline bool laneIsZero(const Lanes<N>& p, int i) {
+    const __m256i v = i < 32 ? p.v[0] : p.v[N - 1];
+    const unsigned zeros = unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_setzero_si256())));
+    return (zeros >> (i & 31)) & 1;
+}
+
 // The extended Euclidean algorithm of rs/decode/euclid.h with every
 // polynomial in N registers (degrees up to 32 N - 1), in the AES basis. A
 // division lines the divisor and the current cofactor up under the
@@ -864,25 +872,41 @@ void euclidIn(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int
     divisor.v[0] = lo;
     if (N > 1) divisor.v[N - 1] = hi;
     cur.v[0] = _mm256_setr_epi64x(1, 0, 0, 0);
+    // The leading coefficients travel as broadcasts: each quotient
+    // coefficient's lane below comes from the lane before the step plus one
+    // product, so no lane is fetched on the chain from one coefficient (or
+    // one division) to the next.
     int dividendDegree = r + 1, divisorDegree = tDegree;
+    __m256i dividendLead = _mm256_set1_epi8(1), divisorLead = laneAt(divisor, tDegree);
     while (divisorDegree > delta) {
-        const int dv = divisorDegree;
-        const __m256i leadInverse = inverse(laneAt(divisor, dv));
+        const int dv = divisorDegree;  // >= 1, as delta >= 0
+        const __m256i leadInverse = inverse(divisorLead), second = laneAt(divisor, dv - 1);
         Lanes<N> under = divisor, cofactor = cur, next = prev;
         for (int s = dividendDegree - dv; s > 0; --s) {
             under = under.shiftUp();
             cofactor = cofactor.shiftUp();
         }
+        __m256i lead = dividendLead;  // lane i of the dividend
         for (int i = dividendDegree;; --i) {  // quotient coefficient x^(i - dv)
-            const __m256i q = mul(laneAt(dividend, i), leadInverse);
+            const __m256i q = mul(lead, leadInverse), below = laneAt(dividend, i - 1);
             dividend.add(under.times(q));
             next.add(cofactor.times(q));
+            lead = Avx2Ops::bxor(below, mul(second, q));  // lane i - 1, the divisor's second under it
             if (i == dv) break;
             under = under.shiftDown();
             cofactor = cofactor.shiftDown();
         }
-        // The remainder becomes the divisor, the divisor the dividend.
-        divisorDegree = topLane(dividend, dv);
+        // The remainder becomes the divisor, the divisor the dividend. Its
+        // degree is nearly always dv - 1: a branch on that, which the CPU
+        // predicts, keeps the lane search off the chain.
+        dividendLead = divisorLead;
+        if (__builtin_expect(laneIsZero(dividend, dv - 1), 0)) {
+            divisorDegree = topLane(dividend, dv - 1);
+            divisorLead = laneAt(dividend, divisorDegree);
+        } else {
+            divisorDegree = dv - 1;
+            divisorLead = lead;
+        }
         dividendDegree = dv;
         std::swap(dividend, divisor);
         prev = cur;
