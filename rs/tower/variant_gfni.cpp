@@ -183,12 +183,91 @@ __m128i evalHalves(const uint8_t* block, const uint8_t* c, int count, const AesB
     return _mm_unpacklo_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
 }
 
+// Polynomials this long take the quarters below.
+constexpr int kQuartersFrom = 128;
+
+// Bytes p[at ... at + 32) with zeros from p + count on, reading nothing there.
+inline __m256i loadBelow(const uint8_t* p, int at, int count) {
+    if (at + 32 <= count) return Avx2Ops::load(p + at);
+    return at < count ? loadPartial(p + at, count - at) : _mm256_setzero_si256();
+}
+
+// A long polynomial (count coefficients in the tower basis) at the 32
+// points of x (AES basis): every point in the four lanes of a double word,
+// lane q evaluating the quarter Q_q(x) = sum c[q h + i] x^i (i < h), and then
+// p = sum x^(q h) Q_q. The quarters' coefficients come four to a double word,
+// so a broadcast is a plain load that serves the four registers of points,
+// and each product needs one sum and nothing else; each quarter runs as two
+// chains (even and odd coefficients in x^2), eight in all. The coefficients
+// are read straight from the caller's array, long since written.
+__m256i evalQuarters(__m256i x, const uint8_t* coeffs, int count, __m256i toAes) {
+    const int h = 2 * ((count + 7) / 8);
+    alignas(32) uint32_t quads[kMaxCoefficients / 4 + 32];
+    for (int i = 0; i < h; i += 32) {
+        const __m256i a = affine(loadBelow(coeffs, i, count), toAes);
+        const __m256i b = affine(loadBelow(coeffs, h + i, count), toAes);
+        const __m256i d = affine(loadBelow(coeffs, 2 * h + i, count), toAes);
+        const __m256i e = affine(loadBelow(coeffs, 3 * h + i, count), toAes);
+        const __m256i abLo = _mm256_unpacklo_epi8(a, b), abHi = _mm256_unpackhi_epi8(a, b);
+        const __m256i deLo = _mm256_unpacklo_epi8(d, e), deHi = _mm256_unpackhi_epi8(d, e);
+        const __m256i q0 = _mm256_unpacklo_epi16(abLo, deLo), q1 = _mm256_unpackhi_epi16(abLo, deLo);
+        const __m256i q2 = _mm256_unpacklo_epi16(abHi, deHi), q3 = _mm256_unpackhi_epi16(abHi, deHi);
+        uint8_t* at = reinterpret_cast<uint8_t*>(quads + i);
+        Avx2Ops::store(at, _mm256_permute2x128_si256(q0, q1, 0x20));
+        Avx2Ops::store(at + 32, _mm256_permute2x128_si256(q2, q3, 0x20));
+        Avx2Ops::store(at + 64, _mm256_permute2x128_si256(q0, q1, 0x31));
+        Avx2Ops::store(at + 96, _mm256_permute2x128_si256(q2, q3, 0x31));
+    }
+    // Register g: points 4g ... 4g + 3 and 16 + 4g ... 16 + 4g + 3, each in
+    // four lanes; the multipliers x^(q h) in the same order.
+    const __m256i xLo = _mm256_unpacklo_epi8(x, x), xHi = _mm256_unpackhi_epi8(x, x);
+    const __m256i px[4] = {_mm256_unpacklo_epi16(xLo, xLo), _mm256_unpackhi_epi16(xLo, xLo),
+                           _mm256_unpacklo_epi16(xHi, xHi), _mm256_unpackhi_epi16(xHi, xHi)};
+    __m256i even[4], odd[4], y[4];
+    for (int g = 0; g < 4; ++g) {
+        even[g] = odd[g] = _mm256_setzero_si256();
+        y[g] = mul(px[g], px[g]);
+    }
+    for (int j = h / 2 - 1; j >= 0; --j) {
+        const __m256i ce = _mm256_set1_epi32(static_cast<int>(quads[2 * j]));
+        const __m256i co = _mm256_set1_epi32(static_cast<int>(quads[2 * j + 1]));
+        for (int g = 0; g < 4; ++g) {
+            even[g] = Avx2Ops::bxor(mul(even[g], y[g]), ce);
+            odd[g] = Avx2Ops::bxor(mul(odd[g], y[g]), co);
+        }
+    }
+    const __m256i xh = powerOf(x, h), xh2 = mul(xh, xh), xh3 = mul(xh2, xh), one = _mm256_set1_epi8(1);
+    const __m256i lo01 = _mm256_unpacklo_epi8(one, xh), hi01 = _mm256_unpackhi_epi8(one, xh);
+    const __m256i lo23 = _mm256_unpacklo_epi8(xh2, xh3), hi23 = _mm256_unpackhi_epi8(xh2, xh3);
+    const __m256i shift[4] = {_mm256_unpacklo_epi16(lo01, lo23), _mm256_unpackhi_epi16(lo01, lo23),
+                              _mm256_unpacklo_epi16(hi01, hi23), _mm256_unpackhi_epi16(hi01, hi23)};
+    __m256i v[4];
+    for (int g = 0; g < 4; ++g) {
+        __m256i q = mul(Avx2Ops::bxor(mul(odd[g], px[g]), even[g]), shift[g]);
+        q = Avx2Ops::bxor(q, _mm256_srli_epi32(q, 16));
+        q = Avx2Ops::bxor(q, _mm256_srli_epi32(q, 8));
+        v[g] = _mm256_and_si256(q, _mm256_set1_epi32(0xFF));
+    }
+    return _mm256_packus_epi16(_mm256_packus_epi32(v[0], v[1]), _mm256_packus_epi32(v[2], v[3]));
+}
+
 void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount) {
     if (count > kMaxCoefficients) {  // longer than any polynomial of the decoders
         Base::evalPolyBlocks(out, coeffs, count, blocks, blockCount);
         return;
     }
     const AesBasis& basis = aesBasis();
+    if (count >= kQuartersFrom && blockCount < 8) {  // pairs by quarters; a last single block by halves, below
+        int g = 0;
+        for (; g + 2 <= blockCount; g += 2) {
+            const __m256i x = pointsOf(blocks + 64 * g, 64, basis.toAes);
+            Avx2Ops::storeRows(out + 16 * g, 16, affine(evalQuarters(x, coeffs, count, basis.toAes), basis.toTower));
+        }
+        if (g == blockCount) return;
+        blocks += 64 * g;
+        out += 16 * g;
+        blockCount = 1;
+    }
     alignas(32) uint8_t c[kMaxCoefficients + 64];
     coefficientsToAes(c, coeffs, count, basis.toAes);
     int g = 0;
