@@ -40,12 +40,12 @@ uint64_t affineOperand(const uint8_t* columns) {
 
 // True when every row repeats one byte in all 16 lanes.
 bool rowsAreBroadcast(const uint8_t* matrix) {
-    for (int j = 0; j < 8; ++j) {
-        const __m128i row = _mm_loadu_si128(reinterpret_cast<const __m128i*>(matrix + 16 * j));
-        const __m128i first = _mm_shuffle_epi8(row, _mm_setzero_si128());
-        if (_mm_movemask_epi8(_mm_cmpeq_epi8(row, first)) != 0xFFFF) return false;
+    __m256i same = _mm256_set1_epi8(-1);
+    for (int q = 0; q < 4; ++q) {  // rows 2q and 2q + 1, each against its first byte
+        const __m256i rows = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(matrix + 32 * q));
+        same = _mm256_and_si256(same, _mm256_cmpeq_epi8(rows, _mm256_shuffle_epi8(rows, _mm256_setzero_si256())));
     }
-    return true;
+    return _mm256_movemask_epi8(same) == -1;
 }
 
 struct AesBasis {
