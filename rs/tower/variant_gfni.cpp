@@ -688,7 +688,7 @@ inline __m256i shiftedHi(__m256i hi, __m256i ph) { return _mm256_alignr_epi8(hi,
 // quarter as long.
 void mulLinearRun(uint8_t* p, int degree, const uint8_t* cs, int count, int cap) {
     const int top = std::min(degree + count, cap + 1);  // the last coefficient written
-    if (top >= 64 || count >= 64) {
+    if (top >= 64 || count >= 64 || degree > cap) {
         Base::mulLinearRun(p, degree, cs, count, cap);
         return;
     }
