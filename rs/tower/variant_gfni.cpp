@@ -144,8 +144,13 @@ template <int C = 4, class E = uint8_t>
 __m256i hornerSplit(__m256i x, const E* c, int count) {
     __m256i xc = x;
     for (int e = 1; e < C; e *= 2) xc = mul(xc, xc);
-    __m256i a[C] = {};
-    for (int i = (count + C - 1) / C - 1; i >= 0; --i)
+    if (count <= 0) return _mm256_setzero_si256();
+    // The chains start at their top coefficients: nothing is set to zero
+    // first, which compilers do for a stack array with a slow block store.
+    const int top = (count + C - 1) / C - 1;
+    __m256i a[C];
+    for (int t = 0; t < C; ++t) a[t] = broadcastCoefficient(c + C * top + t);
+    for (int i = top - 1; i >= 0; --i)
         for (int t = 0; t < C; ++t) a[t] = Avx2Ops::bxor(mul(a[t], xc), broadcastCoefficient(c + C * i + t));
     __m256i r = a[C - 1];
     for (int t = C - 2; t >= 0; --t) r = Avx2Ops::bxor(mul(r, x), a[t]);
@@ -223,12 +228,15 @@ __m256i evalQuarters(__m256i x, const uint8_t* coeffs, int count, __m256i toAes)
     const __m256i xLo = _mm256_unpacklo_epi8(x, x), xHi = _mm256_unpackhi_epi8(x, x);
     const __m256i px[4] = {_mm256_unpacklo_epi16(xLo, xLo), _mm256_unpackhi_epi16(xLo, xLo),
                            _mm256_unpacklo_epi16(xHi, xHi), _mm256_unpackhi_epi16(xHi, xHi)};
+    // The chains start at their top coefficients (h >= 2), so nothing is
+    // set to zero first (which the compiler does with a slow block store).
     __m256i even[4], odd[4], y[4];
     for (int g = 0; g < 4; ++g) {
-        even[g] = odd[g] = _mm256_setzero_si256();
+        even[g] = _mm256_set1_epi32(static_cast<int>(quads[h - 2]));
+        odd[g] = _mm256_set1_epi32(static_cast<int>(quads[h - 1]));
         y[g] = mul(px[g], px[g]);
     }
-    for (int j = h / 2 - 1; j >= 0; --j) {
+    for (int j = h / 2 - 2; j >= 0; --j) {
         const __m256i ce = _mm256_set1_epi32(static_cast<int>(quads[2 * j]));
         const __m256i co = _mm256_set1_epi32(static_cast<int>(quads[2 * j + 1]));
         for (int g = 0; g < 4; ++g) {
@@ -358,12 +366,14 @@ __m256i reverseLanes(__m256i v) {
 // (highest power first) with zeros in front up to S*blocks bytes.
 template <int NV, int S>
 void evalMessage(__m256i* out, const __m256i* x, const uint8_t* m, int blocks) {
-    __m256i y[NV], acc[NV][S] = {};
+    __m256i y[NV], acc[NV][S];
     for (int v = 0; v < NV; ++v) {
         y[v] = x[v];
         for (int s = 1; s < S; s *= 2) y[v] = mul(y[v], y[v]);
+        for (int u = 0; u < S; ++u) acc[v][u] = broadcastByte(m + u);  // the first block (blocks >= 1)
     }
-    for (int b = 0; b < blocks; ++b, m += S)
+    m += S;
+    for (int b = 1; b < blocks; ++b, m += S)
         for (int u = 0; u < S; ++u) {
             const __m256i c = broadcastByte(m + u);
             for (int v = 0; v < NV; ++v) acc[v][u] = Avx2Ops::bxor(mul(acc[v][u], y[v]), c);
@@ -409,8 +419,8 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
 
     alignas(32) uint8_t g[256 + 32 * 10];
     affineBytesDirect(g, generator, r + 1, toAes);
-    for (int i = (r + 32) / 32 * 32; i < (r + 32) / 32 * 32 + 32 * (NV + 1); i += 32)
-        Avx2Ops::store(g + i, _mm256_setzero_si256());
+    uint8_t* past = g + (r + 32) / 32 * 32;
+    for (int j = 0; j <= NV; ++j) _mm256_storeu_si256(reinterpret_cast<__m256i*>(past) + j, _mm256_setzero_si256());
     // f_j = x_j^r / g'(x_j); g'(x) = D(x^2) with D's coefficients d_t =
     // g_(2t+1), in four chains (t mod 4) in x^8.
     __m256i f[NV];
@@ -418,8 +428,11 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     for (int v = 0; v < NV; ++v) {
         const __m256i y = mul(x[v], x[v]);
         const __m256i y2 = mul(y, y), y4 = mul(y2, y2);
-        __m256i c[4] = {};
-        for (int b = (terms - 1) / 4; b >= 0; --b)
+        const int top = (terms - 1) / 4;
+        __m256i c[4];
+        for (int t = 0; t < 4; ++t)
+            c[t] = 4 * top + t < terms ? broadcastByte(g + 8 * top + 2 * t + 1) : _mm256_setzero_si256();
+        for (int b = top - 1; b >= 0; --b)
             for (int t = 0; t < 4; ++t)
                 if (4 * b + t < terms) c[t] = Avx2Ops::bxor(mul(c[t], y4), broadcastByte(g + 8 * b + 2 * t + 1));
         const __m256i high = Avx2Ops::bxor(mul(c[3], y), c[2]), low = Avx2Ops::bxor(mul(c[1], y), c[0]);
@@ -448,8 +461,14 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     // P = sum_j w_j g(x) / (x + x_j), so P_i = sum_m g_(i+1+m) T_m, m < r - i:
     // lane i of vector c takes g_(i+1+m) from the generator read at 1 + m + 32c
     // (zero past g_r).
-    __m256i even[NV] = {}, odd[NV] = {};
-    int i = 0;
+    // The terms m = 0 and 1 start the sums (for r = 1 the second is zero: g
+    // is zero past g_r).
+    __m256i even[NV], odd[NV];
+    for (int c = 0; c < NV; ++c) {
+        even[c] = mul(broadcastByte(buf), Avx2Ops::load(g + 1 + 32 * c));
+        odd[c] = mul(broadcastByte(buf + 1), Avx2Ops::load(g + 2 + 32 * c));
+    }
+    int i = 2;
     for (; i + 1 < r; i += 2) {
         const __m256i t0 = broadcastByte(buf + i), t1 = broadcastByte(buf + i + 1);
         for (int c = 0; c < NV; ++c) {
@@ -542,7 +561,11 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
         std::memcpy(out, values, size_t(r));
         return;
     }
-    __m256i acc[8] = {};
+    if (count == 0) {
+        std::memset(out, 0, size_t(r));
+        return;
+    }
+    __m256i acc[8];  // each set by the first batch
     for (int batch = 0; batch < count; batch += 32) {
         const __m256i xs = Avx2Ops::load(x + batch);
         const __m256i x2 = mul(xs, xs), x4 = mul(x2, x2);
@@ -559,7 +582,8 @@ void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int
                     terms[j + q] = t[q];
                     t[q] = mul(t[q], x4);
                 }
-            acc[v] = Avx2Ops::bxor(acc[v], sumAcross32(terms));
+            const __m256i sum = sumAcross32(terms);
+            acc[v] = batch == 0 ? sum : Avx2Ops::bxor(acc[v], sum);
         }
     }
     alignas(32) uint8_t values[256];
