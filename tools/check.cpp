@@ -87,6 +87,41 @@ bool onlyTail(const Damage& d, const Layout& L) {
     return d.damagedData == 0 && d.wholeHashMatches && d.fileSize > L.fileSize;
 }
 
+// Whether every damaged data block has a surviving hash, so that a rebuild
+// confirms each block it writes.
+bool damagedBlocksHashed(const Inputs& in, const Damage& d) {
+    const Layout& L = in.info.header.layout;
+    for (uint64_t b = 0; b < L.dataBlocks; ++b)
+        if (d.data[b] != BlockState::Good && !in.info.hashes.known[b]) return false;
+    return true;
+}
+
+// The repaired file in `out` (cut or extended to its recorded length, the
+// rebuilt blocks over it, runs of zeros left as holes), checked against the
+// whole-file hash; throws what repair reports when it cannot be done.
+RebuildResult rebuildInto(const Inputs& in, const Damage& d, File& out, const RunOptions& run, const char* label,
+                          const std::string& file, const std::string& parityPath) {
+    const Layout& L = in.info.header.layout;
+    out.resize(L.fileSize);
+    std::vector<uint8_t> buf(1u << 20);
+    const uint64_t keep = std::min(d.fileSize, L.fileSize);
+    for (uint64_t at = 0; at < keep;) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), keep - at));
+        const size_t got = in.file.readAt(at, buf.data(), want);
+        if (got == 0) break;
+        if (!allZero(buf.data(), got)) out.writeAt(at, buf.data(), got);
+        at += got;
+    }
+    Progress progress(label, 0, !run.quiet && stderrIsTerminal());
+    const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &out, workerCount(run.threads), &progress);
+    progress.finish();
+    if (r.failedStripes) throw notRepairable(in, d, file, parityPath);
+    if (wholeFileHash(out, L.fileSize) != in.info.header.fileHash)
+        throw Failure(kExitNotRepairable,
+                      file + ": the rebuilt file does not match the recorded whole-file hash; nothing written");
+    return r;
+}
+
 } // namespace
 
 int verifyCommand(const std::string& filePath, const std::string& parityArg, const RunOptions& run) {
@@ -106,8 +141,25 @@ int verifyCommand(const std::string& filePath, const std::string& parityArg, con
     }
     if (d.damagedData == 0)
         throw Failure(kExitNotRepairable, filePath + ": every block matches but the whole-file hash does not");
-    const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
-    if (r.failedStripes) throw notRepairable(in, d, filePath, parityPath);
+    if (damagedBlocksHashed(in, d)) {
+        const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
+        if (r.failedStripes) throw notRepairable(in, d, filePath, parityPath);
+    } else {
+        // Without their hashes only the whole-file hash of the rebuilt file
+        // tells whether the repair would hold: rebuild into a temporary file
+        // beside the file, then remove it.
+        File out = createOutput(filePath);
+        const std::string tempPath = out.path();
+        try {
+            rebuildInto(in, d, out, run, "verify", filePath, parityPath);
+        } catch (...) {
+            out.close();
+            removeQuietly(tempPath);
+            throw;
+        }
+        out.close();
+        removeQuietly(tempPath);
+    }
     if (!run.quiet) std::printf("%s: repairable\n", filePath.c_str());
     return kExitRepairable;
 }
@@ -134,26 +186,7 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     const std::string tempPath = out.path();
     RebuildResult r;
     try {
-        // The file as it is, cut or extended to its recorded length, then
-        // the rebuilt blocks over it. Runs of zeros stay holes.
-        out.resize(L.fileSize);
-        std::vector<uint8_t> buf(1u << 20);
-        const uint64_t keep = std::min(d.fileSize, L.fileSize);
-        for (uint64_t at = 0; at < keep;) {
-            const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), keep - at));
-            const size_t got = in.file.readAt(at, buf.data(), want);
-            if (got == 0) break;
-            if (!allZero(buf.data(), got)) out.writeAt(at, buf.data(), got);
-            at += got;
-        }
-        const unsigned workers = workerCount(run.threads);
-        Progress progress("repair", 0, !run.quiet && stderrIsTerminal());
-        r = rebuild(in.info, d, in.file, in.parity, &out, workers, &progress);
-        progress.finish();
-        if (r.failedStripes) throw notRepairable(in, d, options.file, parityPath);
-        if (wholeFileHash(out, L.fileSize) != in.info.header.fileHash)
-            throw Failure(kExitNotRepairable,
-                          options.file + ": the rebuilt file does not match the recorded whole-file hash; nothing written");
+        r = rebuildInto(in, d, out, run, "repair", options.file, parityPath);
         if (inPlace) out.copyPermissionsFrom(options.file);
         out.sync();
         out.close();

@@ -86,7 +86,6 @@ bool solveErasures(const Context& c, uint64_t s, const std::vector<int>& lost, c
     const Layout& L = layoutOf(c);
     LinearMap map;
     if (!c.code.erasureMap(lost, use, map)) return false;
-    if (!c.output) return true;
     const int e = static_cast<int>(lost.size());
     std::vector<const uint8_t*> in(static_cast<size_t>(L.k + e), nullptr);
     std::vector<uint8_t*> out(static_cast<size_t>(e));

@@ -84,6 +84,36 @@ TEST(ToolDamage, DamagedParityFileStillServes) {
     t.expectRefused(damaged, 3);
 }
 
+// Where the hashes of damaged blocks are lost, verify decides as repair does:
+// by the whole-file hash of the rebuilt file (made and removed on the side).
+TEST(ToolDamage, VerifyAgreesWithRepairWithoutBlockHashes) {
+    Protected t(20000, 512);
+    tool::Header h;
+    h.layout = t.layout;
+    t.patchParity(h.hashTableA() + 8, {0x01});  // the first segment in both copies
+    t.patchParity(h.hashTableB() + 8, {0x01});
+    Bytes damaged = t.original;
+    clobberBlock(damaged, t.layout, 0, 7);
+    t.expectRepairs(damaged);
+    EXPECT_TRUE(t.dir.strayTemporaries().empty());
+    // No hashes and no parity blocks (one stripe, all of its parity rows
+    // gone) and a cut file: every codeword "decodes", but nothing can bring
+    // the tail back.
+    ScratchDir dir;
+    const std::string f = dir.path("f"), p = dir.path("f.vekdi"), out = dir.path("out");
+    writeFile(f, randomBytes(3018, 5));
+    ASSERT_EQ(vekdi({"protect", f, "-r", "56"}), 0);
+    Bytes par = readFile(p), cut = readFile(f);
+    par.resize(tool::kHeaderSize + 1);
+    cut.resize(2900);
+    writeFile(p, par);
+    writeFile(f, cut);
+    const int verdict = vekdi({"verify", f, p});
+    EXPECT_NE(verdict, 1);
+    EXPECT_EQ(vekdi({"repair", f, p, "-o", out}), verdict);
+    EXPECT_TRUE(dir.strayTemporaries().empty());
+}
+
 TEST(ToolDamage, ForeignAndUnknownParityFiles) {
     Protected t(100000, 0);
     Bytes other = randomBytes(t.original.size(), 12);
