@@ -149,16 +149,15 @@ int verifyCommand(const std::string& filePath, const std::string& parityArg, con
         // tells whether the repair would hold: rebuild into a temporary file
         // beside the file, then remove it.
         File out = createOutput(filePath);
-        const std::string tempPath = out.path();
-        try {
-            rebuildInto(in, d, out, run, "verify", filePath, parityPath);
-        } catch (...) {
-            out.close();
-            removeQuietly(tempPath);
-            throw;
-        }
-        out.close();
-        removeQuietly(tempPath);
+        struct Discard {  // on every way out, the file closed and removed
+            File& file;
+            const std::string path;
+            ~Discard() {
+                file.close();
+                removeQuietly(path);
+            }
+        } discard{out, out.path()};
+        rebuildInto(in, d, out, run, "verify", filePath, parityPath);
     }
     if (!run.quiet) std::printf("%s: repairable\n", filePath.c_str());
     return kExitRepairable;

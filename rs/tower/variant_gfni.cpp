@@ -142,9 +142,9 @@ inline __m256i broadcastCoefficient(const uint16_t* c) { return _mm256_set1_epi1
 // (c is zero for C - 1 elements past count).
 template <int C = 4, class E = uint8_t>
 __m256i hornerSplit(__m256i x, const E* c, int count) {
+    if (count <= 0) return _mm256_setzero_si256();
     __m256i xc = x;
     for (int e = 1; e < C; e *= 2) xc = mul(xc, xc);
-    if (count <= 0) return _mm256_setzero_si256();
     // The chains start at their top coefficients: nothing is set to zero
     // first, which compilers do for a stack array with a slow block store.
     const int top = (count + C - 1) / C - 1;
@@ -228,8 +228,7 @@ __m256i evalQuarters(__m256i x, const uint8_t* coeffs, int count, __m256i toAes)
     const __m256i xLo = _mm256_unpacklo_epi8(x, x), xHi = _mm256_unpackhi_epi8(x, x);
     const __m256i px[4] = {_mm256_unpacklo_epi16(xLo, xLo), _mm256_unpackhi_epi16(xLo, xLo),
                            _mm256_unpacklo_epi16(xHi, xHi), _mm256_unpackhi_epi16(xHi, xHi)};
-    // The chains start at their top coefficients (h >= 2), so nothing is
-    // set to zero first (which the compiler does with a slow block store).
+    // The chains start at their top coefficients (h >= 2), as in hornerSplit.
     __m256i even[4], odd[4], y[4];
     for (int g = 0; g < 4; ++g) {
         even[g] = _mm256_set1_epi32(static_cast<int>(quads[h - 2]));
