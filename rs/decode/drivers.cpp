@@ -18,11 +18,23 @@ VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, c
     return rsDecodeWith<Euclid>(GenericArith(d), erasures, count, codeword, buffer);
 }
 
+bool rsDecodeWholeLanes(VekStatus* status, const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
+                        const TableLaneKernels* t) {
+    const FieldGF* f = d->field;
+    if (t == nullptr || f->m > kTableLanesWholeMaxM) return false;
+    const int s = rsErasureCount(erasures, count);
+    const bool ok = t->decodeWhole(codeword, erasures, s, logTable(f)[d->rootPowers[0]], d->n - d->k, f);
+    *status = ok ? StatusOk : StatusDecodeFailure;
+    return true;
+}
+
 VekStatus rsDecodeBMLanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    if (VekStatus st; rsDecodeWholeLanes(&st, erasures, count, codeword, d, tableLaneKernels())) return st;
     return rsDecodeWith<BerlekampMassey>(LaneArith(d), erasures, count, codeword, buffer);
 }
 
 VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {
+    if (VekStatus st; rsDecodeWholeLanes(&st, erasures, count, codeword, d, tableLaneKernels())) return st;
     return rsDecodeWith<Euclid>(LaneArith(d), erasures, count, codeword, buffer);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "rs/decode/decoder.h"
+#include "rs/decode/table_lanes.h"
 #include "rs/tower/kernels.h"
 #include "vekdi.h"
 
@@ -34,8 +35,8 @@ using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* co
 // The whole body of a decode export: its checks, then the tower driver when
 // the context carries the fast tables, else the `generic` one (the exports
 // pass the lane drivers).
-VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
-                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
+VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder, uint8_t* buffer,
+                          int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
 
 // Logarithm-table arithmetic: every field (the reference the others are
 // tested against).
@@ -47,6 +48,13 @@ VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, c
 // fast tables.
 VekStatus rsDecodeBMLanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
+
+// The whole decode of a code over a field of at most 16 elements in one call
+// of the table kernels t (TableLaneKernels::decodeWhole), where t is given:
+// true with the status in *status, false where t does not take the code. The
+// lane drivers run it first.
+bool rsDecodeWholeLanes(VekStatus* status, const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
+                        const TableLaneKernels* t);
 
 // Tower kernels: contexts with the fast tables, the process's active variant.
 VekStatus rsDecodeBMFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);

@@ -59,7 +59,18 @@ struct TableLaneKernels {
     // bytes); both outputs aligned, 16*ceil(count/16) bytes.
     void (*valuesAtInverses)(uint8_t* aOut, const uint8_t* a, int aDegree, uint8_t* bOut, const uint8_t* b, int bDegree,
                              const uint8_t* positions, int count, const FieldGF* f);
+    // The whole decode after the export's checks for a field of at most 16
+    // elements (f->m <= kTableLanesWholeMaxM, n = order - 1): the received
+    // codeword, s >= 0 validated erasure positions, the syndrome points
+    // alpha^(firstLog + j), j < r. The same steps, results and acceptance as
+    // the pipeline with the Berlekamp-Massey solver (which the Euclidean one
+    // matches): true with the errata applied, or false with the codeword
+    // untouched. Writes nothing else.
+    bool (*decodeWhole)(uint8_t* codeword, const int* erasures, int s, unsigned firstLog, int r, const FieldGF* f);
 };
+
+// The largest field degree decodeWhole takes: n <= 15, one register per polynomial.
+constexpr int kTableLanesWholeMaxM = 4;
 
 // The largest redundancy the Euclid kernel takes: its polynomials, up to
 // x^(r+1), in one register of 16 lanes.
@@ -73,6 +84,7 @@ const TableLaneKernels* tableLaneKernels();
 
 #if defined(__x86_64__) || defined(__i386__)
 extern const TableLaneKernels tableLanesSsse3;
+bool decodeWholeSsse3(uint8_t* codeword, const int* erasures, int s, unsigned firstLog, int r, const FieldGF* f);
 #endif
 
 }  // namespace vekdi

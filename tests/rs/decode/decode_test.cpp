@@ -178,8 +178,9 @@ TEST(RSDecode, BeyondCapabilityBothDecodersAgreeAndNeverLie) {
     EXPECT_GT(failed, 0);
 }
 
-// The lane drivers (what the exports run without the fast tables), with the
-// table kernels this machine has and with the bit planes alone, against the
+// The lane drivers (what the exports run without the fast tables; up to
+// GF(16) the whole decode in one call first), with the table kernels this
+// machine has and with the bit planes alone, against the
 // plain logarithm-table drivers, on every generator of every field from
 // GF(4) to GF(256) (x generating or not), short, middling and long
 // redundancies, roots alpha^b for random b: words within and beyond the
@@ -203,7 +204,13 @@ TEST(RSDecode, LaneDriversMatchTheLogTableDrivers) {
         {[](const int* l, int c, uint8_t* w, const RSDecoder* d, uint8_t* b, const TableLaneKernels* t) {
              return rsDecodeWith<Euclid>(LaneArith(d, t), l, c, w, b);
          },
-         rsDecodeEEGeneric, eeBufferSize}};
+         rsDecodeEEGeneric, eeBufferSize},
+        {[](const int* l, int c, uint8_t* w, const RSDecoder* d, uint8_t* b, const TableLaneKernels* t) {
+             VekStatus st;  // the whole decode in one call where it takes the code
+             if (rsDecodeWholeLanes(&st, l, c, w, d, t)) return st;
+             return rsDecodeWith<BerlekampMassey>(LaneArith(d, t), l, c, w, b);
+         },
+         rsDecodeEEGeneric, bmBufferSize}};
     const TableLaneKernels* kernels[] = {nullptr, tableLaneKernels()};
     for (int m = 2; m <= 8; ++m) {
         const int n = (1 << m) - 1;
@@ -236,6 +243,42 @@ TEST(RSDecode, LaneDriversMatchTheLogTableDrivers) {
                             ASSERT_TRUE(bufA.guardsIntact());
                         }
                     }
+                }
+            }
+        }
+    }
+}
+
+// The whole decode against both logarithm-table drivers on every received
+// word of every RS(3, k) over GF(4), every root, every erasure list of up to
+// r positions (repeats included).
+TEST(RSDecode, WholeDecodeMatchesOnEveryGF4Word) {
+    const TableLaneKernels* t = tableLaneKernels();
+    if (t == nullptr) GTEST_SKIP() << "no table kernels on this machine";
+    for (int k : {1, 2}) {
+        for (int root = 1; root < 4; ++root) {
+            RSCode code(2, 0x7, k, uint8_t(root));
+            const RSDecoder h = code.header();
+            std::vector<std::vector<int>> lists = {{}};
+            for (size_t i = 0; i < lists.size(); ++i)
+                if (int(lists[i].size()) < code.r())
+                    for (int p = 0; p < 3; ++p) {
+                        lists.push_back(lists[i]);
+                        lists.back().push_back(p);
+                    }
+            std::vector<uint8_t> buffer(size_t(eeBufferSize(3, k)));
+            for (int word = 0; word < 64; ++word) {
+                for (const auto& list : lists) {
+                    const std::vector<uint8_t> received = {uint8_t(word & 3), uint8_t(word >> 2 & 3),
+                                                           uint8_t(word >> 4)};
+                    auto whole = received, bm = received, ee = received;
+                    const int count = int(list.size());
+                    VekStatus st = StatusOk;
+                    ASSERT_TRUE(rsDecodeWholeLanes(&st, list.data(), count, whole.data(), &h, t));
+                    ASSERT_EQ(st, rsDecodeBMGeneric(list.data(), count, bm.data(), &h, buffer.data()));
+                    ASSERT_EQ(st, rsDecodeEEGeneric(list.data(), count, ee.data(), &h, buffer.data()));
+                    ASSERT_EQ(whole, bm) << "k=" << k << " root=" << root << " word=" << word;
+                    ASSERT_EQ(whole, ee);
                 }
             }
         }
