@@ -88,6 +88,50 @@ inline int bitCount(unsigned x) {
     return int((x + (x >> 8)) & 0x1Fu);
 }
 
+// Redundancy r <= 2 (every code over GF(4)) from the syndromes S_1 = lane 1
+// and S_2 = lane 2 of `syn` (not all zero) in closed form: a decoding within
+// the radius, 2 nu + s <= r, is unique, and here it is one of
+//   s = 0, r = 2: one error at X = S_2 / S_1 (both nonzero);
+//   s = 1: the erased value, consistent with S_2 = S_1 X_1 where r = 2;
+//   s = 2: both erased values, from S_1 = Z_1 + Z_2, S_2 = Z_1 X_1 + Z_2 X_2;
+// with Z_i = Y_i X_i^b, X_i = alpha^(x_i), the byte n - 1 - x_i. The
+// pipeline finds the same decoding where there is one and fails where not.
+template <int M>
+bool decodeTwoSyndromes(uint8_t* codeword, const int* erasures, int s, unsigned b, int r, __m128i syn,
+                        const FieldGF* field) {
+    constexpr unsigned n = (1u << M) - 1;
+    const uint8_t* exp = expTable(field);
+    const uint8_t* log = logTable(field);
+    const unsigned both = unsigned(_mm_cvtsi128_si32(syn));
+    const unsigned s1 = both >> 8 & 0xFF, s2 = both >> 16 & 0xFF;  // S_2 is 0 for r = 1
+    // codeword[n - 1 - x] ^= Z / X^b, from log Z (the reduction n * n covers every sum below).
+    auto correct = [&](unsigned x, unsigned logZ) { codeword[n - 1 - x] ^= exp[(logZ + n * n - b * x) % n]; };
+    if (s == 0) {
+        if (r == 1 || s1 == 0 || s2 == 0) return false;
+        const unsigned x = (log[s2] + n - log[s1]) % n;
+        correct(x, log[s1]);
+        return true;
+    }
+    const unsigned x1 = n - 1 - unsigned(erasures[0]);
+    if (s == 1) {
+        if (s1 == 0 || (r == 2 && (s2 == 0 || log[s2] != (log[s1] + x1) % n))) return false;
+        correct(x1, log[s1]);
+        return true;
+    }
+    const unsigned x2 = n - 1 - unsigned(erasures[1]);
+    if (x1 == x2) return false;  // listed twice
+    // Z_1 = (S_2 + S_1 X_2) / (X_1 + X_2), Z_2 = S_1 + Z_1.
+    const unsigned top = s2 ^ (s1 == 0 ? 0 : exp[(log[s1] + x2) % n]);
+    if (top == 0) {  // Z_1 = 0, Z_2 = S_1 != 0
+        correct(x2, log[s1]);
+        return true;
+    }
+    const unsigned z1 = exp[(log[top] + n - log[exp[x1] ^ exp[x2]]) % n];
+    correct(x1, log[z1]);
+    if ((z1 ^ s1) != 0) correct(x2, log[z1 ^ s1]);
+    return true;
+}
+
 // The steps and the acceptance of rsDecodeWith (rs/decode/pipeline.h) with
 // the Berlekamp-Massey solver of the table kernels, lane i of a polynomial
 // holding its coefficient of x^i and lane e of a value at a position
@@ -103,6 +147,7 @@ bool decodeWholeIn(uint8_t* codeword, const int* erasures, int s, unsigned first
     const __m128i received = _mm_shuffle_epi8(loadShort(codeword, n), _mm_sub_epi8(_mm_set1_epi8(char(n - 1)), lanes));
     const __m128i syn = syndromesOf(f, f.logsOf(received), start, r);
     if (sameLanes(syn, _mm_cvtsi32_si128(1))) return true;
+    if (r <= 2) return decodeTwoSyndromes<M>(codeword, erasures, s, firstLog, r, syn, field);
 
     // The erasure locator Gamma = prod (1 + X_i x), X_i = alpha^(n-1-p_i).
     unsigned erased = 0;
