@@ -22,6 +22,17 @@ void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, 
     s->degree = polyNormalDegree(out, count);
 }
 
+bool FastArith::wordSyndromes(PolyGF* s, const uint8_t* codeword) const {
+    if (k.wordSyndromes == nullptr) return false;
+    const int r = d->n - d->k;
+    alignas(16) uint8_t values[256];
+    k.wordSyndromes(values, codeword, d->tower.toTower, d->tower.syndromeBlocks, r);  // points root * alpha^j
+    s->coeffs[0] = 1;
+    std::memcpy(s->coeffs + 1, values, size_t(r));
+    s->degree = polyNormalDegree(s->coeffs, r);
+    return true;
+}
+
 int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, uint8_t gamma,
                       const tower::TowerKernels& k) {
     if (k.chienRoots != nullptr) return k.chienRoots(out, l->coeffs, l->degree + 1, chienBlocks);

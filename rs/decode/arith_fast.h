@@ -47,6 +47,9 @@ struct FastArith {
     void syndromes(PolyGF* s, const PolyGF* received) const {
         rsSyndromesFast(s, received, d->tower.syndromeBlocks, d->n - d->k, k);
     }
+    // The syndromes straight from the codeword (n = 255, its received form
+    // never built), where the variant has the kernel; false where not.
+    bool wordSyndromes(PolyGF* s, const uint8_t* codeword) const;
     int roots(uint8_t* out, const PolyGF* l) const {
         return rsChienSearchFast(out, l, d->tower.chienBlocks, d->tower.pow[1], k);
     }

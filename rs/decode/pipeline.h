@@ -33,6 +33,9 @@
 // and optionally, where one call does better than several:
 //   receive(received, codeword, n) -> bool
 //                             rsLoadReceived and toDomain in one pass
+//   wordSyndromes(s, codeword) -> bool
+//                             the syndromes without R: receive and syndromes
+//                             in one call
 //   mulAddDot(inout, in, len, c, other, dotLen)
 //                             mulAddConst, then dot of the result with other
 //   mulLinearRun(p, degree, cs, count, cap)
@@ -76,6 +79,17 @@ void rsReceive(const A& a, uint8_t* received, const uint8_t* codeword, int n) {
     }
     rsLoadReceived(received, codeword, n);
     a.toDomain(received, n);
+}
+
+// The syndromes of the codeword into syn (zero above r on entry): straight
+// from the codeword where the policy can, else through R in `received`.
+template <class A>
+void rsWordSyndromes(const A& a, PolyGF* syn, PolyGF* received, const uint8_t* codeword) {
+    if constexpr (requires { a.wordSyndromes(syn, codeword); }) {
+        if (a.wordSyndromes(syn, codeword)) return;
+    }
+    rsReceive(a, received->coeffs, codeword, a.d->n);
+    a.syndromes(syn, received);
 }
 
 // L *= (1 + X_i x) for each erasure position p_i, X_i = alpha^(n-1-p_i), the
@@ -189,9 +203,8 @@ VekStatus rsDecodeWith(const A& a, const int* erasures, int count, uint8_t* code
     polyWrap(&locator, f, p += area, area, 0);
     uint8_t* scratch = p + area;
 
-    rsReceive(a, received.coeffs, codeword, n);
     std::memset(syn.coeffs, 0, size_t(synArea));
-    a.syndromes(&syn, &received);
+    rsWordSyndromes(a, &syn, &received, codeword);
     if (syn.degree == 0) return StatusOk;
 
     ErasureMap map;

@@ -30,6 +30,7 @@ bool berlekampMassey(uint8_t* lambda, uint8_t* omega, int gammaDegree, const uin
 int chienRoots(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks);
 void convertReversed(uint8_t* out, const uint8_t* in, int len, const uint8_t* matrix);
 bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r);
+void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r);
 
 // k with the kernels above in place of its own.
 constexpr TowerKernels withGfniKernels(TowerKernels k) {
@@ -48,6 +49,7 @@ constexpr TowerKernels withGfniKernels(TowerKernels k) {
     k.chienRoots = chienRoots;
     k.convertReversed = convertReversed;
     k.euclid = euclid;
+    k.wordSyndromes = wordSyndromes;
     return k;
 }
 

@@ -496,7 +496,7 @@ constexpr TowerKernels makeKernels(const char* name, unsigned features) {
     return TowerKernels{name,         features,          &B::convert,  &B::expandPoints, &B::evalPoly16,
                         &B::evalPolyBlocks, &B::evalGeometric, &B::dot,      &B::mulConst, &B::mulAddConst, &B::polyMul,
                         &B::mulLinear,  nullptr,           B::kByPowers ? &B::errataSyndromes : nullptr,
-                        &B::mulAddDot,  &B::mulLinearRun,  &B::evalPairAt, nullptr, nullptr, nullptr, nullptr};
+                        &B::mulAddDot,  &B::mulLinearRun,  &B::evalPairAt, nullptr, nullptr, nullptr, nullptr, nullptr};
 }
 
 }  // namespace

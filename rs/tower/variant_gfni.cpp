@@ -304,6 +304,105 @@ void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_
     }
 }
 
+// The 32 lanes in reverse order.
+__m256i reverseLanes(__m256i v) {
+    const __m256i reverse16 = _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11,
+                                               10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    return _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse16), 0x4E);
+}
+
+// The syndromes of a full-length word, R(x) = sum word[254 - i] x^i with
+// 255 = 51 * 5 coefficients, at a geometric sequence of points x_j = x_0
+// rho^j:
+//   R(x) = sum_{t < 51} x^t P_t(x^51),  P_t(z) = sum_{s < 5} c[t + 51 s] z^s,
+// and x_j^51 = x_0^51 rho^(51 j) repeats with period 5 in j (rho^255 = 1),
+// so the five values z_k = x_k^51 serve every point: the 51 P_t are
+// evaluated once at the z_k, and each point then takes Horner's rule over
+// the 51 values P_t(z_(j mod 5)) instead of over the 255 coefficients, about
+// 2.5 times fewer products in all.
+constexpr int kFullLength = 255, kRowCount = 51;  // 255 = 51 * 5
+
+// kMod5[i] = i mod 5: lane i of points 16 g ... reads P_t(z_((16 g + i) mod 5)).
+struct Mod5 {
+    alignas(32) uint8_t at[40];
+    constexpr Mod5() : at{} {
+        for (int i = 0; i < 40; ++i) at[i] = uint8_t(i % 5);
+    }
+};
+constexpr Mod5 kMod5;
+
+// c[i] = the AES image of word[254 - i] for i < 255, zero from 255 to 287;
+// reads the 255 bytes only.
+void wordToAes(uint8_t* c, const uint8_t* word, const uint8_t* matrix, __m256i toAes) {
+    if (!rowsAreBroadcast(matrix)) {
+        for (int i = 0; i < kFullLength; ++i) c[i] = word[kFullLength - 1 - i];
+        std::memset(c + kFullLength, 0, 33);
+        convert(c, c, kFullLength, matrix);
+        for (int i = 0; i < kFullLength + 1; i += 32) Avx2Ops::store(c + i, affine(Avx2Ops::load(c + i), toAes));
+        return;
+    }
+    const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
+    auto image = [&](const uint8_t* p) { return affine(affine(reverseLanes(Avx2Ops::load(p)), m), toAes); };
+    for (int i = 0; i + 32 <= kFullLength; i += 32) Avx2Ops::store(c + i, image(word + kFullLength - 32 - i));
+    Avx2Ops::store(c + kFullLength - 32, image(word));  // c[223 ... 254], overlapping the block before
+    Avx2Ops::store(c + kFullLength + 1, _mm256_setzero_si256());
+    c[kFullLength] = 0;
+}
+
+void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r) {
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t c[kFullLength + 1 + 32];
+    wordToAes(c, word, matrix, basis.toAes);
+
+    // z_k^s (s = 1 ... 4) in lane k of every eight, lanes 5 ... 7 of each unused.
+    const __m256i x0 = pointsOf(blocks, 0, basis.toAes);
+    const __m256i y = powerOf(x0, kRowCount), y2 = mul(y, y), y3 = mul(y2, y), y4 = mul(y2, y2);
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, 3, 4, 0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0, 1, 2, 3, 4, 0, 0, 0, 0,
+                                            1, 2, 3, 4, 0, 0, 0);
+    const __m256i z[4] = {_mm256_shuffle_epi8(y, spread), _mm256_shuffle_epi8(y2, spread),
+                          _mm256_shuffle_epi8(y3, spread), _mm256_shuffle_epi8(y4, spread)};
+    // rows[8 t + k] = P_t(z_k), four rows per vector: lane 8 i + k takes
+    // c[t + i + 51 s] (the eight lanes of row t + i) times z_k^s.
+    alignas(32) uint8_t rows[8 * (kRowCount + 1)];
+    const __m256i expand = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3,
+                                            3, 3, 3, 3, 3, 3, 3);
+    for (int t = 0; t < kRowCount; t += 4) {
+        auto part = [&](int s) {
+            int32_t four;
+            std::memcpy(&four, c + t + kRowCount * s, 4);
+            return _mm256_shuffle_epi8(_mm256_set1_epi32(four), expand);
+        };
+        __m256i v = part(0);
+        for (int s = 1; s < 5; ++s) v = Avx2Ops::bxor(v, mul(part(s), z[s - 1]));
+        Avx2Ops::store(rows + 8 * t, v);
+    }
+
+    // Each pair of blocks: four chains over t mod 4 in x^4, then
+    // R = A_0 + x A_1 + x^2 A_2 + x^3 A_3; a last single block read twice.
+    const int blockCount = (r + 15) / 16;
+    for (int g = 0; g < blockCount; g += 2) {
+        const bool pair = g + 1 < blockCount;
+        const __m256i x = pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes);
+        const __m256i pick = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kMod5.at + (16 * g) % 5));
+        auto row = [&](int t) {
+            int64_t eight;
+            std::memcpy(&eight, rows + 8 * t, 8);
+            return _mm256_shuffle_epi8(_mm256_set1_epi64x(eight), pick);
+        };
+        const __m256i x2 = mul(x, x), x4 = mul(x2, x2);
+        __m256i a[4] = {row(48), row(49), row(50), _mm256_setzero_si256()};  // t = 51 is past the last row
+        for (int m = 11; m >= 0; --m)
+            for (int q = 0; q < 4; ++q) a[q] = Avx2Ops::bxor(mul(a[q], x4), row(4 * m + q));
+        __m256i v = a[3];
+        for (int q = 2; q >= 0; --q) v = Avx2Ops::bxor(mul(v, x), a[q]);
+        v = affine(v, basis.toTower);
+        if (pair)
+            Avx2Ops::storeRows(out + 16 * g, 16, v);
+        else
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * g), _mm256_castsi256_si128(v));
+    }
+}
+
 // One product per lane and coefficient is cheap here: Horner's rule wins.
 void evalGeometric(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount, uint8_t) {
     evalPolyBlocks(out, coeffs, count, blocks, blockCount);
@@ -351,13 +450,6 @@ __m256i lanePowers(__m256i a, __m256i* a32) {
 
 inline __m256i inverse(__m256i v) {  // 0 stays 0
     return _mm256_gf2p8affineinv_epi64_epi8(v, _mm256_set1_epi64x(0x0102040810204080LL), 0);
-}
-
-// The 32 lanes in reverse order.
-__m256i reverseLanes(__m256i v) {
-    const __m256i reverse16 = _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11,
-                                               10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-    return _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, reverse16), 0x4E);
 }
 
 // M at every point, S interleaved Horner chains per vector of points in
@@ -1078,6 +1170,9 @@ void convertReversed(uint8_t* out, const uint8_t* in, int len, const uint8_t* ma
 }
 bool euclid(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r) {
     return tower::euclid(sigma, omega, t, tDegree, delta, r);
+}
+void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r) {
+    tower::wordSyndromes(out, word, matrix, blocks, r);
 }
 
 }  // namespace gfni
