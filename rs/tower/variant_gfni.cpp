@@ -338,57 +338,39 @@ constexpr Mod5 kMod5;
 constexpr int kRowGroups = (kRowCount + 5) / 6;
 inline int runOffset(int s, int g) { return 64 * s + (g < 5 ? 6 * g : 32 + 6 * g - 30); }
 
-// c[at ... at + 32) with c[i] the AES image of word[254 - i], zero from 255:
-// read backwards from the word. The last run, at = 4 * 51 + 30, reaches 11
-// bytes past c[254]: it is the first 32 bytes read backwards, moved down 11
-// lanes with zeros shifted in.
+// c[at ... at + 32) with c[i] = word[254 - i] (zero from 255 and for
+// word[count ...], which is not read), read backwards from the word. The
+// last run, at = 4 * 51 + 30, reaches 11 bytes past c[254]: it is the first
+// 32 bytes read backwards, moved down 11 lanes with zeros shifted in.
 constexpr int kLastRunAt = 4 * kRowCount + 30, kLastRunPast = kLastRunAt + 32 - kFullLength;
 static_assert(kLastRunPast == 11);
-inline __m256i runOf(const uint8_t* word, int at, __m256i m, __m256i toAes) {
-    __m256i v;
+inline __m256i runOf(const uint8_t* word, int count, int at) {
     if (at == kLastRunAt) {
-        const __m256i all = reverseLanes(Avx2Ops::load(word));
-        v = _mm256_alignr_epi8(_mm256_permute2x128_si256(all, all, 0x81), all, kLastRunPast);
-    } else {
-        v = reverseLanes(Avx2Ops::load(word + kFullLength - 32 - at));
+        const __m256i all = reverseLanes(loadBelow(word, 0, count));
+        return _mm256_alignr_epi8(_mm256_permute2x128_si256(all, all, 0x81), all, kLastRunPast);
     }
-    return affine(affine(v, m), toAes);
+    return reverseLanes(loadBelow(word, kFullLength - 32 - at, count));
 }
 
-// The runs of all five terms (see runOffset); reads the word's 255 bytes only.
-void wordRuns(uint8_t* runs, const uint8_t* word, const uint8_t* matrix, __m256i toAes) {
-    if (!rowsAreBroadcast(matrix)) {  // not a basis change of whole bytes: reversed, then converted
-        alignas(32) uint8_t c[kFullLength + 1 + 64] = {};
-        for (int i = 0; i < kFullLength; ++i) c[i] = word[kFullLength - 1 - i];
-        convert(c, c, kFullLength, matrix);
-        for (int s = 0; s < 5; ++s) {
-            Avx2Ops::store(runs + 64 * s, affine(Avx2Ops::load(c + kRowCount * s), toAes));
-            Avx2Ops::store(runs + 64 * s + 32, affine(Avx2Ops::load(c + kRowCount * s + 30), toAes));
-        }
-        return;
-    }
-    const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
+// The runs of all five terms (see runOffset) of the word word[0 ... count),
+// zeros past count, each vector taken to the AES basis by toAes(v).
+template <class ToAes>
+void wordRuns(uint8_t* runs, const uint8_t* word, int count, ToAes toAes) {
     for (int s = 0; s < 5; ++s) {
-        Avx2Ops::store(runs + 64 * s, runOf(word, kRowCount * s, m, toAes));
-        Avx2Ops::store(runs + 64 * s + 32, runOf(word, kRowCount * s + 30, m, toAes));
+        Avx2Ops::store(runs + 64 * s, toAes(runOf(word, count, kRowCount * s)));
+        Avx2Ops::store(runs + 64 * s + 32, toAes(runOf(word, count, kRowCount * s + 30)));
     }
 }
 
-void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r) {
-    const AesBasis& basis = aesBasis();
-    alignas(32) uint8_t runs[64 * 5];
-    wordRuns(runs, word, matrix, basis.toAes);
-
-    // z_k^s (s = 1 ... 4) in lane k of every five, three fives to each half.
-    const __m256i x0 = pointsOf(blocks, 0, basis.toAes);
+// rows: P_t(z_0 ... z_4) for every t, six rows per 32 bytes, three to each
+// half (lane 5 i + k of a half: P_(t+i)(z_k)), from the runs and the first
+// points of the sequence (z_k = x_k^51, k < 5, in the low lanes of x0).
+void rowValues(uint8_t* rows, const uint8_t* runs, __m256i x0) {
     const __m256i y = powerOf(x0, kRowCount), y2 = mul(y, y), y3 = mul(y2, y), y4 = mul(y2, y2);
     const __m256i spread = _mm256_setr_epi8(0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 0, 1, 2, 3, 4, 0, 1, 2, 3,
                                             4, 0, 1, 2, 3, 4, 0);
     const __m256i z[4] = {_mm256_shuffle_epi8(y, spread), _mm256_shuffle_epi8(y2, spread),
                           _mm256_shuffle_epi8(y3, spread), _mm256_shuffle_epi8(y4, spread)};
-    // Six rows per vector, three to each half: lane 5 i + k of a half
-    // takes c[t + i + 51 s] times z_k^s, the sum P_(t+i)(z_k).
-    alignas(32) uint8_t rows[32 * kRowGroups];
     const __m256i expand = _mm256_setr_epi8(0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 4,
                                             4, 5, 5, 5, 5, 5, 5);
     for (int g = 0; g < kRowGroups; ++g) {
@@ -401,30 +383,54 @@ void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, con
         for (int s = 1; s < 5; ++s) v = Avx2Ops::bxor(v, mul(part(s), z[s - 1]));
         Avx2Ops::store(rows + 32 * g, v);
     }
+}
 
-    // Each pair of blocks: four chains over t mod 4 in x^4, then
-    // R = A_0 + x A_1 + x^2 A_2 + x^3 A_3; a last single block read twice.
-    // Row t is read as the 16 bytes of its half and picked from there.
+// The word's values (AES basis) at a vector of points x, points first ...
+// first + 31 of the sequence: four chains over t mod 4 in x^4, then
+// R = A_0 + x A_1 + x^2 A_2 + x^3 A_3. Row t is read as the 16 bytes of its
+// half and picked from there.
+__m256i valuesAt(const uint8_t* rows, __m256i x, int first) {
+    const __m256i pick = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kMod5.at + first % 5));
+    const __m256i picks[3] = {pick, _mm256_add_epi8(pick, _mm256_set1_epi8(5)),
+                              _mm256_add_epi8(pick, _mm256_set1_epi8(10))};
+    auto row = [&](int t) {
+        const auto* half = reinterpret_cast<const __m128i*>(rows + 32 * (t / 6) + 16 * (t % 6 / 3));
+        return _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_load_si128(half)), picks[t % 3]);
+    };
+    const __m256i x2 = mul(x, x), x4 = mul(x2, x2);
+    __m256i a[4] = {row(48), row(49), row(50), _mm256_setzero_si256()};  // t = 51 is past the last row
+#pragma GCC unroll 12  // every t a constant: its row's place and pick
+    for (int m = 11; m >= 0; --m)
+#pragma GCC unroll 4
+        for (int q = 0; q < 4; ++q) a[q] = Avx2Ops::bxor(mul(a[q], x4), row(4 * m + q));
+    __m256i v = a[3];
+    for (int q = 2; q >= 0; --q) v = Avx2Ops::bxor(mul(v, x), a[q]);
+    return v;
+}
+
+void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r) {
+    const AesBasis& basis = aesBasis();
+    alignas(32) uint8_t runs[64 * 5];
+    if (rowsAreBroadcast(matrix)) {
+        const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
+        wordRuns(runs, word, kFullLength, [&](__m256i v) { return affine(affine(v, m), basis.toAes); });
+    } else {  // a matrix per lane (of R's coefficients): R as convert gives it, then its runs
+        alignas(32) uint8_t c[kFullLength + 1 + 64] = {};
+        for (int i = 0; i < kFullLength; ++i) c[i] = word[kFullLength - 1 - i];
+        convert(c, c, kFullLength, matrix);
+        for (int s = 0; s < 5; ++s) {
+            Avx2Ops::store(runs + 64 * s, affine(Avx2Ops::load(c + kRowCount * s), basis.toAes));
+            Avx2Ops::store(runs + 64 * s + 32, affine(Avx2Ops::load(c + kRowCount * s + 30), basis.toAes));
+        }
+    }
+    alignas(32) uint8_t rows[32 * kRowGroups];
+    rowValues(rows, runs, pointsOf(blocks, 0, basis.toAes));
+    // Pairs of blocks, a last single block read twice.
     const int blockCount = (r + 15) / 16;
     for (int g = 0; g < blockCount; g += 2) {
         const bool pair = g + 1 < blockCount;
-        const __m256i x = pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes);
-        const __m256i pick = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kMod5.at + (16 * g) % 5));
-        const __m256i picks[3] = {pick, _mm256_add_epi8(pick, _mm256_set1_epi8(5)),
-                                  _mm256_add_epi8(pick, _mm256_set1_epi8(10))};
-        auto row = [&](int t) {
-            const auto* half = reinterpret_cast<const __m128i*>(rows + 32 * (t / 6) + 16 * (t % 6 / 3));
-            return _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(_mm_load_si128(half)), picks[t % 3]);
-        };
-        const __m256i x2 = mul(x, x), x4 = mul(x2, x2);
-        __m256i a[4] = {row(48), row(49), row(50), _mm256_setzero_si256()};  // t = 51 is past the last row
-#pragma GCC unroll 12  // every t a constant: its row's place and pick
-        for (int m = 11; m >= 0; --m)
-#pragma GCC unroll 4
-            for (int q = 0; q < 4; ++q) a[q] = Avx2Ops::bxor(mul(a[q], x4), row(4 * m + q));
-        __m256i v = a[3];
-        for (int q = 2; q >= 0; --q) v = Avx2Ops::bxor(mul(v, x), a[q]);
-        v = affine(v, basis.toTower);
+        const __m256i v =
+            affine(valuesAt(rows, pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes), 16 * g), basis.toTower);
         if (pair)
             Avx2Ops::storeRows(out + 16 * g, 16, v);
         else
