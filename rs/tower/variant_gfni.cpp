@@ -364,9 +364,10 @@ void wordRuns(uint8_t* runs, const uint8_t* word, int count, ToAes toAes) {
 
 // rows: P_t(z_0 ... z_4) for every t, six rows per 32 bytes, three to each
 // half (lane 5 i + k of a half: P_(t+i)(z_k)), from the runs and the first
-// points of the sequence (z_k = x_k^51, k < 5, in the low lanes of x0).
+// points of the sequence (z_k = x_k^51, k < 5, in lanes 0 ... 4 of x0).
 void rowValues(uint8_t* rows, const uint8_t* runs, __m256i x0) {
-    const __m256i y = powerOf(x0, kRowCount), y2 = mul(y, y), y3 = mul(y2, y), y4 = mul(y2, y2);
+    const __m256i first = _mm256_permute4x64_epi64(x0, 0x44);  // the low half in both
+    const __m256i y = powerOf(first, kRowCount), y2 = mul(y, y), y3 = mul(y2, y), y4 = mul(y2, y2);
     const __m256i spread = _mm256_setr_epi8(0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 0, 1, 2, 3, 4, 0, 1, 2, 3,
                                             4, 0, 1, 2, 3, 4, 0);
     const __m256i z[4] = {_mm256_shuffle_epi8(y, spread), _mm256_shuffle_epi8(y2, spread),
@@ -538,16 +539,17 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
     for (int v = 1; v < NV; ++v) z[v] = mul(z[v - 1], step);
     for (int v = 0; v < NV; ++v) x[v] = mul(rootAes, z[v]);
     const __m256i lanes = Avx2Ops::load(kLaneIndex);
+    __m256i live[NV];
     for (int v = 0; v < NV; ++v) {
-        const int live = r - 32 * v < 32 ? r - 32 * v : 32;
-        x[v] = _mm256_and_si256(x[v], _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(live)), lanes));
+        live[v] = _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(std::min(r - 32 * v, 32))), lanes);
+        x[v] = _mm256_and_si256(x[v], live[v]);
     }
 
     alignas(32) uint8_t g[256 + 32 * 10];
     affineBytesDirect(g, generator, r + 1, toAes);
     uint8_t* past = g + (r + 32) / 32 * 32;
     for (int j = 0; j <= NV; ++j) _mm256_storeu_si256(reinterpret_cast<__m256i*>(past) + j, _mm256_setzero_si256());
-    // f_j = x_j^r / g'(x_j); g'(x) = D(x^2) with D's coefficients d_t =
+    // f_j = 1 / g'(x_j), 0 past r; g'(x) = D(x^2) with D's coefficients d_t =
     // g_(2t+1), in four chains (t mod 4) in x^8.
     __m256i f[NV];
     const int terms = (r + 1) / 2;
@@ -563,16 +565,15 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
                 if (4 * b + t < terms) c[t] = Avx2Ops::bxor(mul(c[t], y4), broadcastByte(g + 8 * b + 2 * t + 1));
         const __m256i high = Avx2Ops::bxor(mul(c[3], y), c[2]), low = Avx2Ops::bxor(mul(c[1], y), c[0]);
         const __m256i d = Avx2Ops::bxor(mul(high, y2), low);
-        f[v] = mul(powerOf(x[v], r), inverse(d));
+        f[v] = _mm256_and_si256(inverse(d), live[v]);
     }
-    // The message in the AES basis, zeros in front up to a multiple of S.
-    const int blocks = (k + S - 1) / S;
-    alignas(32) uint8_t m[256 + 64];
-    Avx2Ops::store(m, _mm256_setzero_si256());
-    affineBytesDirect(m + (S * blocks - k), message, k, toAes);
+    // M(x) x^r at the roots: the codeword with zero parity, a word of 255
+    // bytes (k + r = 255), evaluated as wordSyndromes does.
+    alignas(32) uint8_t runs[64 * 5], rows[32 * kRowGroups];
+    wordRuns(runs, message, k, [&](__m256i v) { return affine(v, toAes); });
+    rowValues(rows, runs, x[0]);
     __m256i w[NV];
-    evalMessage<NV, S>(w, x, m, blocks);
-    for (int v = 0; v < NV; ++v) w[v] = mul(w[v], f[v]);
+    for (int v = 0; v < NV; ++v) w[v] = mul(valuesAt(rows, x[v], 32 * v), f[v]);
 
     // Power sums T_m = sum_j w_j x_j^m = root^m W(ratio^m), W(y) = sum_j w_j y^j
     // (the weights, highest power first, are the lanes in reverse).
