@@ -25,10 +25,16 @@ void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, 
 bool FastArith::wordSyndromes(PolyGF* s, const uint8_t* codeword) const {
     if (k.wordSyndromes == nullptr) return false;
     const int r = d->n - d->k;
-    alignas(16) uint8_t values[256];
-    k.wordSyndromes(values, codeword, d->tower.toTower, d->tower.syndromeBlocks, r);  // points root * alpha^j
+    const int written = r16(r);  // the kernel writes whole blocks; the values past r are not syndromes
     s->coeffs[0] = 1;
-    std::memcpy(s->coeffs + 1, values, size_t(r));
+    if (1 + written <= s->capacity) {
+        k.wordSyndromes(s->coeffs + 1, codeword, d->tower.toTower, d->tower.syndromeBlocks, r);
+        std::memset(s->coeffs + 1 + r, 0, size_t(written - r));
+    } else {
+        alignas(16) uint8_t values[256];
+        k.wordSyndromes(values, codeword, d->tower.toTower, d->tower.syndromeBlocks, r);
+        std::memcpy(s->coeffs + 1, values, size_t(r));
+    }
     s->degree = polyNormalDegree(s->coeffs, r);
     return true;
 }
