@@ -26,9 +26,16 @@ using Base = Body<Avx2Ops, Ssse3Ops>;
 // bits that make output bit i.
 // It is the transpose of the 8 x 8 bit matrix of the images, by three rounds
 // of swaps of bit blocks, bytes reversed.
+uint64_t operandOfImages(uint64_t x);
+
 uint64_t affineOperand(const uint8_t* columns) {
     uint64_t x = 0;
     for (int j = 0; j < 8; ++j) x |= uint64_t(columns[16 * j]) << (8 * j);
+    return operandOfImages(x);
+}
+
+// The operand from the images of bits 0 ... 7 in bytes 0 ... 7 of x.
+uint64_t operandOfImages(uint64_t x) {
     uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
     x ^= t ^ (t << 7);
     t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
@@ -412,9 +419,12 @@ __m256i valuesAt(const uint8_t* rows, __m256i x, int first) {
 void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r) {
     const AesBasis& basis = aesBasis();
     alignas(32) uint8_t runs[64 * 5];
-    if (rowsAreBroadcast(matrix)) {
+    if (rowsAreBroadcast(matrix)) {  // one operand for both changes of basis: the images of the eight bits
         const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
-        wordRuns(runs, word, kFullLength, [&](__m256i v) { return affine(affine(v, m), basis.toAes); });
+        const __m256i bits = _mm256_set1_epi64x(0x8040201008040201LL);
+        const auto images = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm256_castsi256_si128(affine(affine(bits, m), basis.toAes))));
+        const __m256i both = _mm256_set1_epi64x(static_cast<long long>(operandOfImages(images)));
+        wordRuns(runs, word, kFullLength, [&](__m256i v) { return affine(v, both); });
     } else {  // a matrix per lane (of R's coefficients): R as convert gives it, then its runs
         alignas(32) uint8_t c[kFullLength + 1 + 64] = {};
         for (int i = 0; i < kFullLength; ++i) c[i] = word[kFullLength - 1 - i];
@@ -424,14 +434,15 @@ void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, con
             Avx2Ops::store(runs + 64 * s + 32, affine(Avx2Ops::load(c + kRowCount * s + 30), basis.toAes));
         }
     }
-    alignas(32) uint8_t rows[32 * kRowGroups];
-    rowValues(rows, runs, pointsOf(blocks, 0, basis.toAes));
     // Pairs of blocks, a last single block read twice.
     const int blockCount = (r + 15) / 16;
+    alignas(32) uint8_t rows[32 * kRowGroups];
+    __m256i x = pointsOf(blocks, blockCount > 1 ? 64 : 0, basis.toAes);
+    rowValues(rows, runs, x);
     for (int g = 0; g < blockCount; g += 2) {
         const bool pair = g + 1 < blockCount;
-        const __m256i v =
-            affine(valuesAt(rows, pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes), 16 * g), basis.toTower);
+        if (g > 0) x = pointsOf(blocks + 64 * g, pair ? 64 : 0, basis.toAes);
+        const __m256i v = affine(valuesAt(rows, x, 16 * g), basis.toTower);
         if (pair)
             Avx2Ops::storeRows(out + 16 * g, 16, v);
         else
