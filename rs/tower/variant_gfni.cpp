@@ -407,7 +407,8 @@ __m256i valuesAt(const uint8_t* rows, __m256i x, int first) {
     };
     const __m256i x2 = mul(x, x), x4 = mul(x2, x2);
     __m256i a[4] = {row(48), row(49), row(50), _mm256_setzero_si256()};  // t = 51 is past the last row
-#pragma GCC unroll 12  // every t a constant: its row's place and pick
+    // Unrolled, so that every t is a constant: its row's place and pick.
+#pragma GCC unroll 12
     for (int m = 11; m >= 0; --m)
 #pragma GCC unroll 4
         for (int q = 0; q < 4; ++q) a[q] = Avx2Ops::bxor(mul(a[q], x4), row(4 * m + q));
@@ -422,7 +423,9 @@ void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, con
     if (rowsAreBroadcast(matrix)) {  // one operand for both changes of basis: the images of the eight bits
         const __m256i m = _mm256_set1_epi64x(static_cast<long long>(affineOperand(matrix)));
         const __m256i bits = _mm256_set1_epi64x(0x8040201008040201LL);
-        const auto images = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm256_castsi256_si128(affine(affine(bits, m), basis.toAes))));
+        uint64_t images;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(&images),
+                         _mm256_castsi256_si128(affine(affine(bits, m), basis.toAes)));
         const __m256i both = _mm256_set1_epi64x(static_cast<long long>(operandOfImages(images)));
         wordRuns(runs, word, kFullLength, [&](__m256i v) { return affine(v, both); });
     } else {  // a matrix per lane (of R's coefficients): R as convert gives it, then its runs
