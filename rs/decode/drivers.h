@@ -35,8 +35,8 @@ using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* co
 // The whole body of a decode export: its checks, then the tower driver when
 // the context carries the fast tables, else the `generic` one (the exports
 // pass the lane drivers).
-VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder, uint8_t* buffer,
-                          int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
+VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
+                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
 
 // Logarithm-table arithmetic: every field (the reference the others are
 // tested against).

@@ -127,11 +127,11 @@ struct TowerKernels {
     bool (*euclid)(uint8_t* sigma, uint8_t* omega, const uint8_t* t, int tDegree, int delta, int r);
     // Optional: the syndromes of a word of 255 bytes, given in the basis that
     // `matrix` (as for convert) takes to the tower basis: out[j] = R(point j)
-    // with R(x) = sum word[254 - i] x^i, for j < 16*ceil(r/16) and the points
-    // of ceil(r/16) blocks, exact for the first r, which form a geometric
-    // sequence point j = point 0 * ratio^j, ratio nonzero (the caller
-    // guarantees it; the rest of the last block is not read as points).
-    // Reads the 255 bytes of the word only.
+    // with R(x) = sum word[254 - i] x^i for j < r, the points of ceil(r/16)
+    // blocks whose first r form a geometric sequence, point j = point 0 *
+    // ratio^j with ratio nonzero (the caller guarantees it). Writes
+    // 16*ceil(r/16) bytes, those from r on unspecified; reads the 255 bytes
+    // of the word only.
     void (*wordSyndromes)(uint8_t* out, const uint8_t* word, const uint8_t* matrix, const uint8_t* blocks, int r);
 };
 

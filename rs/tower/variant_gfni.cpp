@@ -21,20 +21,10 @@ namespace {
 
 using Base = Body<Avx2Ops, Ssse3Ops>;
 
-// GF2P8AFFINEQB operand for a matrix given by columns (row j of `columns`
-// holds, in every lane, the image of bit j): byte 7 - i selects the input
-// bits that make output bit i.
-// It is the transpose of the 8 x 8 bit matrix of the images, by three rounds
-// of swaps of bit blocks, bytes reversed.
-uint64_t operandOfImages(uint64_t x);
-
-uint64_t affineOperand(const uint8_t* columns) {
-    uint64_t x = 0;
-    for (int j = 0; j < 8; ++j) x |= uint64_t(columns[16 * j]) << (8 * j);
-    return operandOfImages(x);
-}
-
-// The operand from the images of bits 0 ... 7 in bytes 0 ... 7 of x.
+// GF2P8AFFINEQB operand for the images of bits 0 ... 7 in bytes 0 ... 7 of
+// x: byte 7 - i selects the input bits that make output bit i. It is the
+// transpose of the 8 x 8 bit matrix of the images, by three rounds of swaps
+// of bit blocks, bytes reversed.
 uint64_t operandOfImages(uint64_t x) {
     uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
     x ^= t ^ (t << 7);
@@ -43,6 +33,14 @@ uint64_t operandOfImages(uint64_t x) {
     t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
     x ^= t ^ (t << 28);
     return __builtin_bswap64(x);
+}
+
+// The operand for a matrix given by columns (row j of `columns` holds, in
+// every lane, the image of bit j).
+uint64_t affineOperand(const uint8_t* columns) {
+    uint64_t x = 0;
+    for (int j = 0; j < 8; ++j) x |= uint64_t(columns[16 * j]) << (8 * j);
+    return operandOfImages(x);
 }
 
 // True when every row repeats one byte in all 16 lanes.
