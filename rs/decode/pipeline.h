@@ -218,8 +218,17 @@ VekStatus rsDecodeWith(const A& a, const int* erasures, int count, uint8_t* code
     Solver::solve(a, &locator, &omega, &syn, erasures, s);
 
     uint8_t positions[256];
-    const int found = a.roots(positions, &locator);
-    if (found != locator.degree) return StatusDecodeFailure;
+    int found;
+    if (Solver::kLocatorHasErasures && s > 0 && locator.degree == s) {
+        // The iteration keeps Gamma as a factor, Lambda = Gamma * (an error
+        // locator, here of degree 0), so Lambda = Gamma: its roots are the
+        // erasures (distinct, as marked above) and need no search.
+        for (int i = 0; i < s; ++i) positions[i] = uint8_t(n - 1 - erasures[i]);
+        found = s;
+    } else {
+        found = a.roots(positions, &locator);
+        if (found != locator.degree) return StatusDecodeFailure;
+    }
     int errata = found;
     if constexpr (!Solver::kLocatorHasErasures) {  // the erasures join the error locator
         for (int i = 0; i < s; ++i) positions[found + i] = uint8_t(n - 1 - erasures[i]);
