@@ -170,14 +170,27 @@ int rsErrorValues(const A& a, ErrataList* errata, const PolyGF* dPoly, const Pol
 // The last step of every decode: applies the errata and returns StatusOk only
 // when they lie within the decoding radius and explain the syndromes;
 // otherwise returns StatusDecodeFailure with the codeword untouched.
+//
+// Whether they explain the syndromes is found by forming theirs, unless
+// lambdaDegree >= 0: the solver's locator Lambda then holds every erratum,
+// has that degree L <= r and its L distinct roots are the listed positions
+// (Lambda(0) need not be 1), and Omega = Lambda S mod x^(r+1) (S = 1 + S_1 x
+// + ...). With Omega_c =
+// (Omega - Lambda) / x = Lambda (S_1 + S_2 x + ...) mod x^r, Forney's values
+// are the partial fractions of Omega_c / Lambda where deg Omega_c < L, so the
+// errata's syndrome series is Omega_c / Lambda and agrees with S up to x^r;
+// where deg Omega_c >= L, the errata's own evaluator (degree < L) differs
+// from Omega_c below x^r, and so do the syndromes. deg Omega_c < L is
+// deg Omega <= L, which is what is checked.
 template <class A>
 VekStatus rsAcceptErrata(const A& a, uint8_t* codeword, const ErrataList& errata, const ErasureMap& map, int s,
-                         const uint8_t* syndromes) {
+                         const uint8_t* syndromes, int omegaDegree = 0, int lambdaDegree = -1) {
     const RSDecoder* d = a.d;
     const int r = d->n - d->k;
     const int b = logTable(d->field)[d->rootPowers[0]];
     if (!rsErrataWithinRadius(errata, map, s, r)) return StatusDecodeFailure;
-    if (!a.explains(errata, b, syndromes, r)) return StatusDecodeFailure;
+    const bool explained = lambdaDegree >= 0 ? omegaDegree <= lambdaDegree : a.explains(errata, b, syndromes, r);
+    if (!explained) return StatusDecodeFailure;
     rsApplyErrata(codeword, d->n, expTable(d->field), errata);
     return StatusOk;
 }
@@ -235,11 +248,16 @@ VekStatus rsDecodeWith(const A& a, const int* erasures, int count, uint8_t* code
         rsErasureLocator(a, &locator, erasures, s);
         errata += s;
     }
+    // The locator now holds every erratum, its roots distinct where the
+    // values below can all be formed, and the evaluator is Lambda S mod
+    // x^(r+1) (Euclid's: sigma T, T = Gamma S); unless the erasure factors
+    // were cut at x^(r+1), acceptance checks degrees (rsAcceptErrata).
+    const int lambdaDegree = errata <= r ? locator.degree : -1;
     polyDerivative(&locator, &locator);
     uint8_t exps[256], logs[256];
     ErrataList list{exps, logs, 0};
     if (rsErrorValues(a, &list, &locator, &omega, positions, errata, scratch) != errata) return StatusDecodeFailure;
-    return rsAcceptErrata(a, codeword, list, map, s, syndromes);
+    return rsAcceptErrata(a, codeword, list, map, s, syndromes, omega.degree, lambdaDegree);
 }
 
 }  // namespace vekdi
