@@ -239,13 +239,8 @@ bool decodeWholeIn(uint8_t* codeword, const int* erasures, int s, unsigned first
     const unsigned nonzero = nonzeroLanes(errata);
     if (2 * bitCount(nonzero & ~erased) + s > r) return false;
     // Whether the errata have the word's syndromes, without forming theirs:
-    // with Lambda = prod (1 - X_i x) over L = deg Lambda <= r distinct
-    // positions, the values above are the partial fractions of Omega_c /
-    // Lambda, Omega_c = (Omega - Lambda) / x = Lambda (S_1 + S_2 x + ...) mod
-    // x^r, so the errata's syndrome series is Omega_c / Lambda itself exactly
-    // when deg Omega_c < L, and then it agrees with S up to x^r; otherwise the
-    // errata's own evaluator (degree < L) differs from Omega_c below x^r.
-    // deg Omega_c < L is deg Omega <= L.
+    // deg Omega <= deg Lambda (the degree test of rsAcceptErrata in
+    // rs/decode/pipeline.h, where the reason is given).
     if (omegaDegree > lambdaDegree) return false;
 
     alignas(16) uint8_t values[16];

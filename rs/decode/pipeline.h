@@ -184,13 +184,15 @@ int rsErrorValues(const A& a, ErrataList* errata, const PolyGF* dPoly, const Pol
 // deg Omega <= L, which is what is checked.
 template <class A>
 VekStatus rsAcceptErrata(const A& a, uint8_t* codeword, const ErrataList& errata, const ErasureMap& map, int s,
-                         const uint8_t* syndromes, int omegaDegree = 0, int lambdaDegree = -1) {
+                         const uint8_t* syndromes, int omegaDegree, int lambdaDegree) {
     const RSDecoder* d = a.d;
     const int r = d->n - d->k;
-    const int b = logTable(d->field)[d->rootPowers[0]];
     if (!rsErrataWithinRadius(errata, map, s, r)) return StatusDecodeFailure;
-    const bool explained = lambdaDegree >= 0 ? omegaDegree <= lambdaDegree : a.explains(errata, b, syndromes, r);
-    if (!explained) return StatusDecodeFailure;
+    if (lambdaDegree >= 0) {
+        if (omegaDegree > lambdaDegree) return StatusDecodeFailure;
+    } else if (!a.explains(errata, logTable(d->field)[d->rootPowers[0]], syndromes, r)) {
+        return StatusDecodeFailure;
+    }
     rsApplyErrata(codeword, d->n, expTable(d->field), errata);
     return StatusOk;
 }
