@@ -40,12 +40,14 @@ Differences:
   there (RSCodec.decode, rs_correct_msg, rs_correct_msg_nofsynd). Wherever
   the original fails too, the exception and its message are the original's.
 * RSCodec: ``prim`` must be irreducible and ``generator`` a primitive
-  element; the original builds a code that cannot decode from other values,
-  vekdi raises ValueError.
+  element (not 0 or 1); the original builds a code that cannot decode from
+  other values, vekdi raises ValueError.
 * RSCodec(nsym=0).decode raises ValueError: with no ECC symbols there is
   nothing to decode with (the original returns empty messages). A negative
   nsym behaves as in the original (encode adds nothing, decode raises
   "Too many erasures to correct").
+* RSCodec's parameters must be integers: others raise TypeError when the
+  codec is made (the original raises it from its first encode or decode).
 * A position repeated in ``erase_pos`` counts once (the original fails on
   such a chunk unless it needs no correction).
 * The module's tables are those of GF(2^8) with 0x11d and generator 2 from
@@ -561,10 +563,11 @@ def _as_bytes(data):
 
 
 def _native_codec(nsym, fcr, generator, data):
-    """(the C++ chunk codec, its generator polynomial) for these roots in the field init_tables() built, or None when
-    the Python code must run: the module's tables were replaced or are not a field's
-    (prim not irreducible, init generator not primitive), generator is not primitive,
-    nsym does not fit, or data holds symbols outside the field."""
+    """(the C++ chunk codec, its generator polynomial) for these roots in the field
+    init_tables() built, or None when the Python code must run: the module's tables
+    were replaced or are not a field's (prim not irreducible, init generator not
+    primitive), generator is not primitive, nsym does not fit, or data holds
+    symbols outside the field."""
     state = _initialised
     if data is None or state is None or not 0 < nsym < field_charac:
         return None
@@ -579,7 +582,10 @@ def _native_codec(nsym, fcr, generator, data):
         step = _root_step(prim, generator, c_exp)
         if step is None or _root_step(prim, base, c_exp) is None:
             return None
-        codec = (_ChunkCodec(largest, nsym, prim, fcr % largest, step, largest), rs_generator_poly(nsym, fcr, generator))
+        codec = (
+            _ChunkCodec(largest, nsym, prim, fcr % largest, step, largest),
+            rs_generator_poly(nsym, fcr, generator),
+        )
         with _native_lock:
             if len(_native_codecs) > 64:
                 _native_codecs.clear()
@@ -651,6 +657,8 @@ class RSCodec(object):
     """
 
     def __init__(self, nsym=10, nsize=255, fcr=0, prim=0x11D, generator=2, c_exp=8, single_gen=True):
+        # Integers only (the original fails on other numbers, at once or in the first call).
+        nsym, nsize, fcr, prim, generator, c_exp = map(operator.index, (nsym, nsize, fcr, prim, generator, c_exp))
         if c_exp > _LARGEST_C_EXP:
             raise ValueError(
                 "c_exp = %d: vekdi.reedsolo supports fields up to GF(2^8), c_exp <= %d" % (c_exp, _LARGEST_C_EXP)
