@@ -83,9 +83,21 @@ enum {
     StatusNegativeShift = -32       /* negative shift count */
 };
 
+/* Functions defined in this header: inline where the language has it (C99,
+ * C++), and for C89 compilers the spelling they offer; never exports. */
+#if defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 199901L)
+#  define VEKDI_INLINE static inline
+#elif defined(__GNUC__)
+#  define VEKDI_INLINE static __inline__
+#elif defined(_MSC_VER)
+#  define VEKDI_INLINE static __inline
+#else
+#  define VEKDI_INLINE static
+#endif
+
 /* Text for a status code, for messages; never null. Inline, so it is no
  * export of the library. */
-static inline const char* vekdiStatusText(VekStatus status) {
+VEKDI_INLINE const char* vekdiStatusText(VekStatus status) {
     switch (status) {
     case StatusOk: return "ok";
     case StatusNoMemory: return "working memory unavailable";

@@ -19,9 +19,13 @@
 //   the word as it was.
 // - const members may be called from any number of threads on one object.
 //   Encoding and decoding allocate nothing: their scratch space lives on the
-//   stack (about 4 KiB); only returned vectors and the position lists of a
+//   stack (about 6 KiB for a decode); only returned vectors and the position lists of a
 //   DecodeResult are allocated.
 #pragma once
+
+#if !(__cplusplus >= 202002L || (defined(_MSVC_LANG) && _MSVC_LANG >= 202002L))
+#error "vekdi.hpp needs C++20 (e.g. -std=c++20 or /std:c++20); C and older C++ can use vekdi.h"
+#else
 
 #include <vekdi.h>
 
@@ -85,7 +89,7 @@ inline void check(VekStatus status, const char* what) {
 class Field {
 public:
     explicit Field(unsigned polynomialMask) : mask_(polynomialMask) {
-        const int m = polynomialMask < 2 ? 0 : std::bit_width(polynomialMask) - 1;
+        const int m = polynomialMask < 2 ? 0 : static_cast<int>(std::bit_width(polynomialMask)) - 1;
         if (m < 1 || m > 8) throw Error(StatusOutOfRange, "vekdi::Field: the polynomial's degree must be 1 ... 8");
         int size = 0;
         detail::check(veksGFGetSize_8u(m, &size), "vekdi::Field: size query");
@@ -252,7 +256,7 @@ public:
                         Algorithm algorithm = Algorithm::BerlekampMassey) const {
         const Code& c = code();
         c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
-        c.requireSymbols(codeword.data(), c.n, "vekdi::ReedSolomon::decode: byte outside the field");
+        c.requireSymbols(codeword.data(), static_cast<std::size_t>(c.n), "vekdi::ReedSolomon::decode: byte outside the field");
         bool erased[256] = {};
         int list[256];
         int erasureCount = 0;
@@ -279,10 +283,10 @@ public:
         }
         if (std::memcmp(word, codeword.data(), static_cast<std::size_t>(c.n)) == 0) return result;
         int changed = 0;
-        for (int i = 0; i < c.n; ++i) changed += word[i] != codeword[i];
+        for (int i = 0; i < c.n; ++i) changed += word[i] != codeword[static_cast<std::size_t>(i)];
         result.errorPositions.reserve(static_cast<std::size_t>(changed));
         for (int i = 0; i < c.n; ++i)
-            if (word[i] != codeword[i] && !erased[i]) result.errorPositions.push_back(i);
+            if (word[i] != codeword[static_cast<std::size_t>(i)] && !erased[i]) result.errorPositions.push_back(i);
         std::memcpy(codeword.data(), word, static_cast<std::size_t>(c.n));
         result.corrected = changed;
         return result;
@@ -292,7 +296,7 @@ public:
     bool check(std::span<const uint8_t> codeword) const {
         const Code& c = code();
         c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
-        c.requireSymbols(codeword.data(), c.n, "vekdi::ReedSolomon::check: byte outside the field");
+        c.requireSymbols(codeword.data(), static_cast<std::size_t>(c.n), "vekdi::ReedSolomon::check: byte outside the field");
         uint8_t full[256];
         c.load(codeword.data(), c.n, full);
         return c.isCodeword(full);
@@ -421,7 +425,7 @@ private:
             root = iso[root];
 
             std::array<uint8_t, 256> fromDual{};  // caller's symbol -> element of the caller's field
-            for (int z = 0; z < field.order(); ++z) fromDual[z] = static_cast<uint8_t>(z);
+            for (int z = 0; z < field.order(); ++z) fromDual[static_cast<std::size_t>(z)] = static_cast<uint8_t>(z);
             if (options.dualBasis) {
                 for (int z = 0; z < 256; ++z) {
                     unsigned dual = 0;
@@ -433,7 +437,7 @@ private:
                     fromDual[dual] = static_cast<uint8_t>(z);
                 }
             }
-            for (int u = 0; u < field.order(); ++u) {
+            for (std::size_t u = 0; u < static_cast<std::size_t>(field.order()); ++u) {
                 toCode[u] = iso[fromDual[u]];
                 fromCode[toCode[u]] = static_cast<uint8_t>(u);
             }
@@ -536,3 +540,5 @@ private:
 };
 
 }  // namespace vekdi
+
+#endif  // C++20

@@ -133,6 +133,36 @@ public:
         return result;
     }
 
+    // The nsym syndromes of data read as one polynomial, first byte the
+    // highest power, at the code's roots (alpha^rootStep)^(fcr + i): what
+    // reedsolo's rs_calc_syndromes gives after its leading 0. Any length.
+    py::list syndromes(py::handle data) const {
+        ByteView in(data, false, "data");
+        requireSymbols(in.data(), in.size());
+        std::vector<int> values(static_cast<std::size_t>(nsym_));
+        {
+            py::gil_scoped_release unlocked;
+            const vekdi::Field& field = code_.field();
+            const int period = field.order() - 1;
+            uint8_t exp[2 * 255], log[256] = {};
+            for (int i = 0; i < period; ++i) {
+                exp[i] = exp[i + period] = field.exp(i);
+                log[exp[i]] = static_cast<uint8_t>(i);
+            }
+            const long long step = code_.options().rootStep, fcr = code_.options().fcr;
+            for (int i = 0; i < nsym_; ++i) {
+                const int logRoot = static_cast<int>(step * ((fcr + i) % period) % period);
+                int y = 0;
+                for (std::size_t j = 0; j < in.size(); ++j)
+                    y = (y ? exp[log[y] + logRoot] : 0) ^ in.data()[j];
+                values[static_cast<std::size_t>(i)] = y;
+            }
+        }
+        py::list result;
+        for (int v : values) result.append(v);
+        return result;
+    }
+
 private:
     struct Failure {
         PyObject* type = nullptr;
@@ -230,7 +260,8 @@ void bindChunked(py::module_& m) {
              "root_step"_a, "symbol_limit"_a)
         .def("encode", &ChunkCodec::encode, "data"_a)
         .def("decode", &ChunkCodec::decode, "data"_a, "erasures"_a, "only_erasures"_a)
-        .def("check", &ChunkCodec::check, "data"_a);
+        .def("check", &ChunkCodec::check, "data"_a)
+        .def("syndromes", &ChunkCodec::syndromes, "data"_a);
 }
 
 }  // namespace vekdi_python

@@ -8,6 +8,7 @@
 
 #include <vekdi.hpp>
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -172,7 +173,7 @@ A Reed-Solomon code RS(n, k) over GF(2^m): k message bytes followed by n - k
 parity bytes. Corrects e errors and v erasures (known bad positions) whenever
 2e + v <= n - k.
 
-ReedSolomon(n, k, polynomial=0x11D, fcr=1, root_step=1)
+ReedSolomon(n, k, polynomial=0x11D, fcr=1, root_step=1, root=0, dual_basis=False)
   n, k        1 <= k < n <= 2^m - 1; n < 2^m - 1 is a shortened code (the
               full code with leading zero symbols that are never stored)
   polynomial  the field polynomial as a bit mask (see vekdi.Field)
@@ -180,7 +181,11 @@ ReedSolomon(n, k, polynomial=0x11D, fcr=1, root_step=1)
               (alpha ** root_step) ** (fcr + i), i = 0 ... n - k - 1
   root_step   libfec's prim, reedsolo's generator as a power of alpha;
               must be coprime to 2^m - 1
-ReedSolomon.ccsds() is the CCSDS RS(255, 223) code (dual-basis symbols).
+  root        instead of fcr, the first root as a field element: the roots
+              are root * (alpha ** root_step) ** i (0: use fcr)
+  dual_basis  symbols written in the CCSDS dual basis (polynomial 0x187 only)
+ReedSolomon.ccsds(n=255, k=223) is the CCSDS code (dual-basis symbols),
+shortened when n < 255. repr() gives an expression that builds the same code.
 
 Positions count bytes of the word from 0 (first message byte) to n - 1 (last
 parity byte). Inputs are any contiguous bytes-like objects (bytes, bytearray,
@@ -196,13 +201,26 @@ one object may be used by many threads at once.
 >>> result.error_positions, result.erasure_positions, result.corrected
 ([5], [9], 1)
 )doc")
-        .def(py::init([](int n, int k, unsigned polynomial, int fcr, int rootStep) {
-                 return ReedSolomon(n, k, vekdi::CodeOptions{polynomial, fcr, rootStep, 0, false});
+        .def(py::init([](int n, int k, unsigned polynomial, int fcr, int rootStep, int root, bool dualBasis) {
+                 return ReedSolomon(n, k, vekdi::CodeOptions{polynomial, fcr, rootStep, root, dualBasis});
              }),
-             "n"_a, "k"_a, "polynomial"_a = 0x11D, "fcr"_a = 1, "root_step"_a = 1)
+             "n"_a, "k"_a, "polynomial"_a = 0x11D, "fcr"_a = 1, "root_step"_a = 1, "root"_a = 0,
+             "dual_basis"_a = false)
         .def_static(
-            "ccsds", [] { return ReedSolomon(255, 223, vekdi::CodeOptions::ccsds()); },
-            "The CCSDS RS(255, 223) code: polynomial 0x187, fcr 112, root step 11, dual-basis symbols.")
+            "ccsds",
+            [](int n, int k) {
+                const int parity = n - k;
+                if (parity < 2 || parity % 2 != 0)
+                    raiseError("ccsds(n, k): n - k = " + std::to_string(parity) +
+                               " must be an even number of parity bytes, 2 E (the standard's E is 16 or 8)");
+                vekdi::CodeOptions options = vekdi::CodeOptions::ccsds();
+                options.fcr = 128 - parity / 2;
+                return ReedSolomon(n, k, options);
+            },
+            "n"_a = 255, "k"_a = 223,
+            R"doc(The CCSDS Reed-Solomon code with 2 E = n - k parity bytes, shortened to n bytes: polynomial 0x187,
+roots (alpha^11)^(128 - E + i), dual-basis symbols. ccsds() is RS(255, 223) (E = 16); ccsds(255, 239) has
+E = 8; ccsds(n, n - 32) is libfec's CCSDS code with pad = 255 - n.)doc")
         .def_property_readonly("n", &ReedSolomon::n, "Codeword length in bytes.")
         .def_property_readonly("k", &ReedSolomon::k, "Message length in bytes.")
         .def_property_readonly("parity_count", &ReedSolomon::parityCount, "n - k.")
@@ -211,6 +229,10 @@ one object may be used by many threads at once.
         .def_property_readonly("polynomial", [](const ReedSolomon& c) { return c.options().polynomial; })
         .def_property_readonly("fcr", [](const ReedSolomon& c) { return c.options().fcr; })
         .def_property_readonly("root_step", [](const ReedSolomon& c) { return c.options().rootStep; })
+        .def_property_readonly("root", [](const ReedSolomon& c) { return c.options().root; },
+                               "The first root as a field element (0: (alpha ** root_step) ** fcr).")
+        .def_property_readonly("dual_basis", [](const ReedSolomon& c) { return c.options().dualBasis; },
+                               "Whether symbols are written in the CCSDS dual basis.")
         .def_property_readonly("field", [](const ReedSolomon& c) { return c.field(); }, "The symbols' field.")
         .def(
             "encode",
@@ -345,9 +367,16 @@ cannot be corrected.)doc")
             "codewords"_a, "algorithm"_a = "bm",
             "Like decode_blocks, correcting a writable buffer in place. Runs without the GIL.")
         .def("__repr__", [](const ReedSolomon& c) {
-            return "vekdi.ReedSolomon(" + std::to_string(c.n()) + ", " + std::to_string(c.k()) +
-                   ", polynomial=" + std::to_string(c.options().polynomial) + ", fcr=" +
-                   std::to_string(c.options().fcr) + ", root_step=" + std::to_string(c.options().rootStep) + ")";
+            // eval() of it (with vekdi imported) builds the same code.
+            const vekdi::CodeOptions& o = c.options();
+            char polynomial[16];
+            std::snprintf(polynomial, sizeof polynomial, "0x%X", o.polynomial);
+            std::string text = "vekdi.ReedSolomon(" + std::to_string(c.n()) + ", " + std::to_string(c.k()) +
+                               ", polynomial=" + polynomial + ", fcr=" + std::to_string(o.fcr) +
+                               ", root_step=" + std::to_string(o.rootStep);
+            if (o.root != 0) text += ", root=" + std::to_string(o.root);
+            if (o.dualBasis) text += ", dual_basis=True";
+            return text + ")";
         });
 }
 

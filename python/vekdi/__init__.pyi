@@ -1,9 +1,18 @@
 # SPDX-License-Identifier: Apache-2.0
-from typing import Iterable, Literal, Union
+import array
+import sys
+from typing import Any, Iterable, Literal, Protocol, Union
 
-from typing_extensions import Buffer as _Buffer  # bytes, bytearray, memoryview, NumPy uint8 arrays
+# Anything with the buffer protocol: bytes, bytearray, memoryview,
+# array.array('B'), NumPy uint8 arrays.
+if sys.version_info >= (3, 12):
+    from collections.abc import Buffer as BytesLike
+else:
+    class _ArrayInterface(Protocol):  # NumPy arrays
+        @property
+        def __array_interface__(self) -> dict[str, Any]: ...
 
-BytesLike = Union[bytes, bytearray, memoryview, _Buffer]
+    BytesLike = Union[bytes, bytearray, memoryview, "array.array[int]", _ArrayInterface]
 Algorithm = Literal["bm", "euclid"]
 
 __version__: str
@@ -57,9 +66,18 @@ class BlocksResult:
     def __bool__(self) -> bool: ...
 
 class ReedSolomon:
-    def __init__(self, n: int, k: int, polynomial: int = 0x11D, fcr: int = 1, root_step: int = 1) -> None: ...
+    def __init__(
+        self,
+        n: int,
+        k: int,
+        polynomial: int = 0x11D,
+        fcr: int = 1,
+        root_step: int = 1,
+        root: int = 0,
+        dual_basis: bool = False,
+    ) -> None: ...
     @staticmethod
-    def ccsds() -> ReedSolomon: ...
+    def ccsds(n: int = 255, k: int = 223) -> ReedSolomon: ...
     @property
     def n(self) -> int: ...
     @property
@@ -74,6 +92,10 @@ class ReedSolomon:
     def fcr(self) -> int: ...
     @property
     def root_step(self) -> int: ...
+    @property
+    def root(self) -> int: ...
+    @property
+    def dual_basis(self) -> bool: ...
     @property
     def field(self) -> Field: ...
     def encode(self, message: BytesLike) -> bytes: ...

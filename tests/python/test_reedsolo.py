@@ -161,3 +161,142 @@ def test_inputs_and_maxerrata(capsys):
     assert codec.maxerrata() == (5, 10) and codec.maxerrata(erasures=3) == (3, 3)
     assert codec.maxerrata(errors=2, verbose=True) == (2, 6)
     assert capsys.readouterr().out == "This codec can correct up to 2 errors and 6 erasures simultaneously\n"
+
+
+# ---- the module's functions ---------------------------------------------------------
+
+
+@pytest.fixture
+def reedsolo():
+    """vekdi.reedsolo with its tables as import leaves them, before and after the test."""
+    import vekdi.reedsolo as module
+
+    module.init_tables()
+    yield module
+    module.init_tables()
+
+
+def test_functions_match_the_original(reedsolo):
+    r = reedsolo
+    assert list(r.rwh_primes1(30)) == [2, 3, 5, 7, 11, 13, 17, 19, 23, 29]
+    assert list(r.find_prime_polys(c_exp=4)) == [19, 25] and list(r.find_prime_polys(3, 5, True, True)) == [37]
+    assert r.rs_generator_poly(4).hex() == "010f367840" and r.rs_generator_poly(3, 120, 3).hex() == "01218855"
+    assert (r.gf_poly_mul([1, 2, 3], [4, 5]).hex(), r.gf_poly_eval([1, 2, 3], 9)) == ("040d060f", 80)
+    assert [q.hex() for q in r.gf_poly_div(bytearray([1, 2, 3, 4, 5]), [1, 7, 9])] == ["010511", "5e9c"]
+    assert (r.gf_inverse(0), r.gf_pow(0, 5)) == (1, 1)  # the original's table lookups, kept
+
+    word = r.rs_encode_msg(b"hello world", 10)
+    assert type(word) is bytearray and word == RSCodec(10).encode(b"hello world")
+    assert r.rs_simple_encode_msg(bytearray(b"hello world"), 10) == word
+    received = bytearray(word)
+    received[0] ^= 1
+    received[5] ^= 0x55
+    received[12] = 0
+    received[16] ^= 9
+    assert r.rs_calc_syndromes(received, 10) == [0, 120, 91, 29, 143, 43, 86, 255, 6, 208, 54]
+    assert not r.rs_check(received, 10) and r.rs_check(word, 10)
+    synd = r.rs_calc_syndromes(received, 10)
+    fsynd = r.rs_forney_syndromes(synd, [12, 16], len(received))
+    assert r.rs_find_error_locator(fsynd, 10, erase_count=2).hex() == "9c9201"
+    expected = (bytearray(b"hello world"), word[11:])
+    # erasures, then errors last first; the variant without Forney syndromes lists every erratum again
+    assert r.rs_correct_msg(received, 10, erase_pos=[12, 16]) == expected + (bytearray([12, 16, 5, 0]),)
+    assert r.rs_correct_msg_nofsynd(received, 10, erase_pos=[12, 16]) == expected + (bytearray([12, 16, 16, 12, 5, 0]),)
+    assert r.rs_correct_msg_nofsynd(word, 10) == expected + ([],)
+    assert all(type(x) is bytearray for x in r.rs_correct_msg(received, 10))
+
+    beyond = bytearray(word)
+    for p in range(6):
+        beyond[p] ^= 0x21
+    for correct in (r.rs_correct_msg, r.rs_correct_msg_nofsynd):
+        with pytest.raises(ReedSolomonError, match="^Too many errors to correct$"):
+            correct(beyond, 10)
+        with pytest.raises(ReedSolomonError, match="^Could not correct message$"):
+            correct(beyond, 10, erase_pos=[0, 1], only_erasures=True)
+        assert correct(beyond, 10, erase_pos=[0, 1, 2, 3])[0] == b"hello world"
+    with pytest.raises(ValueError, match=r"^Message is too long \(256 when max is 255\)$"):
+        r.rs_encode_msg(bytes(250), 6)
+
+
+def test_init_tables_changes_what_later_calls_use(reedsolo):
+    r = reedsolo
+    log, exp, charac = r.init_tables(0x13, 2, 4)
+    assert (r.gf_log, r.gf_exp, r.field_charac) == (log, exp, charac) and charac == 15
+    assert exp.hex() == "0102040803060c0b050a070e0f0d09" * 2 and log.hex() == "000001040208050a030e0907060d0b0c"
+    assert r.gf_mul(7, 9) == 10 and r.rs_encode_msg([1, 2, 3], 4).hex() == "0102030e080402"
+    r.init_tables(0x187, 2, 8)
+    assert r.gf_mul(0x53, 0xCA) == 168 and r.rs_encode_msg(b"vekdi", 4, fcr=120).hex() == "76656b64690d4f0bf3"
+    RSCodec(4, c_exp=5)  # as in the original, a codec's field becomes the module's
+    assert r.field_charac == 31
+    with pytest.raises(ValueError, match="c_exp <= 8"):
+        r.init_tables(0x211, 2, 9)
+
+
+def test_cpp_and_python_paths_agree(reedsolo, rng):
+    # A copy of the tables, equal but not init_tables' own, sends every call down the Python path.
+    r = reedsolo
+    for prim, generator, fcr, nsym in ((0x11D, 2, 0, 10), (0x187, 2, 120, 16), (0x11B, 3, 1, 7), (0x25, 2, 3, 6)):
+        c_exp = prim.bit_length() - 1
+        r.init_tables(prim, generator, c_exp)
+        native_tables = r.gf_exp
+        for _ in range(30):
+            length = rng.randrange(nsym + 1, r.field_charac + 1)
+            word = r.rs_encode_msg(bytearray(rng.randrange(r.field_charac + 1) for _ in range(length - nsym)), nsym, fcr)
+            for p in rng.sample(range(length), rng.randrange(nsym)):
+                word[p] ^= rng.randrange(1, r.field_charac + 1)
+            erasures = rng.sample(range(length), rng.randrange(nsym // 2))
+            results = []
+            for tables in (native_tables, bytearray(native_tables)):
+                r.gf_exp = tables
+                outcome = [r.rs_calc_syndromes(word, nsym, fcr), r.rs_encode_msg(word[:-nsym], nsym, fcr)]
+                for correct in (r.rs_correct_msg, r.rs_correct_msg_nofsynd):
+                    try:
+                        outcome.append(correct(word, nsym, fcr, erase_pos=list(erasures)))
+                    except ReedSolomonError as failure:
+                        outcome.append(str(failure))
+                results.append(outcome)
+            assert results[0] == results[1]
+
+
+# ---- RSCodec beyond the chunk loops -----------------------------------------------------
+
+
+def _decode_first_chunk(codec):
+    return codec.decode(codec.encode(STREAM[:200]))[0]
+
+
+def test_codec_pickles_copies_and_runs_in_a_pool():
+    import copy
+    import multiprocessing
+    import pickle
+
+    codec = RSCodec(12, fcr=1, single_gen=False)
+    for twin in (pickle.loads(pickle.dumps(codec)), copy.deepcopy(codec)):
+        assert (twin.gen, twin.gf_exp, twin.nsym) == (codec.gen, codec.gf_exp, 12)
+        assert twin.encode(STREAM, nsym=20) == codec.encode(STREAM, nsym=20)
+    with multiprocessing.get_context("spawn").Pool(2) as pool:
+        assert pool.map(_decode_first_chunk, [codec, RSCodec(8)]) == [STREAM[:200]] * 2
+
+
+def test_failures_beyond_the_radius_raise_the_original_messages():
+    codec = RSCodec(10)
+    received = codec.encode(bytes(range(200)) * 2)
+    for p in range(0, 30, 5):
+        received[p] ^= 0x41
+    with pytest.raises(ReedSolomonError, match="^Too many errors to correct$"):
+        codec.decode(received)
+    assert codec.decode(received, erase_pos=[1, 2, 3, 4])[2] == bytearray([1, 2, 3, 4, 225, 208, 10])
+    assert codec.decode(received, erase_pos=list(range(0, 30, 5)), only_erasures=True)[2] == bytes(range(0, 30, 5))
+
+
+def test_codecs_without_ecc_symbols():
+    # nsym < 0 behaves as in the original: encode adds nothing, decode fails.
+    negative = RSCodec(-1)
+    assert negative.encode(b"hello") == b"hello" and negative.check(b"hello") == [True]
+    with pytest.raises(ReedSolomonError, match="^Too many erasures to correct$"):
+        negative.decode(b"hello")
+    # nsym = 0: the original decodes b"hello" to an empty message; vekdi refuses.
+    empty = RSCodec(0)
+    assert empty.encode(b"hello") == b"hello"
+    with pytest.raises(ValueError, match="no ECC symbols"):
+        empty.decode(b"hello")

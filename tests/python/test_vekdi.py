@@ -162,3 +162,28 @@ def test_many_words_and_threads(rng):
     out = bytearray(64 * 255)
     code.encode_blocks_into(messages, out)
     assert out == words
+
+
+def test_code_options_shortened_ccsds_and_repr(rng):
+    message = bytes((i * 7 + 3) % 256 for i in range(168))
+    # libfec's encode_rs_ccsds with pad = 55 gives these parity bytes.
+    shortened = vekdi.ReedSolomon.ccsds(200, 168)
+    assert shortened.parity(message).hex() == (
+        "c4a0e234009b4f369012de9ca23308225ec285877caf213b3c37960f2f38b689")
+    assert vekdi.ReedSolomon.ccsds().encode(bytes(55) + message)[55:] == shortened.encode(message)
+    assert (vekdi.ReedSolomon.ccsds(255, 239).fcr, shortened.dual_basis) == (120, True)
+    with pytest.raises(vekdi.Error, match="even"):
+        vekdi.ReedSolomon.ccsds(255, 224)
+
+    field = vekdi.Field(0x11D)
+    by_root = vekdi.ReedSolomon(255, 223, root=field.exp(5 * 7), root_step=7)
+    assert by_root.root == field.exp(35) and by_root.encode(message + bytes(55)) == \
+        vekdi.ReedSolomon(255, 223, fcr=5, root_step=7).encode(message + bytes(55))
+
+    codes = [vekdi.ReedSolomon(255, 223), vekdi.ReedSolomon.ccsds(), shortened, by_root,
+             vekdi.ReedSolomon(15, 11, polynomial=0x13, fcr=0, root_step=2)]
+    for code in codes:
+        twin = eval(repr(code), {"vekdi": vekdi})
+        assert repr(twin) == repr(code)
+        data = bytes(rng.randrange(code.field.order) for _ in range(code.k))
+        assert twin.encode(data) == code.encode(data)
