@@ -8,6 +8,14 @@ project's own CMake build, for the running interpreter:
 It needs CMake, a C++20 compiler and pybind11 (Debian: cmake g++ python3-dev
 pybind11-dev python3-pybind11 python3-setuptools), nothing from the network.
 The version is the project's, read from the top-level CMakeLists.txt.
+
+A wheel, from the repository root:
+
+    /usr/bin/python3 -m pip wheel --no-build-isolation --no-deps -w dist .
+
+With VEKDI_CMAKE_BUILD_DIR naming a configured CMake build folder (for
+example build/release) the module is built there (nothing is rebuilt when it
+is up to date) and copied into the package, instead of a second build.
 """
 
 import os
@@ -38,6 +46,10 @@ class CMakeExtension(Extension):
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
         package_dir = Path(self.get_ext_fullpath(ext.name)).resolve().parent
+        existing = os.environ.get("VEKDI_CMAKE_BUILD_DIR")
+        if existing:
+            self.copy_from_build(Path(existing).resolve(), Path(self.get_ext_fullpath(ext.name)))
+            return
         build_dir = Path(self.build_temp).resolve() / "cmake"
         configure = [
             "cmake", "-S", str(ROOT), "-B", str(build_dir),
@@ -52,6 +64,18 @@ class CMakeBuild(build_ext):
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", str(os.cpu_count() or 1))
         subprocess.check_call(configure)
         subprocess.check_call(["cmake", "--build", str(build_dir), "--target", "vekdi_python", "--parallel", jobs])
+
+    @staticmethod
+    def copy_from_build(build_dir, target):
+        """Brings the module of an existing build folder up to date and copies it."""
+        if not (build_dir / "CMakeCache.txt").exists():
+            sys.exit(f"VEKDI_CMAKE_BUILD_DIR={build_dir} is not a configured CMake build folder")
+        subprocess.check_call(["cmake", "--build", str(build_dir), "--target", "vekdi_python"])
+        built = sorted((build_dir / "python" / "vekdi").glob("_vekdi*" + Path(target).suffix))
+        if len(built) != 1:
+            sys.exit(f"{build_dir}/python/vekdi holds {len(built)} builds of the module, not one")
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(built[0], target)
 
 
 setup(
