@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: Apache-2.0
+// The NEON region kernels: nibble tables through TBL (Advanced SIMD is part
+// of the aarch64 base architecture).
+#include <arm_neon.h>
+
+#include "codes/region.h"
+#include "codes/region_body.h"
+#include "rs/tower/kernels.h"
+
+namespace vekdi::codes {
+
+namespace {
+
+struct NeonOps {
+    using V = uint8x16_t;
+    struct T {
+        uint8x16_t lo, hi;
+    };
+    static constexpr std::size_t kWidth = 16, kTableBytes = 32;
+    static constexpr int kBlock = 2, kMaxRows = 8;
+    static V load(const uint8_t* p) { return vld1q_u8(p); }
+    static void store(uint8_t* p, V v) { vst1q_u8(p, v); }
+    static V zero() { return vdupq_n_u8(0); }
+    static V bxor(V a, V b) { return veorq_u8(a, b); }
+    static T table(const uint8_t* t) { return {vld1q_u8(t), vld1q_u8(t + 16)}; }
+    static V mul(const T& t, V x) {
+        return veorq_u8(vqtbl1q_u8(t.lo, vandq_u8(x, vdupq_n_u8(0x0f))), vqtbl1q_u8(t.hi, vshrq_n_u8(x, 4)));
+    }
+    static void finish() {}
+};
+
+void prepareNeon(const uint8_t* coefs, std::size_t count, uint8_t* tables) {
+    for (std::size_t i = 0; i < count; ++i) nibbleTables(coefs[i], tables + 32 * i, tables + 32 * i + 16);
+}
+
+}  // namespace
+
+const RegionKernels regionNeon{"neon", tower::kCpuNeon, NeonOps::kTableBytes, prepareNeon, regionDot<NeonOps>};
+
+}  // namespace vekdi::codes
