@@ -5,11 +5,11 @@
 # the build tree.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS vekdi vekdi_static vekcore vekcore_static EXPORT vekdiTargets
+install(TARGETS vekdi vekdi_static vekcore vekcore_static vekdi-codes vekdi-codes_static EXPORT vekdiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES include/vekdi.h include/vekdi.hpp ${PROJECT_BINARY_DIR}/include/vekdi_version.h
+install(FILES include/vekdi.h include/vekdi.hpp include/vekdi_codes.h ${PROJECT_BINARY_DIR}/include/vekdi_version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vekdi)
 install(EXPORT vekdiTargets NAMESPACE vekdi:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vekdi)
@@ -33,4 +33,6 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vekdiConfig.cmake ${CMAKE_CURRENT_BINA
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vekdi)
 
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vekdi.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vekdi.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vekdi.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/vekdi-codes.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vekdi-codes.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vekdi.pc ${CMAKE_CURRENT_BINARY_DIR}/vekdi-codes.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -5,10 +5,12 @@
 //   vekdi::Field         GF(2^m) from a generator mask such as 0x11D
 //   vekdi::ReedSolomon   one code: field, encoder and decoder, any 1 <= k < n <= 2^m - 1
 //   vekdi::DecodeResult  what a decode did (status, corrected symbols and where)
+//   vekdi::ErasureCode   k data buffers -> m parity buffers; any k independent shards rebuild the rest
 //   vekdi::Error         bad arguments (a std::system_error in the "vekdi" category)
 //
-// It reaches the library only through the C functions, so it works the same
-// over the shared library, the static archive and the Windows DLL.
+// It reaches the libraries only through the C functions (vekdi.h and the
+// companion's vekdi_codes.h), so it works the same over the shared
+// libraries, the static archives and the Windows DLLs.
 //
 // Conventions:
 // - Symbols are bytes; for m < 8 a byte at or above 2^m is refused (Error).
@@ -28,6 +30,7 @@
 #else
 
 #include <vekdi.h>
+#include <vekdi_codes.h>
 
 #include <algorithm>
 #include <array>
@@ -47,8 +50,12 @@ namespace vekdi {
 
 // ---- Errors ------------------------------------------------------------------
 
-// Text for a status code of the C functions (StatusOk, StatusBadArgument, ...).
-inline const char* statusText(int status) noexcept { return vekdiStatusText(status); }
+// Text for a status code of the C functions: a VekStatus of vekdi.h
+// (StatusOk, StatusBadArgument, ...) or a VekCodesStatus of vekdi_codes.h
+// (numbered from -1001 down).
+inline const char* statusText(int status) noexcept {
+    return status <= -1000 ? vekCodesStatusText(status) : vekdiStatusText(status);
+}
 
 namespace detail {
 class Category final : public std::error_category {
@@ -77,6 +84,9 @@ public:
 namespace detail {
 inline void check(VekStatus status, const char* what) {
     if (status != StatusOk) throw Error(status, what);
+}
+inline void checkCodes(VekCodesStatus status, const char* what) {
+    if (status != VekCodesOk) throw Error(status, what);
 }
 }  // namespace detail
 
@@ -537,6 +547,135 @@ private:
     }
 
     std::unique_ptr<Code> code_;
+};
+
+// ---- Erasure codes ---------------------------------------------------------------
+
+// The parity matrix of an ErasureCode, each byte-identical to the named
+// library's matrix (and so to its parity for the same buffers):
+//   ReedSolomon          systematic shortened RS(k + m, k) over 0x11D, roots alpha^1 ... alpha^m
+//                        (the parity of ReedSolomon(k + m, k)); MDS; k + m <= 255
+//   IsalVandermonde      ISA-L gf_gen_rs_matrix; not MDS for every shape (some
+//                        lost sets of (32, 8) cannot be rebuilt); k + m <= 256
+//   IsalCauchy           ISA-L gf_gen_cauchy1_matrix; MDS; k + m <= 256
+//   JerasureVandermonde  Jerasure reed_sol_vandermonde_coding_matrix(k, m, 8); MDS; k + m <= 256
+//   Zfec                 zfec with k of k + m shares needed; MDS; k + m <= 256
+enum class Matrix { ReedSolomon, IsalVandermonde, IsalCauchy, JerasureVandermonde, Zfec };
+
+// What reconstruct computes for a lost set: lost[i] = sum over j of
+// matrix[i * k + j] * shard survivors[j].
+struct DecodeMatrix {
+    std::vector<int> lost;          // distinct lost shards, ascending
+    std::vector<int> survivors;     // the k shards read, ascending
+    std::vector<uint8_t> matrix;    // lost.size() x k, row-major
+};
+
+// k data shards -> m parity shards of equal length over GF(256)/0x11D.
+// Immutable after construction: every member is const and may run on any
+// number of threads at once; no call allocates except decodeMatrix() (its
+// result) and construction. Buffers may have any length and alignment;
+// buffers written by a call must not overlap any other buffer of the call.
+class ErasureCode {
+public:
+    ErasureCode(int k, int m, Matrix matrix = Matrix::ReedSolomon) {
+        VekErasureCode* code = nullptr;
+        detail::checkCodes(vekErasureCodeCreate(k, m, static_cast<int>(matrix), &code), "vekdi::ErasureCode");
+        adopt(code);
+    }
+    // A code from its parity matrix: m rows of k coefficients, row-major.
+    static ErasureCode fromMatrix(int k, int m, std::span<const uint8_t> rows) {
+        if (k < 1 || m < 1 || rows.size() != static_cast<std::size_t>(k) * static_cast<std::size_t>(m))
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::fromMatrix: the matrix must hold m x k bytes");
+        VekErasureCode* code = nullptr;
+        detail::checkCodes(vekErasureCodeCreateFromMatrix(k, m, rows.data(), &code), "vekdi::ErasureCode::fromMatrix");
+        return ErasureCode(code);
+    }
+
+    int k() const noexcept { return k_; }
+    int m() const noexcept { return m_; }
+    // m x k, row-major.
+    std::span<const uint8_t> parityMatrix() const noexcept {
+        return {matrix_, static_cast<std::size_t>(k_) * static_cast<std::size_t>(m_)};
+    }
+
+    // parity[r] = sum over j of parityMatrix()[r * k + j] * data[j], length bytes each.
+    void encode(std::span<const uint8_t* const> data, std::span<uint8_t* const> parity, std::size_t length) const {
+        count(data.size(), k_, "vekdi::ErasureCode::encode: k data buffers are needed");
+        count(parity.size(), m_, "vekdi::ErasureCode::encode: m parity buffers are needed");
+        detail::checkCodes(vekErasureCodeEncode(code_.get(), data.data(), parity.data(), length),
+                           "vekdi::ErasureCode::encode");
+    }
+
+    // shards: k + m buffers (data, then parity). The shards listed in lost
+    // (repeats allowed) are rebuilt and not read; the others are only read.
+    // Throws Error (VekCodesSingular) with nothing written when the
+    // survivors' rows have rank below k.
+    void reconstruct(std::span<uint8_t* const> shards, std::span<const int> lost, std::size_t length) const {
+        count(shards.size(), k_ + m_, "vekdi::ErasureCode::reconstruct: k + m shard buffers are needed");
+        if (lost.size() > static_cast<std::size_t>(INT32_MAX))
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::reconstruct: lost list too long");
+        detail::checkCodes(vekErasureCodeReconstruct(code_.get(), shards.data(), lost.data(),
+                                                     static_cast<int>(lost.size()), length),
+                           "vekdi::ErasureCode::reconstruct");
+    }
+
+    // The survivors and coefficients reconstruct() would use for a lost set.
+    DecodeMatrix decodeMatrix(std::span<const int> lost) const {
+        if (lost.size() > static_cast<std::size_t>(INT32_MAX))
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::decodeMatrix: lost list too long");
+        DecodeMatrix d;
+        d.lost.resize(static_cast<std::size_t>(m_));
+        d.survivors.resize(static_cast<std::size_t>(k_));
+        d.matrix.resize(static_cast<std::size_t>(m_) * static_cast<std::size_t>(k_));
+        int rows = 0;
+        detail::checkCodes(vekErasureCodeDecodeMatrix(code_.get(), lost.data(), static_cast<int>(lost.size()), &rows,
+                                                      d.lost.data(), d.survivors.data(), d.matrix.data()),
+                           "vekdi::ErasureCode::decodeMatrix");
+        d.lost.resize(static_cast<std::size_t>(rows));
+        d.matrix.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(k_));
+        return d;
+    }
+
+    // delta = old XOR new bytes of data shard `index`: every parity buffer
+    // (delta.size() bytes each) is brought up to date without reading the
+    // other shards. From zeroed parity, one update per shard encodes.
+    void update(int index, std::span<const uint8_t> delta, std::span<uint8_t* const> parity) const {
+        count(parity.size(), m_, "vekdi::ErasureCode::update: m parity buffers are needed");
+        detail::checkCodes(vekErasureCodeUpdate(code_.get(), index, delta.data() ? delta.data() : emptyDelta(),
+                                                parity.data(), delta.size()),
+                           "vekdi::ErasureCode::update");
+    }
+
+    // A scrub: true when the m parity shards hold the parity of the k data shards.
+    bool check(std::span<const uint8_t* const> shards, std::size_t length) const {
+        count(shards.size(), k_ + m_, "vekdi::ErasureCode::check: k + m shard buffers are needed");
+        int matches = 0;
+        detail::checkCodes(vekErasureCodeCheck(code_.get(), shards.data(), length, &matches),
+                           "vekdi::ErasureCode::check");
+        return matches != 0;
+    }
+
+    // The region kernels of this process ("avx512-gfni", "avx2", "neon", "portable", ...).
+    static const char* kernelName() noexcept { return vekErasureCodeKernelName(); }
+
+private:
+    explicit ErasureCode(VekErasureCode* code) { adopt(code); }
+    void adopt(VekErasureCode* code) {
+        code_.reset(code, vekErasureCodeDestroy);
+        detail::checkCodes(vekErasureCodeShape(code, &k_, &m_, &matrix_), "vekdi::ErasureCode");
+    }
+    static void count(std::size_t given, int expected, const char* what) {
+        if (given != static_cast<std::size_t>(expected)) throw Error(VekCodesBadArgument, what);
+    }
+    // A non-null pointer for an empty delta (a null one is refused).
+    static const uint8_t* emptyDelta() noexcept {
+        static const uint8_t none = 0;
+        return &none;
+    }
+
+    std::shared_ptr<const VekErasureCode> code_;
+    int k_ = 0, m_ = 0;
+    const uint8_t* matrix_ = nullptr;
 };
 
 }  // namespace vekdi
