@@ -1,5 +1,6 @@
 /* SPDX-License-Identifier: Apache-2.0 */
-/*
+/**
+ * @file
  * vekdi: data-integrity primitives with a plain C ABI.
  *
  * Arithmetic in GF(2^m) for m = 1 ... 8, polynomials over those fields, and
@@ -26,6 +27,7 @@
  * Record sizes (P = pointer width in bytes, R16(x) = x rounded up to a
  * multiple of 16, r = n - k):
  *
+ * @verbatim
  *   record                  32-bit pointers          64-bit pointers
  *   field context           28 + 2*2^m               28 + 2*2^m
  *   polynomial object       maxDegree + 21           maxDegree + 33
@@ -34,6 +36,7 @@
  *   encoder scratch         2n - k                   2n - k
  *   BM decoder scratch      R16(n) + 3*R16(r+1) + 7*R16(r) + 15       (both)
  *   EE decoder scratch      R16(n) + R16(2r+1) + 2*R16(r+1) + 7*R16(r) + 15
+ * @endverbatim
  *
  * Always take the sizes from the size queries; the table is documentation.
  * The field context addresses its tables at a fixed position after its
@@ -68,19 +71,19 @@
 extern "C" {
 #endif
 
-/* Status codes. There are no positive (warning) codes. */
+/** Status codes. There are no positive (warning) codes. */
 typedef int32_t VekStatus;
 enum {
     StatusOk = 0,
-    StatusNoMemory = -4,            /* working memory of a polynomial test unavailable */
-    StatusBadArgument = -5,         /* unacceptable degree, count, generator, root or erasure list */
-    StatusDecodeFailure = -6,       /* the received word could not be corrected */
-    StatusOutOfRange = -7,          /* element not below the field order; m, n or k out of range */
-    StatusNullPointer = -8,         /* a required pointer is null */
-    StatusDivideByZero = -10,       /* division by, or inverse of, the zero element */
-    StatusDestinationTooSmall = -11,/* destination polynomial cannot hold the result */
-    StatusContextMismatch = -17,    /* record does not carry the identifier its argument needs */
-    StatusNegativeShift = -32       /* negative shift count */
+    StatusNoMemory = -4,            /**< working memory of a polynomial test unavailable */
+    StatusBadArgument = -5,         /**< unacceptable degree, count, generator, root or erasure list */
+    StatusDecodeFailure = -6,       /**< the received word could not be corrected */
+    StatusOutOfRange = -7,          /**< element not below the field order; m, n or k out of range */
+    StatusNullPointer = -8,         /**< a required pointer is null */
+    StatusDivideByZero = -10,       /**< division by, or inverse of, the zero element */
+    StatusDestinationTooSmall = -11,/**< destination polynomial cannot hold the result */
+    StatusContextMismatch = -17,    /**< record does not carry the identifier its argument needs */
+    StatusNegativeShift = -32       /**< negative shift count */
 };
 
 /* Functions defined in this header: inline where the language has it (C99,
@@ -95,7 +98,7 @@ enum {
 #  define VEKDI_INLINE static
 #endif
 
-/* Text for a status code, for messages; never null. Inline, so it is no
+/** Text for a status code, for messages; never null. Inline, so it is no
  * export of the library. */
 VEKDI_INLINE const char* vekdiStatusText(VekStatus status) {
     switch (status) {
@@ -113,7 +116,7 @@ VEKDI_INLINE const char* vekdiStatusText(VekStatus status) {
     }
 }
 
-/* Version record: static, read-only, the same pointer on every call. */
+/** Version record: static, read-only, the same pointer on every call. */
 typedef struct VekdiLibVersion {
     int32_t versionMajor;
     int32_t versionMinor;
@@ -126,12 +129,12 @@ typedef struct VekdiLibVersion {
 } VekdiLibVersion;
 
 /* Opaque records; allocate them at the size their query reports. */
-typedef struct VeksGFContext_8u VeksGFContext_8u; /* field context GF(2^m) */
+typedef struct VeksGFContext_8u VeksGFContext_8u; /**< field context GF(2^m) */
 typedef struct VeksPolyGF_8u VeksPolyGF_8u;       /* polynomial object */
-typedef struct VeksRSEncoder_8u VeksRSEncoder_8u; /* Reed-Solomon encoder context */
-typedef struct VeksRSDecoder_8u VeksRSDecoder_8u; /* Reed-Solomon decoder context */
+typedef struct VeksRSEncoder_8u VeksRSEncoder_8u; /**< Reed-Solomon encoder context */
+typedef struct VeksRSDecoder_8u VeksRSDecoder_8u; /**< Reed-Solomon decoder context */
 
-/* The records' former names, kept so that existing sources still compile.
+/** The records' former names, kept so that existing sources still compile.
  * C type names never reach the binary: the library is the same either way. */
 #if defined(__GNUC__) || defined(__clang__)
 #define VEKDI_DEPRECATED_NAME(newName) __attribute__((deprecated("use " #newName)))
@@ -147,7 +150,7 @@ VEKDI_API const VekdiLibVersion* vekdiGetLibVersion(void);
 /* ---- Field GF(2^m), m = 1 ... 8 ------------------------------------------ */
 
 VEKDI_API VekStatus veksGFGetSize_8u(int m, int* sizeOut);
-/* generatorCoeffs: m + 1 bytes, entry i the coefficient (0 or 1) of x^i; entry m must be 1.
+/** generatorCoeffs: m + 1 bytes, entry i the coefficient (0 or 1) of x^i; entry m must be 1.
  * The polynomial must be irreducible over GF(2). alpha is x when it is primitive, otherwise
  * the smallest element of multiplicative order 2^m - 1. */
 VEKDI_API VekStatus veksGFInit_8u(int m, const uint8_t* generatorCoeffs, VeksGFContext_8u* fieldCtx);
@@ -157,7 +160,7 @@ VEKDI_API VekStatus veksGFNeg_8u(uint8_t a, uint8_t* result, const VeksGFContext
 VEKDI_API VekStatus veksGFMul_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* fieldCtx);
 VEKDI_API VekStatus veksGFDiv_8u(uint8_t a, uint8_t b, uint8_t* result, const VeksGFContext_8u* fieldCtx);
 VEKDI_API VekStatus veksGFInv_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* fieldCtx);
-/* a^e for any signed e; 0^e = 0 for every e. */
+/** a^e for any signed e; 0^e = 0 for every e. */
 VEKDI_API VekStatus veksGFPow_8u(uint8_t a, int e, uint8_t* result, const VeksGFContext_8u* fieldCtx);
 VEKDI_API VekStatus veksGFExpAlpha_8u(uint8_t e, uint8_t* result, const VeksGFContext_8u* fieldCtx);
 VEKDI_API VekStatus veksGFLogAlpha_8u(uint8_t a, uint8_t* result, const VeksGFContext_8u* fieldCtx);
@@ -170,13 +173,13 @@ VEKDI_API VekStatus veksPolyGFGetSize_8u(int maxDegree, int* sizeOut);
 VEKDI_API VekStatus veksPolyGFInit_8u(const VeksGFContext_8u* fieldCtx, int maxDegree, VeksPolyGF_8u* poly);
 VEKDI_API VekStatus veksPolyGFSetCoeffs_8u(const uint8_t* coeffsIn, int degree, VeksPolyGF_8u* poly);
 VEKDI_API VekStatus veksPolyGFSetDegree_8u(int degree, VeksPolyGF_8u* poly);
-/* Each of the three outputs is optional (left alone when null). */
+/** Each of the three outputs is optional (left alone when null). */
 VEKDI_API VekStatus veksPolyGFGetRef_8u(uint8_t** coeffsOut, int* degreeOut, const VeksGFContext_8u** fieldOut,
                                         const VeksPolyGF_8u* poly);
 VEKDI_API VekStatus veksPolyGFCopy_8u(const VeksPolyGF_8u* src, VeksPolyGF_8u* dst);
 VEKDI_API VekStatus veksPolyGFAdd_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
 VEKDI_API VekStatus veksPolyGFSub_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
-/* r must be a third object, distinct from both operands. */
+/** r must be a third object, distinct from both operands. */
 VEKDI_API VekStatus veksPolyGFMul_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
 VEKDI_API VekStatus veksPolyGFShlC_8u(const VeksPolyGF_8u* a, int shift, VeksPolyGF_8u* r);
 VEKDI_API VekStatus veksPolyGFShrC_8u(const VeksPolyGF_8u* a, int shift, VeksPolyGF_8u* r);
@@ -185,12 +188,12 @@ VEKDI_API VekStatus veksPolyGFValue_8u(const VeksPolyGF_8u* a, uint8_t x, uint8_
 VEKDI_API VekStatus veksPolyGFDiv_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* q,
                                      VeksPolyGF_8u* r);
 VEKDI_API VekStatus veksPolyGFMod_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* r);
-/* roots: room for min(degree, order - 1) bytes. */
+/** roots: room for min(degree, order - 1) bytes. */
 VEKDI_API VekStatus veksPolyGFRoots_8u(const VeksPolyGF_8u* p, uint8_t* roots, int* countOut);
 VEKDI_API VekStatus veksPolyGFGCD_8u(const VeksPolyGF_8u* a, const VeksPolyGF_8u* b, VeksPolyGF_8u* g);
-/* *result: 1 irreducible, 0 reducible. */
+/** *result: 1 irreducible, 0 reducible. */
 VEKDI_API VekStatus veksPolyGFIrreducible_8u(const VeksPolyGF_8u* f, int* result);
-/* *result: 1 when x has order 2^n - 1 modulo f. assumeIrreducible == 1 skips the irreducibility test. */
+/** *result: 1 when x has order 2^n - 1 modulo f. assumeIrreducible == 1 skips the irreducibility test. */
 VEKDI_API VekStatus veksPolyGFPrimitive_8u(const VeksPolyGF_8u* f, int assumeIrreducible, int* result);
 
 /* ---- Reed-Solomon codes, n = 2^m - 1 -------------------------------------- */
@@ -202,7 +205,7 @@ VEKDI_API VekStatus veksRSEncodeGetSize_8u(int n, int k, int* sizeOut);
 VEKDI_API VekStatus veksRSEncodeInit_8u(int n, int k, const VeksGFContext_8u* fieldCtx, uint8_t root,
                                         VeksRSEncoder_8u* encoder);
 VEKDI_API VekStatus veksRSEncodeGetBufferSize_8u(const VeksRSEncoder_8u* encoder, int* sizeOut);
-/* message may be the buffer or the codeword; codeword may be the buffer. */
+/** message may be the buffer or the codeword; codeword may be the buffer. */
 VEKDI_API VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksRSEncoder_8u* encoder,
                                     uint8_t* buffer);
 
@@ -211,7 +214,7 @@ VEKDI_API VekStatus veksRSDecodeInit_8u(int n, int k, const VeksGFContext_8u* fi
                                         VeksRSDecoder_8u* decoder);
 VEKDI_API VekStatus veksRSDecodeBMGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut);
 VEKDI_API VekStatus veksRSDecodeEEGetBufferSize_8u(const VeksRSDecoder_8u* decoder, int* sizeOut);
-/* erasures may be null (no erasures). The codeword is corrected in place; on
+/** erasures may be null (no erasures). The codeword is corrected in place; on
  * StatusDecodeFailure it is left untouched. The buffer must not overlap it. */
 VEKDI_API VekStatus veksRSDecodeBM_8u(const int* erasures, int erasureCount, uint8_t* codeword,
                                       const VeksRSDecoder_8u* decoder, uint8_t* buffer);
