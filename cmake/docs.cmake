@@ -4,7 +4,8 @@
 # the public headers into XML, Sphinx renders docs/ with breathe (the C and
 # C++ references from that XML), myst-parser (the Markdown pages) and autodoc
 # (the Python reference, imported from the module this configuration builds).
-# Warnings of either stop the build.
+# Warnings of either stop the build. The test vekdi_docs_site opens the result
+# offline in headless Chromium and runs an offline link check on it.
 #
 # Everything comes from Debian; a missing package stops the configuration with
 # the list to install.
@@ -23,6 +24,14 @@ foreach(pair "sphinx;python3-sphinx" "breathe;python3-breathe" "myst_parser;pyth
     list(APPEND vekdi_docs_missing ${package})
   endif()
 endforeach()
+find_program(VEKDI_CHROMIUM chromium)
+if(NOT VEKDI_CHROMIUM)
+  list(APPEND vekdi_docs_missing chromium)
+endif()
+find_program(VEKDI_LINKCHECKER linkchecker)
+if(NOT VEKDI_LINKCHECKER)
+  list(APPEND vekdi_docs_missing linkchecker)
+endif()
 if(vekdi_docs_missing)
   list(JOIN vekdi_docs_missing " " vekdi_docs_missing)
   message(FATAL_ERROR "The documentation site needs these Debian packages, which are missing: "
@@ -60,3 +69,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(vekdi_docs ALL DEPENDS ${VEKDI_DOCS_DIR}/html/index.html)
 
+add_test(NAME vekdi_docs_site
+         COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/docs/check_site.py
+                 --site ${VEKDI_DOCS_DIR}/html --chromium ${VEKDI_CHROMIUM} --linkchecker ${VEKDI_LINKCHECKER})
+set_tests_properties(vekdi_docs_site PROPERTIES TIMEOUT 300 ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
