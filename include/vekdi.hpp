@@ -64,13 +64,17 @@ inline const std::error_category& errorCategory() noexcept {
     return category;
 }
 
+/// A std::error_code of the vekdi category for a status code.
 inline std::error_code makeErrorCode(int status) noexcept { return {status, errorCategory()}; }
 
 /// Thrown for bad arguments and failed library calls; code() carries the status.
 class Error : public std::system_error {
 public:
+    /// An error carrying status, with the status text as what().
     explicit Error(int status) : std::system_error(makeErrorCode(status)) {}
+    /// An error carrying status, with what as what().
     Error(int status, const std::string& what) : std::system_error(makeErrorCode(status), what) {}
+    /// The status code (StatusBadArgument, StatusOutOfRange, ...).
     int status() const noexcept { return code().value(); }
 };
 
@@ -88,6 +92,7 @@ inline void check(VekStatus status, const char* what) {
 /// the smallest element of order 2^m - 1 (0x03 for 0x11B).
 class Field {
 public:
+    /// The field of polynomialMask; throws Error when its degree is not 1 ... 8 or it is reducible.
     explicit Field(unsigned polynomialMask) : mask_(polynomialMask) {
         const int m = polynomialMask < 2 ? 0 : static_cast<int>(std::bit_width(polynomialMask)) - 1;
         if (m < 1 || m > 8) throw Error(StatusOutOfRange, "vekdi::Field: the polynomial's degree must be 1 ... 8");
@@ -101,14 +106,22 @@ public:
         m_ = m;
     }
 
+    /// The degree m of GF(2^m).
     int m() const noexcept { return m_; }
+    /// The number of elements, 2^m.
     int order() const noexcept { return 1 << m_; }
+    /// The generator polynomial as the bit mask the field was made from.
     unsigned polynomial() const noexcept { return mask_; }
+    /// The primitive element that exp() and log() use.
     uint8_t alpha() const { return exp(1); }
 
+    /// a + b (also a - b: the field has characteristic 2).
     uint8_t add(uint8_t a, uint8_t b) const { return call(veksGFAdd_8u, a, b, "vekdi::Field::add"); }
+    /// a * b.
     uint8_t mul(uint8_t a, uint8_t b) const { return call(veksGFMul_8u, a, b, "vekdi::Field::mul"); }
+    /// a / b; throws Error (StatusDivideByZero) when b is 0.
     uint8_t div(uint8_t a, uint8_t b) const { return call(veksGFDiv_8u, a, b, "vekdi::Field::div"); }
+    /// 1 / a; throws Error (StatusDivideByZero) when a is 0.
     uint8_t inv(uint8_t a) const {
         uint8_t r = 0;
         detail::check(veksGFInv_8u(a, &r, native()), "vekdi::Field::inv");
@@ -184,10 +197,11 @@ enum class Algorithm { BerlekampMassey, Euclid };
 /// The outcome of one decode. False when the word could not be corrected; it
 /// is then left exactly as it was and errorPositions is empty.
 struct DecodeResult {
-    std::error_code status = makeErrorCode(StatusOk);
+    std::error_code status = makeErrorCode(StatusOk);  ///< StatusOk, or StatusDecodeFailure
     int corrected = 0;                  ///< symbols changed
     std::vector<int> errorPositions;    ///< changed positions outside the erasure list, ascending
     std::vector<int> erasurePositions;  ///< the erasures given, without repeats, ascending
+    /// True when the word was corrected (or needed no correction).
     explicit operator bool() const noexcept { return !status; }
 };
 
@@ -196,6 +210,7 @@ struct DecodeSummary {
     std::size_t words = 0;                ///< words decoded
     std::size_t correctedSymbols = 0;     ///< symbols changed over all words
     std::vector<std::size_t> failedWords; ///< indices of the words that could not be corrected, ascending
+    /// True when every word was corrected (or needed no correction).
     explicit operator bool() const noexcept { return failedWords.empty(); }
 };
 
@@ -204,9 +219,12 @@ struct DecodeSummary {
 /// are never stored or sent).
 class ReedSolomon {
 public:
+    /// RS(n, k), 1 <= k < n <= 2^m - 1, as options define it; throws Error for bad parameters.
     ReedSolomon(int n, int k, CodeOptions options = {}) : code_(std::make_unique<Code>(n, k, options)) {}
 
+    /// A copy of other's code (built again from its parameters).
     ReedSolomon(const ReedSolomon& other) : ReedSolomon(other.n(), other.k(), other.options()) {}
+    /// Makes this a copy of other's code.
     ReedSolomon& operator=(const ReedSolomon& other) {
         if (this != &other) {
             ReedSolomon copy(other);
@@ -214,14 +232,21 @@ public:
         }
         return *this;
     }
+    /// Takes over the code; the moved-from object throws Error when used.
     ReedSolomon(ReedSolomon&&) noexcept = default;
+    /// Takes over the code; the moved-from object throws Error when used.
     ReedSolomon& operator=(ReedSolomon&&) noexcept = default;
     ~ReedSolomon() = default;
 
+    /// Codeword length in symbols.
     int n() const { return code().n; }
+    /// Message length in symbols.
     int k() const { return code().k; }
+    /// n - k.
     int parityCount() const { return code().n - code().k; }
+    /// Errors correctable without erasures: (n - k) / 2.
     int correctionCapacity() const { return parityCount() / 2; }
+    /// The options the code was made with.
     const CodeOptions& options() const { return code().options; }
     /// The field of the symbols as the caller sees them.
     const Field& field() const { return code().field; }
@@ -237,6 +262,7 @@ public:
         std::memmove(codeword.data(), message.data(), static_cast<std::size_t>(c.k));
         std::memcpy(codeword.data() + c.k, parityBytes, static_cast<std::size_t>(c.n - c.k));
     }
+    /// The codeword (n bytes) of a k-byte message.
     std::vector<uint8_t> encode(std::span<const uint8_t> message) const {
         std::vector<uint8_t> codeword(static_cast<std::size_t>(n()));
         encode(message, codeword);
