@@ -27,7 +27,7 @@
  * Record sizes (P = pointer width in bytes, R16(x) = x rounded up to a
  * multiple of 16, r = n - k):
  *
- * @verbatim
+ * ```text
  *   record                  32-bit pointers          64-bit pointers
  *   field context           28 + 2*2^m               28 + 2*2^m
  *   polynomial object       maxDegree + 21           maxDegree + 33
@@ -36,7 +36,7 @@
  *   encoder scratch         2n - k                   2n - k
  *   BM decoder scratch      R16(n) + 3*R16(r+1) + 7*R16(r) + 15       (both)
  *   EE decoder scratch      R16(n) + R16(2r+1) + 2*R16(r+1) + 7*R16(r) + 15
- * @endverbatim
+ * ```
  *
  * Always take the sizes from the size queries; the table is documentation.
  * The field context addresses its tables at a fixed position after its
