@@ -28,6 +28,10 @@ breathe_default_project = "vekdi"
 breathe_domain_by_extension = {"h": "c", "hpp": "cpp"}
 breathe_default_members = ("members",)
 
+# Literal blocks without a language (the docstrings' parameter tables) are
+# plain text; fenced blocks in the Markdown pages name theirs.
+highlight_language = "none"
+
 autodoc_member_order = "bysource"
 autodoc_typehints = "signature"
 
