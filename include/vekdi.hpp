@@ -1,28 +1,28 @@
 // SPDX-License-Identifier: Apache-2.0
-//
-// vekdi.hpp: a header-only C++20 interface over the C functions of vekdi.h.
-//
-//   vekdi::Field         GF(2^m) from a generator mask such as 0x11D
-//   vekdi::ReedSolomon   one code: field, encoder and decoder, any 1 <= k < n <= 2^m - 1
-//   vekdi::DecodeResult  what a decode did (status, corrected symbols and where)
-//   vekdi::ErasureCode   k data buffers -> m parity buffers; any k independent shards rebuild the rest
-//   vekdi::Error         bad arguments (a std::system_error in the "vekdi" category)
-//
-// It reaches the libraries only through the C functions (vekdi.h and the
-// companion's vekdi_codes.h), so it works the same over the shared
-// libraries, the static archives and the Windows DLLs.
-//
-// Conventions:
-// - Symbols are bytes; for m < 8 a byte at or above 2^m is refused (Error).
-// - A codeword is the k message bytes followed by the n - k parity bytes;
-//   position i is byte i of the (shortened) word, 0 ... n - 1.
-// - Bad arguments throw vekdi::Error. A word that cannot be corrected is an
-//   expected outcome: decode() then returns a false DecodeResult and leaves
-//   the word as it was.
-// - const members may be called from any number of threads on one object.
-//   Encoding and decoding allocate nothing: their scratch space lives on the
-//   stack (about 6 KiB for a decode); only returned vectors and the position lists of a
-//   DecodeResult are allocated.
+/// @file
+/// vekdi.hpp: a header-only C++20 interface over the C functions of vekdi.h.
+///
+/// - vekdi::Field: GF(2^m) from a generator mask such as 0x11D
+/// - vekdi::ReedSolomon: one code: field, encoder and decoder, any 1 <= k < n <= 2^m - 1
+/// - vekdi::DecodeResult: what a decode did (status, corrected symbols and where)
+/// - vekdi::ErasureCode: k data buffers -> m parity buffers; any k independent shards rebuild the rest
+/// - vekdi::Error: bad arguments (a std::system_error in the "vekdi" category)
+///
+/// It reaches the libraries only through the C functions (vekdi.h and the
+/// companion's vekdi_codes.h), so it works the same over the shared
+/// libraries, the static archives and the Windows DLLs.
+///
+/// Conventions:
+/// - Symbols are bytes; for m < 8 a byte at or above 2^m is refused (Error).
+/// - A codeword is the k message bytes followed by the n - k parity bytes;
+///   position i is byte i of the (shortened) word, 0 ... n - 1.
+/// - Bad arguments throw vekdi::Error. A word that cannot be corrected is an
+///   expected outcome: decode() then returns a false DecodeResult and leaves
+///   the word as it was.
+/// - const members may be called from any number of threads on one object.
+///   Encoding and decoding allocate nothing: their scratch space lives on the
+///   stack (about 6 KiB for a decode); only returned vectors and the position lists of a
+///   DecodeResult are allocated.
 #pragma once
 
 #if !(__cplusplus >= 202002L || (defined(_MSVC_LANG) && _MSVC_LANG >= 202002L))
@@ -50,9 +50,9 @@ namespace vekdi {
 
 // ---- Errors ------------------------------------------------------------------
 
-// Text for a status code of the C functions: a VekStatus of vekdi.h
-// (StatusOk, StatusBadArgument, ...) or a VekCodesStatus of vekdi_codes.h
-// (numbered from -1001 down).
+/// Text for a status code of the C functions: a VekStatus of vekdi.h
+/// (StatusOk, StatusBadArgument, ...) or a VekCodesStatus of vekdi_codes.h
+/// (numbered from -1001 down).
 inline const char* statusText(int status) noexcept {
     return status <= -1000 ? vekCodesStatusText(status) : vekdiStatusText(status);
 }
@@ -65,19 +65,23 @@ public:
 };
 }  // namespace detail
 
-// The error category of every status code of the library.
+/// The error category of every status code of the library.
 inline const std::error_category& errorCategory() noexcept {
     static const detail::Category category;
     return category;
 }
 
+/// A std::error_code of the vekdi category for a status code.
 inline std::error_code makeErrorCode(int status) noexcept { return {status, errorCategory()}; }
 
-// Thrown for bad arguments and failed library calls; code() carries the status.
+/// Thrown for bad arguments and failed library calls; code() carries the status.
 class Error : public std::system_error {
 public:
+    /// An error carrying status, with the status text as what().
     explicit Error(int status) : std::system_error(makeErrorCode(status)) {}
+    /// An error carrying status, with what as what().
     Error(int status, const std::string& what) : std::system_error(makeErrorCode(status), what) {}
+    /// The status code (StatusBadArgument, StatusOutOfRange, ...).
     int status() const noexcept { return code().value(); }
 };
 
@@ -92,12 +96,13 @@ inline void checkCodes(VekCodesStatus status, const char* what) {
 
 // ---- Field ---------------------------------------------------------------------
 
-// GF(2^m), m = 1 ... 8, from its generator polynomial as a bit mask including
-// the x^m term (0x11D = x^8 + x^4 + x^3 + x^2 + 1, 0x13, 0x3, ...). The
-// polynomial must be irreducible; alpha is x when it is primitive, otherwise
-// the smallest element of order 2^m - 1 (0x03 for 0x11B).
+/// GF(2^m), m = 1 ... 8, from its generator polynomial as a bit mask including
+/// the x^m term (0x11D = x^8 + x^4 + x^3 + x^2 + 1, 0x13, 0x3, ...). The
+/// polynomial must be irreducible; alpha is x when it is primitive, otherwise
+/// the smallest element of order 2^m - 1 (0x03 for 0x11B).
 class Field {
 public:
+    /// The field of polynomialMask; throws Error when its degree is not 1 ... 8 or it is reducible.
     explicit Field(unsigned polynomialMask) : mask_(polynomialMask) {
         const int m = polynomialMask < 2 ? 0 : static_cast<int>(std::bit_width(polynomialMask)) - 1;
         if (m < 1 || m > 8) throw Error(StatusOutOfRange, "vekdi::Field: the polynomial's degree must be 1 ... 8");
@@ -111,26 +116,34 @@ public:
         m_ = m;
     }
 
+    /// The degree m of GF(2^m).
     int m() const noexcept { return m_; }
+    /// The number of elements, 2^m.
     int order() const noexcept { return 1 << m_; }
+    /// The generator polynomial as the bit mask the field was made from.
     unsigned polynomial() const noexcept { return mask_; }
+    /// The primitive element that exp() and log() use.
     uint8_t alpha() const { return exp(1); }
 
+    /// a + b (also a - b: the field has characteristic 2).
     uint8_t add(uint8_t a, uint8_t b) const { return call(veksGFAdd_8u, a, b, "vekdi::Field::add"); }
+    /// a * b.
     uint8_t mul(uint8_t a, uint8_t b) const { return call(veksGFMul_8u, a, b, "vekdi::Field::mul"); }
+    /// a / b; throws Error (StatusDivideByZero) when b is 0.
     uint8_t div(uint8_t a, uint8_t b) const { return call(veksGFDiv_8u, a, b, "vekdi::Field::div"); }
+    /// 1 / a; throws Error (StatusDivideByZero) when a is 0.
     uint8_t inv(uint8_t a) const {
         uint8_t r = 0;
         detail::check(veksGFInv_8u(a, &r, native()), "vekdi::Field::inv");
         return r;
     }
-    // a^e for any signed e (0^e = 0).
+    /// a^e for any signed e (0^e = 0).
     uint8_t pow(uint8_t a, int e) const {
         uint8_t r = 0;
         detail::check(veksGFPow_8u(a, e, &r, native()), "vekdi::Field::pow");
         return r;
     }
-    // alpha^e for any signed e.
+    /// alpha^e for any signed e.
     uint8_t exp(int e) const {
         const int period = order() - 1;
         const int reduced = ((e % period) + period) % period;
@@ -138,14 +151,14 @@ public:
         detail::check(veksGFExpAlpha_8u(static_cast<uint8_t>(reduced), &r, native()), "vekdi::Field::exp");
         return r;
     }
-    // The logarithm to base alpha, 0 ... 2^m - 2, of a non-zero element.
+    /// The logarithm to base alpha, 0 ... 2^m - 2, of a non-zero element.
     int log(uint8_t a) const {
         uint8_t r = 0;
         detail::check(veksGFLogAlpha_8u(a, &r, native()), "vekdi::Field::log");
         return r;
     }
 
-    // The C field context, for the functions of vekdi.h.
+    /// The C field context, for the functions of vekdi.h.
     const VeksGFContext_8u* native() const noexcept { return reinterpret_cast<const VeksGFContext_8u*>(record_.data()); }
 
 private:
@@ -168,52 +181,60 @@ private:
 
 // ---- Reed-Solomon ------------------------------------------------------------
 
-// How the code is defined. The generator's roots are
-//   (alpha^rootStep)^(fcr + i), i = 0 ... n - k - 1        (root == 0), or
-//   root * (alpha^rootStep)^i                               (root != 0, a field element),
-// with alpha the alpha of the field given by `polynomial`. rootStep must be
-// coprime to 2^m - 1.
+/// How the code is defined. The generator's roots are
+///
+///     (alpha^rootStep)^(fcr + i), i = 0 ... n - k - 1        (root == 0), or
+///     root * (alpha^rootStep)^i                               (root != 0, a field element),
+///
+/// with alpha the alpha of the field given by `polynomial`. rootStep must be
+/// coprime to 2^m - 1.
 struct CodeOptions {
-    unsigned polynomial = 0x11D;
-    int fcr = 1;
-    int rootStep = 1;
-    int root = 0;
-    // Symbols are written in the CCSDS dual basis (only with polynomial 0x187):
-    // bit 7 - j of a symbol is the trace of z * alpha^(117 j), z the element.
+    unsigned polynomial = 0x11D;  ///< the field's generator polynomial as a bit mask (see Field)
+    int fcr = 1;                  ///< first consecutive root: the exponent of the first root (root == 0)
+    int rootStep = 1;             ///< the step between the exponents of consecutive roots
+    int root = 0;                 ///< the first root as a field element; 0: (alpha^rootStep)^fcr
+    /// Symbols are written in the CCSDS dual basis (only with polynomial 0x187):
+    /// bit 7 - j of a symbol is the trace of z * alpha^(117 j), z the element.
     bool dualBasis = false;
 
-    // CCSDS RS(255, 223): generator 0x187, roots (alpha^11)^(112 + i), dual basis.
+    /// CCSDS RS(255, 223): generator 0x187, roots (alpha^11)^(112 + i), dual basis.
     static CodeOptions ccsds() { return CodeOptions{0x187, 112, 11, 0, true}; }
 };
 
+/// The decoding algorithm: Berlekamp-Massey or the extended Euclidean algorithm.
 enum class Algorithm { BerlekampMassey, Euclid };
 
-// The outcome of one decode. False when the word could not be corrected; it
-// is then left exactly as it was and errorPositions is empty.
+/// The outcome of one decode. False when the word could not be corrected; it
+/// is then left exactly as it was and errorPositions is empty.
 struct DecodeResult {
-    std::error_code status = makeErrorCode(StatusOk);
-    int corrected = 0;                  // symbols changed
-    std::vector<int> errorPositions;    // changed positions outside the erasure list, ascending
-    std::vector<int> erasurePositions;  // the erasures given, without repeats, ascending
+    std::error_code status = makeErrorCode(StatusOk);  ///< StatusOk, or StatusDecodeFailure
+    int corrected = 0;                  ///< symbols changed
+    std::vector<int> errorPositions;    ///< changed positions outside the erasure list, ascending
+    std::vector<int> erasurePositions;  ///< the erasures given, without repeats, ascending
+    /// True when the word was corrected (or needed no correction).
     explicit operator bool() const noexcept { return !status; }
 };
 
-// The outcome of decoding many words in one call.
+/// The outcome of decoding many words in one call.
 struct DecodeSummary {
-    std::size_t words = 0;                // words decoded
-    std::size_t correctedSymbols = 0;     // symbols changed over all words
-    std::vector<std::size_t> failedWords; // indices of the words that could not be corrected, ascending
+    std::size_t words = 0;                ///< words decoded
+    std::size_t correctedSymbols = 0;     ///< symbols changed over all words
+    std::vector<std::size_t> failedWords; ///< indices of the words that could not be corrected, ascending
+    /// True when every word was corrected (or needed no correction).
     explicit operator bool() const noexcept { return failedWords.empty(); }
 };
 
-// One Reed-Solomon code of length n with k message symbols: a shortened code
-// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
-// are never stored or sent).
+/// One Reed-Solomon code of length n with k message symbols: a shortened code
+/// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
+/// are never stored or sent).
 class ReedSolomon {
 public:
+    /// RS(n, k), 1 <= k < n <= 2^m - 1, as options define it; throws Error for bad parameters.
     ReedSolomon(int n, int k, CodeOptions options = {}) : code_(std::make_unique<Code>(n, k, options)) {}
 
+    /// A copy of other's code (built again from its parameters).
     ReedSolomon(const ReedSolomon& other) : ReedSolomon(other.n(), other.k(), other.options()) {}
+    /// Makes this a copy of other's code.
     ReedSolomon& operator=(const ReedSolomon& other) {
         if (this != &other) {
             ReedSolomon copy(other);
@@ -221,20 +242,27 @@ public:
         }
         return *this;
     }
+    /// Takes over the code; the moved-from object throws Error when used.
     ReedSolomon(ReedSolomon&&) noexcept = default;
+    /// Takes over the code; the moved-from object throws Error when used.
     ReedSolomon& operator=(ReedSolomon&&) noexcept = default;
     ~ReedSolomon() = default;
 
+    /// Codeword length in symbols.
     int n() const { return code().n; }
+    /// Message length in symbols.
     int k() const { return code().k; }
+    /// n - k.
     int parityCount() const { return code().n - code().k; }
+    /// Errors correctable without erasures: (n - k) / 2.
     int correctionCapacity() const { return parityCount() / 2; }
+    /// The options the code was made with.
     const CodeOptions& options() const { return code().options; }
-    // The field of the symbols as the caller sees them.
+    /// The field of the symbols as the caller sees them.
     const Field& field() const { return code().field; }
 
-    // codeword = message (k bytes) followed by its n - k parity bytes. The
-    // message may be the first k bytes of the codeword.
+    /// codeword = message (k bytes) followed by its n - k parity bytes. The
+    /// message may be the first k bytes of the codeword.
     void encode(std::span<const uint8_t> message, std::span<uint8_t> codeword) const {
         const Code& c = code();
         c.requireSize(message.size(), c.k, "vekdi::ReedSolomon::encode: the message must hold k bytes");
@@ -244,12 +272,13 @@ public:
         std::memmove(codeword.data(), message.data(), static_cast<std::size_t>(c.k));
         std::memcpy(codeword.data() + c.k, parityBytes, static_cast<std::size_t>(c.n - c.k));
     }
+    /// The codeword (n bytes) of a k-byte message.
     std::vector<uint8_t> encode(std::span<const uint8_t> message) const {
         std::vector<uint8_t> codeword(static_cast<std::size_t>(n()));
         encode(message, codeword);
         return codeword;
     }
-    // Only the n - k parity bytes, for callers whose data and parity live apart.
+    /// Only the n - k parity bytes, for callers whose data and parity live apart.
     void parity(std::span<const uint8_t> message, std::span<uint8_t> out) const {
         const Code& c = code();
         c.requireSize(message.size(), c.k, "vekdi::ReedSolomon::parity: the message must hold k bytes");
@@ -259,9 +288,9 @@ public:
         std::memcpy(out.data(), parityBytes, out.size());
     }
 
-    // Corrects errors and the listed erasures (positions 0 ... n - 1, repeats
-    // allowed) in place. Succeeds whenever 2 * errors + erasures <= n - k; it
-    // never reports success with a word that is not a codeword.
+    /// Corrects errors and the listed erasures (positions 0 ... n - 1, repeats
+    /// allowed) in place. Succeeds whenever 2 * errors + erasures <= n - k; it
+    /// never reports success with a word that is not a codeword.
     DecodeResult decode(std::span<uint8_t> codeword, std::span<const int> erasures = {},
                         Algorithm algorithm = Algorithm::BerlekampMassey) const {
         const Code& c = code();
@@ -302,7 +331,7 @@ public:
         return result;
     }
 
-    // True exactly when the word is a codeword.
+    /// True exactly when the word is a codeword.
     bool check(std::span<const uint8_t> codeword) const {
         const Code& c = code();
         c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
@@ -312,8 +341,8 @@ public:
         return c.isCodeword(full);
     }
 
-    // Encodes messages.size() / k messages laid end to end into as many
-    // codewords laid end to end.
+    /// Encodes messages.size() / k messages laid end to end into as many
+    /// codewords laid end to end.
     void encodeBlocks(std::span<const uint8_t> messages, std::span<uint8_t> codewords) const {
         const Code& c = code();
         const auto k = static_cast<std::size_t>(c.k), n = static_cast<std::size_t>(c.n);
@@ -326,8 +355,8 @@ public:
         for (std::size_t w = 0; w < words; ++w) encode(messages.subspan(w * k, k), codewords.subspan(w * n, n));
     }
 
-    // Decodes codewords.size() / n words laid end to end, each in place; the
-    // words that cannot be corrected are left as they were.
+    /// Decodes codewords.size() / n words laid end to end, each in place; the
+    /// words that cannot be corrected are left as they were.
     DecodeSummary decodeBlocks(std::span<uint8_t> codewords, Algorithm algorithm = Algorithm::BerlekampMassey) const {
         const Code& c = code();
         const auto n = static_cast<std::size_t>(c.n);

@@ -173,7 +173,8 @@ A Reed-Solomon code RS(n, k) over GF(2^m): k message bytes followed by n - k
 parity bytes. Corrects e errors and v erasures (known bad positions) whenever
 2e + v <= n - k.
 
-ReedSolomon(n, k, polynomial=0x11D, fcr=1, root_step=1, root=0, dual_basis=False)
+ReedSolomon(n, k, polynomial=0x11D, fcr=1, root_step=1, root=0, dual_basis=False)::
+
   n, k        1 <= k < n <= 2^m - 1; n < 2^m - 1 is a shortened code (the
               full code with leading zero symbols that are never stored)
   polynomial  the field polynomial as a bit mask (see vekdi.Field)
@@ -184,6 +185,7 @@ ReedSolomon(n, k, polynomial=0x11D, fcr=1, root_step=1, root=0, dual_basis=False
   root        instead of fcr, the first root as a field element: the roots
               are root * (alpha ** root_step) ** i (0: use fcr)
   dual_basis  symbols written in the CCSDS dual basis (polynomial 0x187 only)
+
 ReedSolomon.ccsds(n=255, k=223) is the CCSDS code (dual-basis symbols),
 shortened when n < 255. repr() gives an expression that builds the same code.
 

@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: Apache-2.0
 """vekdi: Reed-Solomon codes and GF(2^m) arithmetic (m = 1 ... 8) in C++.
 
+::
+
     import vekdi
     rs = vekdi.ReedSolomon(255, 223)            # 223 message bytes, 32 parity bytes
     word = bytearray(rs.encode(message))        # message: any 223-byte bytes-like object

@@ -644,16 +644,16 @@ init_tables()
 class RSCodec(object):
     """A Reed-Solomon encoder/decoder for streams of any length, cut into chunks.
 
-    RSCodec(nsym=10, nsize=255, fcr=0, prim=0x11d, generator=2, c_exp=8, single_gen=True)
+    RSCodec(nsym=10, nsize=255, fcr=0, prim=0x11d, generator=2, c_exp=8, single_gen=True)::
 
-    nsym        ECC symbols per chunk: up to nsym erasures or nsym // 2 errors per chunk
-    nsize       chunk length (message + ecc), at most 2^c_exp - 1 and 255
-    fcr         first consecutive root: the roots are generator^(fcr + i)
-    prim        the field polynomial as a bit mask (0x11d = x^8+x^4+x^3+x^2+1);
-                when c_exp != 8 and prim is left at 0x11d, one is picked
-    generator   the primitive element whose powers are the roots
-    c_exp       the field GF(2^c_exp), 1 ... 8; nsize follows it when left at 255
-    single_gen  False allows encode(..., nsym=other) for every other nsym < nsize
+      nsym        ECC symbols per chunk: up to nsym erasures or nsym // 2 errors per chunk
+      nsize       chunk length (message + ecc), at most 2^c_exp - 1 and 255
+      fcr         first consecutive root: the roots are generator^(fcr + i)
+      prim        the field polynomial as a bit mask (0x11d = x^8+x^4+x^3+x^2+1);
+                  when c_exp != 8 and prim is left at 0x11d, one is picked
+      generator   the primitive element whose powers are the roots
+      c_exp       the field GF(2^c_exp), 1 ... 8; nsize follows it when left at 255
+      single_gen  False allows encode(..., nsym=other) for every other nsym < nsize
     """
 
     def __init__(self, nsym=10, nsize=255, fcr=0, prim=0x11D, generator=2, c_exp=8, single_gen=True):
