@@ -1,9 +1,18 @@
 # SPDX-License-Identifier: Apache-2.0
-from typing import Iterable, Literal, Optional, Sequence, Union
+import array
+import sys
+from typing import Any, Iterable, Literal, Optional, Protocol, Sequence, Union
 
-from typing_extensions import Buffer as _Buffer  # bytes, bytearray, memoryview, NumPy uint8 arrays
+# Anything with the buffer protocol: bytes, bytearray, memoryview,
+# array.array('B'), NumPy uint8 arrays.
+if sys.version_info >= (3, 12):
+    from collections.abc import Buffer as BytesLike
+else:
+    class _ArrayInterface(Protocol):  # NumPy arrays
+        @property
+        def __array_interface__(self) -> dict[str, Any]: ...
 
-BytesLike = Union[bytes, bytearray, memoryview, _Buffer]
+    BytesLike = Union[bytes, bytearray, memoryview, "array.array[int]", _ArrayInterface]
 Algorithm = Literal["bm", "euclid"]
 
 __version__: str
