@@ -145,8 +145,9 @@ class _Codes:
         return code
 
     def encode(self, readable, rows):
-        """The check shares of the given rows (0 = share k) of k readable blocks."""
-        code = self.full if len(rows) == self.full.m and rows == tuple(range(len(rows))) else self.for_rows(rows)
+        """The check shares of the given rows (0 = share k; None for all) of k
+        readable blocks."""
+        code = self.full if rows is None or len(rows) == self.full.m else self.for_rows(rows)
         try:
             return code.encode(readable)
         except _VekdiError as e:
@@ -202,7 +203,9 @@ class Encoder:
         given = _sequence(inblocks, "First argument")
         desired = None if desired_blocknums is None else _sequence(desired_blocknums, "Second argument (optional)")
         items, readable, _ = _blocks(given, k, "the input blocks")
-        wanted = range(m) if desired is None else _share_numbers(desired, m)
+        if desired is None:
+            return list(items) + self._codes.encode(readable, None) if m > k else list(items)
+        wanted = _share_numbers(desired, m)
         rows = tuple(sorted({n - k for n in wanted if n >= k}))
         made = dict(zip(rows, self._codes.encode(readable, rows))) if rows else {}
         return [items[n] if n < k else made[n - k] for n in wanted]
