@@ -49,7 +49,7 @@ from .._vekdi import Error as _VekdiError
 __all__ = ["Decoder", "Encoder", "Error", "easyfec"]
 
 _LARGEST_M = 256
-_C_LONG_MAX = (1 << 63) - 1
+_C_INT_MAX = (1 << 31) - 1
 _CACHED_CODES = 64
 
 
@@ -59,8 +59,10 @@ class Error(Exception):
 
 def _parameter(value):
     number = operator.index(value)  # TypeError for floats and strings, as zfec
-    if not -_C_LONG_MAX - 1 <= number <= _C_LONG_MAX:
-        raise OverflowError("Python int too large to convert to C long")
+    if number > _C_INT_MAX:
+        raise OverflowError("signed integer is greater than maximum")
+    if number < -_C_INT_MAX - 1:
+        raise OverflowError("signed integer is less than minimum")
     return number
 
 
