@@ -81,8 +81,8 @@ class CMakeBuild(build_ext):
 setup(
     version=project_version(),
     package_dir={"": "python"},
-    packages=["vekdi"],
-    package_data={"vekdi": ["*.pyi", "py.typed"]},
+    packages=["vekdi", "vekdi.zfec"],
+    package_data={"vekdi": ["*.pyi", "py.typed"], "vekdi.zfec": ["*.pyi"]},
     ext_modules=[CMakeExtension("vekdi._vekdi")],
     cmdclass={"build_ext": CMakeBuild},
     zip_safe=False,
