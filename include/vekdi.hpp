@@ -580,38 +580,46 @@ private:
 
 // ---- Erasure codes ---------------------------------------------------------------
 
-// The parity matrix of an ErasureCode, each byte-identical to the named
-// library's matrix (and so to its parity for the same buffers):
-//   ReedSolomon          systematic shortened RS(k + m, k) over 0x11D, roots alpha^1 ... alpha^m
-//                        (the parity of ReedSolomon(k + m, k)); MDS; k + m <= 255
-//   IsalVandermonde      ISA-L gf_gen_rs_matrix; not MDS for every shape (some
-//                        lost sets of (32, 8) cannot be rebuilt); k + m <= 256
-//   IsalCauchy           ISA-L gf_gen_cauchy1_matrix; MDS; k + m <= 256
-//   JerasureVandermonde  Jerasure reed_sol_vandermonde_coding_matrix(k, m, 8); MDS; k + m <= 256
-//   Zfec                 zfec with k of k + m shares needed; MDS; k + m <= 256
-enum class Matrix { ReedSolomon, IsalVandermonde, IsalCauchy, JerasureVandermonde, Zfec };
-
-// What reconstruct computes for a lost set: lost[i] = sum over j of
-// matrix[i * k + j] * shard survivors[j].
-struct DecodeMatrix {
-    std::vector<int> lost;          // distinct lost shards, ascending
-    std::vector<int> survivors;     // the k shards read, ascending
-    std::vector<uint8_t> matrix;    // lost.size() x k, row-major
+/// The parity matrix of an ErasureCode, each byte-identical to the named
+/// library's matrix (and so to its parity for the same buffers):
+///   ReedSolomon          systematic shortened RS(k + m, k) over 0x11D, roots alpha^1 ... alpha^m
+///                        (the parity of ReedSolomon(k + m, k)); MDS; k + m <= 255
+///   IsalVandermonde      ISA-L gf_gen_rs_matrix; not MDS for every shape (some
+///                        lost sets of (32, 8) cannot be rebuilt); k + m <= 256
+///   IsalCauchy           ISA-L gf_gen_cauchy1_matrix; MDS; k + m <= 256
+///   JerasureVandermonde  Jerasure reed_sol_vandermonde_coding_matrix(k, m, 8); MDS; k + m <= 256
+///   Zfec                 zfec with k of k + m shares needed; MDS; k + m <= 256
+enum class Matrix {
+    ReedSolomon,          ///< systematic shortened RS(k + m, k), roots alpha^1 ... alpha^m
+    IsalVandermonde,      ///< ISA-L gf_gen_rs_matrix
+    IsalCauchy,           ///< ISA-L gf_gen_cauchy1_matrix
+    JerasureVandermonde,  ///< Jerasure reed_sol_vandermonde_coding_matrix(k, m, 8)
+    Zfec                  ///< zfec's code
 };
 
-// k data shards -> m parity shards of equal length over GF(256)/0x11D.
-// Immutable after construction: every member is const and may run on any
-// number of threads at once; no call allocates except decodeMatrix() (its
-// result) and construction. Buffers may have any length and alignment;
-// buffers written by a call must not overlap any other buffer of the call.
+/// What reconstruct computes for a lost set: lost[i] = sum over j of
+/// matrix[i * k + j] * shard survivors[j].
+struct DecodeMatrix {
+    std::vector<int> lost;          ///< distinct lost shards, ascending
+    std::vector<int> survivors;     ///< the k shards read, ascending
+    std::vector<uint8_t> matrix;    ///< lost.size() x k, row-major
+};
+
+/// k data shards -> m parity shards of equal length over GF(256)/0x11D.
+/// Immutable after construction: every member is const and may run on any
+/// number of threads at once; no call allocates except decodeMatrix() (its
+/// result) and construction. Buffers may have any length and alignment;
+/// buffers written by a call must not overlap any other buffer of the call.
 class ErasureCode {
 public:
+    /// The code of the given kind with k data and m parity shards; throws
+    /// Error for k or m below 1 or k + m above the matrix's limit.
     ErasureCode(int k, int m, Matrix matrix = Matrix::ReedSolomon) {
         VekErasureCode* code = nullptr;
         detail::checkCodes(vekErasureCodeCreate(k, m, static_cast<int>(matrix), &code), "vekdi::ErasureCode");
         adopt(code);
     }
-    // A code from its parity matrix: m rows of k coefficients, row-major.
+    /// A code from its parity matrix: m rows of k coefficients, row-major.
     static ErasureCode fromMatrix(int k, int m, std::span<const uint8_t> rows) {
         if (k < 1 || m < 1 || rows.size() != static_cast<std::size_t>(k) * static_cast<std::size_t>(m))
             throw Error(VekCodesBadArgument, "vekdi::ErasureCode::fromMatrix: the matrix must hold m x k bytes");
@@ -620,14 +628,16 @@ public:
         return ErasureCode(code);
     }
 
+    /// The number of data shards.
     int k() const noexcept { return k_; }
+    /// The number of parity shards.
     int m() const noexcept { return m_; }
-    // m x k, row-major.
+    /// m x k, row-major.
     std::span<const uint8_t> parityMatrix() const noexcept {
         return {matrix_, static_cast<std::size_t>(k_) * static_cast<std::size_t>(m_)};
     }
 
-    // parity[r] = sum over j of parityMatrix()[r * k + j] * data[j], length bytes each.
+    /// parity[r] = sum over j of parityMatrix()[r * k + j] * data[j], length bytes each.
     void encode(std::span<const uint8_t* const> data, std::span<uint8_t* const> parity, std::size_t length) const {
         count(data.size(), k_, "vekdi::ErasureCode::encode: k data buffers are needed");
         count(parity.size(), m_, "vekdi::ErasureCode::encode: m parity buffers are needed");
@@ -635,10 +645,10 @@ public:
                            "vekdi::ErasureCode::encode");
     }
 
-    // shards: k + m buffers (data, then parity). The shards listed in lost
-    // (repeats allowed) are rebuilt and not read; the others are only read.
-    // Throws Error (VekCodesSingular) with nothing written when the
-    // survivors' rows have rank below k.
+    /// shards: k + m buffers (data, then parity). The shards listed in lost
+    /// (repeats allowed) are rebuilt and not read; the others are only read.
+    /// Throws Error (VekCodesSingular) with nothing written when the
+    /// survivors' rows have rank below k.
     void reconstruct(std::span<uint8_t* const> shards, std::span<const int> lost, std::size_t length) const {
         count(shards.size(), k_ + m_, "vekdi::ErasureCode::reconstruct: k + m shard buffers are needed");
         if (lost.size() > static_cast<std::size_t>(INT32_MAX))
@@ -648,7 +658,7 @@ public:
                            "vekdi::ErasureCode::reconstruct");
     }
 
-    // The survivors and coefficients reconstruct() would use for a lost set.
+    /// The survivors and coefficients reconstruct() would use for a lost set.
     DecodeMatrix decodeMatrix(std::span<const int> lost) const {
         if (lost.size() > static_cast<std::size_t>(INT32_MAX))
             throw Error(VekCodesBadArgument, "vekdi::ErasureCode::decodeMatrix: lost list too long");
@@ -665,9 +675,9 @@ public:
         return d;
     }
 
-    // delta = old XOR new bytes of data shard `index`: every parity buffer
-    // (delta.size() bytes each) is brought up to date without reading the
-    // other shards. From zeroed parity, one update per shard encodes.
+    /// delta = old XOR new bytes of data shard `index`: every parity buffer
+    /// (delta.size() bytes each) is brought up to date without reading the
+    /// other shards. From zeroed parity, one update per shard encodes.
     void update(int index, std::span<const uint8_t> delta, std::span<uint8_t* const> parity) const {
         count(parity.size(), m_, "vekdi::ErasureCode::update: m parity buffers are needed");
         detail::checkCodes(vekErasureCodeUpdate(code_.get(), index, delta.data() ? delta.data() : emptyDelta(),
@@ -675,7 +685,7 @@ public:
                            "vekdi::ErasureCode::update");
     }
 
-    // A scrub: true when the m parity shards hold the parity of the k data shards.
+    /// A scrub: true when the m parity shards hold the parity of the k data shards.
     bool check(std::span<const uint8_t* const> shards, std::size_t length) const {
         count(shards.size(), k_ + m_, "vekdi::ErasureCode::check: k + m shard buffers are needed");
         int matches = 0;
@@ -684,7 +694,7 @@ public:
         return matches != 0;
     }
 
-    // The region kernels of this process ("avx512-gfni", "avx2", "neon", "portable", ...).
+    /// The region kernels of this process ("avx512-gfni", "avx2", "neon", "portable", ...).
     static const char* kernelName() noexcept { return vekErasureCodeKernelName(); }
 
 private:
