@@ -14,6 +14,7 @@
 #include "parallel.h"
 #include "rebuild.h"
 #include "report.h"
+#include "temp_output.h"
 
 namespace vekdi::tool {
 
@@ -25,10 +26,34 @@ struct Inputs {
     ParityInfo info;
 };
 
-Inputs openInputs(const std::string& filePath, const std::string& parityPath) {
+// Opens FILE and its parity file, and refuses a parity file recorded for a
+// file of another name (unless forced).
+Inputs openInputs(const std::string& filePath, const std::string& parityPath, bool force) {
     Inputs in{openInput(filePath), openInput(parityPath), {}};
+    if (sameFile(filePath, parityPath))
+        throw Failure(kExitUsage, parityPath + ": is " + filePath + " itself, not its parity file");
     in.info = readParityInfo(in.parity);
+    const uint64_t recorded = in.info.header.nameHash;
+    if (recorded && !force && recorded != fileNameHash(filePath) && recorded != fileNameHash(resolveLinks(filePath)))
+        throw Failure(kExitParityUnusable, parityPath + ": was made for a file of another name, not " + filePath +
+                                               " (use --force if the file was renamed)");
     return in;
+}
+
+// The longest run of damaged bytes the parity file always repairs.
+uint64_t repairableRun(const Layout& L) {
+    return L.dataBlocks ? (static_cast<uint64_t>(L.p) * L.stripes - 1) * L.blockSize + 1 : 0;
+}
+
+// Bytes appended past the recorded end are damage only while the parity file
+// could have repaired that much; more means the file grew since.
+void checkGrowth(const std::string& file, const Layout& L, uint64_t size, bool force) {
+    if (size <= L.fileSize || force) return;
+    const uint64_t extra = size - L.fileSize;
+    if (extra > repairableRun(L))
+        throw Failure(kExitNotRepairable,
+                      file + ": grew by " + std::to_string(extra) + " bytes since it was protected (more than the " +
+                          "parity file could repair); repair --force cuts them");
 }
 
 std::string defaultParity(const std::string& file, const std::string& parity) {
@@ -43,7 +68,7 @@ Damage scan(const Inputs& in, const RunOptions& run, const char* label) {
     return d;
 }
 
-void printParityHealth(const Inputs& in, const Damage& d, const std::string& parityPath) {
+void printParityHealth(const Inputs& in, const Damage& d, const std::string& parityPath, const std::string& file) {
     const Layout& L = in.info.header.layout;
     const bool healthy = in.info.headerCopies == 2 && in.info.hashes.damagedSegments == 0 && d.damagedParity == 0 &&
                          in.info.actualSize == in.info.header.parityFileSize();
@@ -56,6 +81,9 @@ void printParityHealth(const Inputs& in, const Damage& d, const std::string& par
                 parityPath.c_str(), in.info.headerCopies,
                 static_cast<unsigned long long>(in.info.hashes.damagedSegments),
                 static_cast<unsigned long long>(d.damagedParity), static_cast<unsigned long long>(L.parityBlocks()));
+    if (d.wholeHashMatches && d.fileSize == L.fileSize)
+        std::printf("%s: hint: protect the file again (vekdi protect %s -o %s --force)\n", parityPath.c_str(),
+                    file.c_str(), parityPath.c_str());
 }
 
 void printFileDamage(const std::string& file, const Layout& L, const Damage& d) {
@@ -69,13 +97,11 @@ void printFileDamage(const std::string& file, const Layout& L, const Damage& d) 
                     formatSize(d.damagedBytes).c_str());
 }
 
-// The outcome when the damage cannot be repaired: a parity file none of whose
-// blocks match a non-empty file is reported as belonging to another file.
-Failure notRepairable(const Inputs& in, const Damage& d, const std::string& file, const std::string& parityPath) {
-    if (d.matchingData == 0 && d.fileSize > 0 && in.info.header.layout.dataBlocks > 0)
-        return Failure(kExitUsage, parityPath + ": does not belong to " + file +
-                                       " (no block matches and the damage cannot be undone)");
-    return Failure(kExitNotRepairable, file + ": damaged beyond repair; nothing written");
+// The outcome when the damage cannot be repaired. No block matching is
+// damage too: a parity file of another name is refused before.
+Failure notRepairable(const std::string& file, bool writes) {
+    return Failure(kExitNotRepairable, file + (writes ? ": damaged beyond repair; nothing written"
+                                                     : ": damaged beyond repair"));
 }
 
 bool allZero(const uint8_t* p, size_t n) {
@@ -100,7 +126,7 @@ bool damagedBlocksHashed(const Inputs& in, const Damage& d) {
 // rebuilt blocks over it, runs of zeros left as holes), checked against the
 // whole-file hash; throws what repair reports when it cannot be done.
 RebuildResult rebuildInto(const Inputs& in, const Damage& d, File& out, const RunOptions& run, const char* label,
-                          const std::string& file, const std::string& parityPath) {
+                          const std::string& file, bool writes) {
     const Layout& L = in.info.header.layout;
     out.resize(L.fileSize);
     std::vector<uint8_t> buf(1u << 20);
@@ -115,26 +141,30 @@ RebuildResult rebuildInto(const Inputs& in, const Damage& d, File& out, const Ru
     Progress progress(label, 0, !run.quiet && stderrIsTerminal());
     const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &out, workerCount(run.threads), &progress);
     progress.finish();
-    if (r.failedStripes) throw notRepairable(in, d, file, parityPath);
+    if (r.failedStripes) throw notRepairable(file, writes);
     if (wholeFileHash(out, L.fileSize) != in.info.header.fileHash)
-        throw Failure(kExitNotRepairable,
-                      file + ": the rebuilt file does not match the recorded whole-file hash; nothing written");
+        throw Failure(writes ? kExitRepairFailed : kExitNotRepairable,
+                      file + ": the rebuilt file does not match the recorded whole-file hash" +
+                          (writes ? "; nothing written" : ""));
     return r;
 }
 
 } // namespace
 
-int verifyCommand(const std::string& filePath, const std::string& parityArg, const RunOptions& run) {
-    const std::string parityPath = defaultParity(filePath, parityArg);
-    const Inputs in = openInputs(filePath, parityPath);
+int verifyCommand(const VerifyOptions& options, const RunOptions& run) {
+    const std::string& filePath = options.file;
+    const std::string parityPath = defaultParity(filePath, options.parity);
+    const Inputs in = openInputs(filePath, parityPath, options.force);
     const Layout& L = in.info.header.layout;
     const Damage d = scan(in, run, "verify");
-    if (!run.quiet) printParityHealth(in, d, parityPath);
-    if (d.contentIntact() && d.fileSize == L.fileSize) {
+    if (!run.quiet) printParityHealth(in, d, parityPath, filePath);
+    // The whole-file hash decides, even where block hashes were lost.
+    if (d.wholeHashMatches && d.fileSize == L.fileSize) {
         if (!run.quiet) std::printf("%s: intact\n", filePath.c_str());
         return kExitOk;
     }
     if (!run.quiet) printFileDamage(filePath, L, d);
+    checkGrowth(filePath, L, d.fileSize, options.force);
     if (onlyTail(d, L)) {
         if (!run.quiet) std::printf("%s: repairable (repair removes the extra bytes)\n", filePath.c_str());
         return kExitRepairable;
@@ -143,21 +173,13 @@ int verifyCommand(const std::string& filePath, const std::string& parityArg, con
         throw Failure(kExitNotRepairable, filePath + ": every block matches but the whole-file hash does not");
     if (damagedBlocksHashed(in, d)) {
         const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
-        if (r.failedStripes) throw notRepairable(in, d, filePath, parityPath);
+        if (r.failedStripes) throw notRepairable(filePath, false);
     } else {
         // Without their hashes only the whole-file hash of the rebuilt file
         // tells whether the repair would hold: rebuild into a temporary file
-        // beside the file, then remove it.
-        File out = createOutput(filePath);
-        struct Discard {  // on every way out, the file closed and removed
-            File& file;
-            const std::string path;
-            ~Discard() {
-                file.close();
-                removeQuietly(path);
-            }
-        } discard{out, out.path()};
-        rebuildInto(in, d, out, run, "verify", filePath, parityPath);
+        // beside the file (no more readable than the file), then remove it.
+        TempOutput scratch(filePath, in.file.status(), 0600);
+        rebuildInto(in, d, scratch.file(), run, "verify", filePath, false);
     }
     if (!run.quiet) std::printf("%s: repairable\n", filePath.c_str());
     return kExitRepairable;
@@ -167,35 +189,33 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     const std::string parityPath = defaultParity(options.file, options.parity);
     if (options.inPlace == !options.output.empty())
         throw Failure(kExitUsage, "repair needs exactly one of -o OUT and --in-place");
-    const std::string target = options.inPlace ? options.file : options.output;
-    if (target == parityPath) throw Failure(kExitUsage, target + ": the output cannot be the parity file");
-    Inputs in = openInputs(options.file, parityPath);
+    Inputs in = openInputs(options.file, parityPath, options.force);
+    const FileStatus source = in.file.status();
+    // In place, the file a symlink points to is replaced (the link stays);
+    // a file with other hard links is not, as that would split them.
+    std::string target = options.output;
+    if (options.inPlace) {
+        target = resolveLinks(options.file);
+        if (source.links > 1)
+            throw Failure(kExitUsage, options.file + ": has " + std::to_string(source.links) +
+                                          " hard links; repairing it in place would split them (use -o OUT)");
+    } else {
+        checkOutput(target, {{options.file, "the file to repair"}, {parityPath, "the parity file"}}, options.force);
+    }
     const Layout& L = in.info.header.layout;
     const Damage d = scan(in, run, "verify");
-    const bool inPlace = target == options.file;
 
-    if (d.contentIntact() && d.fileSize == L.fileSize && inPlace) {
+    if (d.wholeHashMatches && d.fileSize == L.fileSize && options.inPlace) {
         if (!run.quiet) std::printf("%s: intact, nothing to repair\n", options.file.c_str());
         return kExitOk;
     }
+    checkGrowth(options.file, L, d.fileSize, options.force);
     if (d.damagedData == 0 && !d.wholeHashMatches)
         throw Failure(kExitNotRepairable, options.file + ": every block matches but the whole-file hash does not");
 
-    File out = createOutput(target);
-    const std::string tempPath = out.path();
-    RebuildResult r;
-    try {
-        r = rebuildInto(in, d, out, run, "repair", options.file, parityPath);
-        if (inPlace) out.copyPermissionsFrom(options.file);
-        out.sync();
-        out.close();
-        in.file.close();
-        replaceFile(tempPath, target);
-    } catch (...) {
-        out.close();
-        removeQuietly(tempPath);
-        throw;
-    }
+    TempOutput out(target, source, options.inPlace ? 07777 : 0777);
+    const RebuildResult r = rebuildInto(in, d, out.file(), run, "repair", options.file, true);
+    out.commit();
     if (!run.quiet) {
         printFileDamage(options.file, L, d);
         if (d.damagedData)
@@ -211,7 +231,7 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
 int infoCommand(const std::string& parityPath) {
     const File parity = openInput(parityPath);
     const ParityInfo info = readParityInfo(parity);
-    std::printf("%s: vekdi parity file, format version %u\n", parityPath.c_str(), kFormatVersion);
+    std::printf("%s: vekdi parity file, format version %u\n", parityPath.c_str(), info.header.version);
     printLayout(info.header);
     std::printf("  header copies    %d of 2 intact\n", info.headerCopies);
     std::printf("  hash table       %llu entries, %llu segments lost in both copies\n",

@@ -15,8 +15,11 @@ namespace vekdi::tool {
 int runCli(int argc, const char* const* argv) {
     CLI::App app{"vekdi: protects files with Reed-Solomon parity and repairs them.\n"};
     app.name("vekdi");
-    app.footer("Exit status: 0 intact or repaired, 1 damaged but repairable (verify), 2 not repairable\n"
-               "(nothing written), 3 bad usage or an unreadable, unusable or unwritable file.");
+    app.footer("Exit status: 0 success (intact, repaired, written); 1 damaged and repairable (verify);\n"
+               "2 damaged beyond repair (nothing written); 3 invalid command line (bad options, a missing\n"
+               "or non-regular file, a refused output); 4 the parity file is unusable or belongs to another\n"
+               "file; 5 repair failed; 6 I/O error (including a file that changed while it was read);\n"
+               "7 internal error; 8 out of memory.");
     app.set_version_flag("--version", "vekdi " VEKDI_VERSION_STRING);
     app.require_subcommand(1);
 
@@ -34,10 +37,12 @@ int runCli(int argc, const char* const* argv) {
         ->check(CLI::Range(uint64_t{1}, uint64_t{1} << 30));
     cp->add_flag("-f,--force", protect.force, "Replace an existing parity file");
 
-    std::string verifyFile, verifyParity;
+    VerifyOptions verify;
     auto* cv = app.add_subcommand("verify", "Check FILE against its parity file; exit 0 intact, 1 repairable, 2 not");
-    cv->add_option("FILE", verifyFile, "The protected file")->required();
-    cv->add_option("PARITYFILE", verifyParity, "Parity file (default FILE.vekdi)");
+    cv->add_option("FILE", verify.file, "The protected file")->required();
+    cv->add_option("PARITYFILE", verify.parity, "Parity file (default FILE.vekdi)");
+    cv->add_flag("-f,--force", verify.force,
+                 "Accept a parity file made for a file of another name, and any bytes appended since");
 
     RepairOptions repair;
     auto* cr = app.add_subcommand("repair", "Write the repaired FILE to OUT, or over FILE with --in-place");
@@ -45,6 +50,9 @@ int runCli(int argc, const char* const* argv) {
     cr->add_option("PARITYFILE", repair.parity, "Parity file (default FILE.vekdi)");
     auto* outOpt = cr->add_option("-o,--output", repair.output, "Where to write the repaired file");
     cr->add_flag("--in-place", repair.inPlace, "Replace FILE atomically by the repaired file")->excludes(outOpt);
+    cr->add_flag("-f,--force", repair.force,
+                 "Replace an existing OUT; accept a parity file made for a file of another name; "
+                 "cut any bytes appended since");
 
     std::string infoParity;
     auto* ci = app.add_subcommand("info", "Show the parameters and hashes recorded in a parity file");
@@ -64,7 +72,7 @@ int runCli(int argc, const char* const* argv) {
 
     try {
         if (cp->parsed()) return protectCommand(protect, run);
-        if (cv->parsed()) return verifyCommand(verifyFile, verifyParity, run);
+        if (cv->parsed()) return verifyCommand(verify, run);
         if (cr->parsed()) return repairCommand(repair, run);
         if (ci->parsed()) return infoCommand(infoParity);
     } catch (const Failure& e) {
@@ -72,15 +80,15 @@ int runCli(int argc, const char* const* argv) {
         return e.status();
     } catch (const IoError& e) {
         std::fprintf(stderr, "vekdi: %s\n", e.what());
-        return kExitUsage;
+        return kExitIo;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "vekdi: out of memory\n");
-        return kExitUsage;
+        return kExitNoMemory;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vekdi: %s\n", e.what());
-        return kExitUsage;
+        std::fprintf(stderr, "vekdi: internal error: %s\n", e.what());
+        return kExitInternal;
     }
-    return kExitUsage;
+    return kExitInternal;
 }
 
 } // namespace vekdi::tool

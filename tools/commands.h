@@ -21,15 +21,22 @@ struct ProtectOptions {
     bool force = false;
 };
 
+struct VerifyOptions {
+    std::string file;
+    std::string parity;
+    bool force = false; // accept a parity file recorded for another name, and a grown file
+};
+
 struct RepairOptions {
     std::string file;
     std::string parity;
     std::string output; // empty with inPlace
     bool inPlace = false;
+    bool force = false; // replace an existing output; accept another name; cut any appended tail
 };
 
 int protectCommand(const ProtectOptions& options, const RunOptions& run);
-int verifyCommand(const std::string& file, const std::string& parity, const RunOptions& run);
+int verifyCommand(const VerifyOptions& options, const RunOptions& run);
 int repairCommand(const RepairOptions& options, const RunOptions& run);
 int infoCommand(const std::string& parity);
 

@@ -4,6 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
+
+#include "layout.h"
 
 namespace vekdi::tool {
 
@@ -13,5 +16,10 @@ class Progress;
 // XXH3-128 of the first `length` bytes of `file` (fewer if it is shorter), in
 // canonical big-endian form.
 std::array<uint8_t, 16> wholeFileHash(const File& file, uint64_t length, Progress* progress = nullptr);
+
+// The same, and from the same bytes the hash of every data block of `layout`
+// (as the hash table records them) into `blockHashes`.
+std::array<uint8_t, 16> wholeFileAndBlockHashes(const File& file, const Layout& layout, Progress* progress,
+                                                std::vector<uint64_t>& blockHashes);
 
 } // namespace vekdi::tool

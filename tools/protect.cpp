@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // protect: hashes every block, encodes every stripe, writes the parity file
 // under a temporary name and renames it into place when it is complete.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "parallel.h"
 #include "report.h"
 #include "stripe_io.h"
+#include "temp_output.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -35,32 +37,36 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
     if (options.percent < 1 || options.percent > 100)
         throw Failure(kExitUsage, "redundancy must be 1 to 100 percent");
     File input = openInput(options.file);
-    if (parityPath == options.file) throw Failure(kExitUsage, parityPath + ": the parity file cannot be the file itself");
-    if (isDirectory(parityPath)) throw Failure(kExitUsage, parityPath + ": is a directory");
-    if (fileExists(parityPath) && !options.force)
-        throw Failure(kExitUsage, parityPath + ": exists (use --force to replace it)");
+    checkOutput(parityPath, {{options.file, "the file to protect"}}, options.force);
+    const FileStatus before = input.status();
 
-    const uint64_t fileSize = input.size();
+    const uint64_t fileSize = before.size;
     std::string why;
     Header header;
     header.layout = Layout::choose(fileSize, options.percent, options.blockSize, &why);
     if (!why.empty()) throw Failure(kExitUsage, why);
     header.percent = static_cast<uint32_t>(options.percent);
+    header.nameHash = fileNameHash(options.file);
     const Layout& L = header.layout;
     const unsigned workers = workerCount(run.threads);
 
-    File out = createOutput(parityPath);
-    const std::string tempPath = out.path();
-    try {
+    // The parity file can rebuild the whole file: no one may read it who may
+    // not read the file.
+    TempOutput output(parityPath, before, 0666);
+    File& out = output.file();
+    {
         out.resize(header.parityFileSize());
         std::vector<uint64_t> hashes(static_cast<size_t>(header.hashEntries()));
         Progress progress("protect", fileSize * 2, !run.quiet && stderrIsTerminal());
 
         // The whole-file hash reads the file in order beside the stripe work.
+        // It also hashes every block from the bytes it hashes the file with:
+        // blocks that differ from the ones encoded mean the file changed.
         std::exception_ptr hashError;
+        std::vector<uint64_t> inOrder;
         std::thread hasher([&] {
             try {
-                header.fileHash = wholeFileHash(input, fileSize, &progress);
+                header.fileHash = wholeFileAndBlockHashes(input, L, &progress, inOrder);
             } catch (...) {
                 hashError = std::current_exception();
             }
@@ -123,7 +129,9 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
         hasher.join();
         if (hashError) std::rethrow_exception(hashError);
         progress.finish();
-        if (input.size() != fileSize) throw Failure(kExitUsage, options.file + ": changed while it was read");
+        if (!input.status().sameContentAs(before) ||
+            !std::equal(inOrder.begin(), inOrder.end(), hashes.begin()))
+            throw Failure(kExitIo, options.file + ": changed while it was read; no parity file written");
 
         const std::vector<uint8_t> table = encodeHashTable(hashes);
         const auto head = header.encode();
@@ -131,13 +139,7 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
         out.writeAt(header.hashTableA(), table.data(), table.size());
         out.writeAt(header.hashTableB(), table.data(), table.size());
         out.writeAt(header.parityFileSize() - kHeaderSize, head.data(), head.size());
-        out.sync();
-        out.close();
-        replaceFile(tempPath, parityPath);
-    } catch (...) {
-        out.close();
-        removeQuietly(tempPath);
-        throw;
+        output.commit();
     }
     if (!run.quiet) {
         std::printf("%s: protected by %s\n", options.file.c_str(), parityPath.c_str());

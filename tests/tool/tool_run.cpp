@@ -7,6 +7,16 @@
 
 #include "commands.h"
 
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <cerrno>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
 namespace vekdi::test {
 
 ScratchDir::ScratchDir() {
@@ -29,18 +39,55 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(dir_, ec);
 }
 
+std::string ScratchDir::path(const std::string& name) const {
+    const auto p = dir_ / name;
+    std::filesystem::create_directories(p.parent_path());
+    return p.string();
+}
+
 std::vector<std::string> ScratchDir::strayTemporaries() const {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dir_))
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir_))
         if (e.path().filename().string().rfind(".vekdi-tmp-", 0) == 0) out.push_back(e.path().string());
     return out;
 }
 
+std::string programPath;
+
 int vekdi(const std::vector<std::string>& args) {
     std::vector<const char*> argv{"vekdi", "-q"};
     for (const auto& a : args) argv.push_back(a.c_str());
-    return tool::runCli(static_cast<int>(argv.size()), argv.data());
+    if (programPath.empty()) return tool::runCli(static_cast<int>(argv.size()), argv.data());
+#if defined(_WIN32)
+    argv[0] = programPath.c_str();
+    argv.push_back(nullptr);
+    // _spawnv joins the arguments with spaces: quote each one.
+    std::vector<std::string> quoted;
+    for (size_t i = 0; i + 1 < argv.size(); ++i) quoted.push_back("\"" + std::string(argv[i]) + "\"");
+    std::vector<const char*> q;
+    for (const auto& a : quoted) q.push_back(a.c_str());
+    q.push_back(nullptr);
+    return static_cast<int>(_spawnv(_P_WAIT, programPath.c_str(), q.data()));
+#else
+    std::vector<std::string> full{"-q"};
+    full.insert(full.end(), args.begin(), args.end());
+    const int pid = startProgram(full);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+#endif
 }
+
+#if !defined(_WIN32)
+int startProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(programPath.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    EXPECT_EQ(::posix_spawn(&pid, programPath.c_str(), nullptr, nullptr, argv.data(), environ), 0) << programPath;
+    return static_cast<int>(pid);
+}
+#endif
 
 Bytes randomBytes(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
