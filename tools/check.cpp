@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // verify, repair and info: they share opening the inputs and finding damage.
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -122,6 +124,52 @@ bool damagedBlocksHashed(const Inputs& in, const Damage& d) {
     return true;
 }
 
+struct FileWriter final : BlockWriter {
+    File& file;
+    explicit FileWriter(File& f) : file(f) {}
+    void writeAt(uint64_t offset, const uint8_t* data, size_t len) override { file.writeAt(offset, data, len); }
+};
+
+// Rebuilt pieces kept in memory, so that verify can hash the rebuilt file
+// without writing it: the file's own bytes everywhere else.
+struct MemoryWriter final : BlockWriter {
+    std::mutex lock;
+    std::map<uint64_t, std::vector<uint8_t>> pieces;
+    void writeAt(uint64_t offset, const uint8_t* data, size_t len) override {
+        std::vector<uint8_t> piece(data, data + len);
+        const std::lock_guard<std::mutex> hold(lock);
+        pieces[offset] = std::move(piece);
+    }
+    // XXH3-128 of the first `length` bytes of the rebuilt file.
+    std::array<uint8_t, 16> hash(const File& file, uint64_t available, uint64_t length) const {
+        WholeFileHasher h;
+        std::vector<uint8_t> buf(1u << 20);
+        uint64_t at = 0;
+        auto fromFile = [&](uint64_t end) {
+            while (at < end) {
+                const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
+                size_t got = at < available ? file.readAt(at, buf.data(), static_cast<size_t>(std::min<uint64_t>(want, available - at))) : 0;
+                std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.begin() + static_cast<std::ptrdiff_t>(want), 0);
+                h.update(buf.data(), want);
+                at += want;
+            }
+        };
+        for (const auto& [offset, piece] : pieces) {
+            fromFile(std::min(offset, length));
+            if (offset >= length) break;
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), length - offset));
+            h.update(piece.data(), n);
+            at = offset + n;
+        }
+        fromFile(length);
+        return h.digest();
+    }
+};
+
+// Rebuilt bytes verify holds in memory at most; beyond, it rebuilds into a
+// temporary file.
+constexpr uint64_t kVerifyInMemory = 32u << 20;
+
 // The repaired file in `out` (cut or extended to its recorded length, the
 // rebuilt blocks over it, runs of zeros left as holes), checked against the
 // whole-file hash; throws what repair reports when it cannot be done.
@@ -139,7 +187,8 @@ RebuildResult rebuildInto(const Inputs& in, const Damage& d, File& out, const Ru
         at += got;
     }
     Progress progress(label, 0, !run.quiet && stderrIsTerminal());
-    const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &out, workerCount(run.threads), &progress);
+    FileWriter writer(out);
+    const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &writer, workerCount(run.threads), &progress);
     progress.finish();
     if (r.failedStripes) throw notRepairable(file, writes);
     if (wholeFileHash(out, L.fileSize) != in.info.header.fileHash)
@@ -174,10 +223,18 @@ int verifyCommand(const VerifyOptions& options, const RunOptions& run) {
     if (damagedBlocksHashed(in, d)) {
         const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
         if (r.failedStripes) throw notRepairable(filePath, false);
-    } else {
+    } else if (d.damagedBytes <= kVerifyInMemory) {
         // Without their hashes only the whole-file hash of the rebuilt file
-        // tells whether the repair would hold: rebuild into a temporary file
-        // beside the file (no more readable than the file), then remove it.
+        // tells whether the repair would hold: the rebuilt blocks are hashed
+        // in place of the file's, nothing written.
+        MemoryWriter rebuilt;
+        const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &rebuilt, workerCount(run.threads), nullptr);
+        if (r.failedStripes) throw notRepairable(filePath, false);
+        if (rebuilt.hash(in.file, d.fileSize, L.fileSize) != in.info.header.fileHash)
+            throw Failure(kExitNotRepairable, filePath + ": the rebuilt file does not match the recorded whole-file hash");
+    } else {
+        // More than that: rebuild into a temporary file beside the file (no
+        // more readable than the file), then remove it.
         TempOutput scratch(filePath, in.file.status(), 0600);
         rebuildInto(in, d, scratch.file(), run, "verify", filePath, false);
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "file_io.h"
@@ -45,6 +46,22 @@ std::array<uint8_t, 16> hashInOrder(const File& file, uint64_t length, Progress*
 }
 
 } // namespace
+
+WholeFileHasher::WholeFileHasher() : state_(XXH3_createState()) {
+    if (!state_) throw std::bad_alloc();
+    XXH3_128bits_reset(static_cast<XXH3_state_t*>(state_));
+}
+WholeFileHasher::~WholeFileHasher() { XXH3_freeState(static_cast<XXH3_state_t*>(state_)); }
+void WholeFileHasher::update(const uint8_t* data, size_t len) {
+    XXH3_128bits_update(static_cast<XXH3_state_t*>(state_), data, len);
+}
+std::array<uint8_t, 16> WholeFileHasher::digest() const {
+    XXH128_canonical_t canon;
+    XXH128_canonicalFromHash(&canon, XXH3_128bits_digest(static_cast<const XXH3_state_t*>(state_)));
+    std::array<uint8_t, 16> out;
+    std::memcpy(out.data(), canon.digest, 16);
+    return out;
+}
 
 std::array<uint8_t, 16> wholeFileHash(const File& file, uint64_t length, Progress* progress) {
     return hashInOrder(file, length, progress, nullptr, nullptr);

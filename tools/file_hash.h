@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,6 +13,20 @@ namespace vekdi::tool {
 
 class File;
 class Progress;
+
+// XXH3-128 fed piece by piece.
+class WholeFileHasher {
+public:
+    WholeFileHasher();
+    ~WholeFileHasher();
+    WholeFileHasher(const WholeFileHasher&) = delete;
+    WholeFileHasher& operator=(const WholeFileHasher&) = delete;
+    void update(const uint8_t* data, size_t len);
+    std::array<uint8_t, 16> digest() const;
+
+private:
+    void* state_; // XXH3_state_t (xxhash.h stays inside file_hash.cpp)
+};
 
 // XXH3-128 of the first `length` bytes of `file` (fewer if it is shorter), in
 // canonical big-endian form.

@@ -30,7 +30,7 @@ struct Context {
     const Damage& damage;
     const File& file;
     const File& parityFile;
-    File* output;
+    BlockWriter* output;
     const StripeCode& code;
     size_t chunk;
 };
@@ -253,7 +253,7 @@ StripeResult rebuildStripe(const Context& c, uint64_t s, Scratch& w) {
 } // namespace
 
 RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& file, const File& parityFile,
-                      File* output, unsigned workers, Progress* progress) {
+                      BlockWriter* output, unsigned workers, Progress* progress) {
     const Layout& L = info.header.layout;
     RebuildResult result;
     if (damage.damagedData == 0 || L.dataBlocks == 0) return result;

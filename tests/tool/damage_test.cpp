@@ -85,7 +85,7 @@ TEST(ToolDamage, DamagedParityFileStillServes) {
 }
 
 // Where the hashes of damaged blocks are lost, verify decides as repair does:
-// by the whole-file hash of the rebuilt file (made and removed on the side).
+// by the whole-file hash of the rebuilt file (hashed, not written).
 TEST(ToolDamage, VerifyAgreesWithRepairWithoutBlockHashes) {
     Protected t(20000, 512);
     tool::Header h;
@@ -94,6 +94,10 @@ TEST(ToolDamage, VerifyAgreesWithRepairWithoutBlockHashes) {
     t.patchParity(h.hashTableB() + 8, {0x01});
     Bytes damaged = t.original;
     clobberBlock(damaged, t.layout, 0, 7);
+    writeFile(t.g, damaged);
+    const int64_t before = tool::statusOf(t.dir.path("copy")).modified;
+    EXPECT_EQ(vekdi({"verify", t.g, t.p}), 1);
+    EXPECT_EQ(tool::statusOf(t.dir.path("copy")).modified, before) << "verify writes nothing beside the file";
     t.expectRepairs(damaged);
     EXPECT_TRUE(t.dir.strayTemporaries().empty());
     // No hashes and no parity blocks (one stripe, all of its parity rows
