@@ -30,8 +30,9 @@ struct Inputs {
 
 // Opens FILE and its parity file, and refuses a parity file recorded for a
 // file of another name (unless forced).
-Inputs openInputs(const std::string& filePath, const std::string& parityPath, bool force) {
-    Inputs in{openInput(filePath), openInput(parityPath), {}};
+Inputs openInputs(const std::string& filePath, const std::string& parityPath, bool force, bool mayBeMissing = false) {
+    const bool missing = mayBeMissing && !statusOf(filePath).exists;
+    Inputs in{missing ? File::absent(filePath) : openInput(filePath), openInput(parityPath), {}};
     if (sameFile(filePath, parityPath))
         throw Failure(kExitUsage, parityPath + ": is " + filePath + " itself, not its parity file");
     in.info = readParityInfo(in.parity);
@@ -86,6 +87,27 @@ void printParityHealth(const Inputs& in, const Damage& d, const std::string& par
     if (d.wholeHashMatches && d.fileSize == L.fileSize)
         std::printf("%s: hint: protect the file again (vekdi protect %s -o %s --force)\n", parityPath.c_str(),
                     file.c_str(), parityPath.c_str());
+}
+
+// The damaged byte ranges, consecutive damaged blocks merged.
+void listDamage(const std::string& file, const Layout& L, const Damage& d) {
+    for (uint64_t b = 0; b < L.dataBlocks;) {
+        if (d.data[b] == BlockState::Good) {
+            ++b;
+            continue;
+        }
+        const BlockState kind = d.data[b];
+        uint64_t e = b + 1;
+        while (e < L.dataBlocks && d.data[e] == kind) ++e;
+        const uint64_t from = L.blockOffset(b), to = L.blockOffset(e - 1) + L.blockLength(e - 1);
+        std::printf("%s: bytes %llu-%llu (blocks %llu-%llu) %s\n", file.c_str(), static_cast<unsigned long long>(from),
+                    static_cast<unsigned long long>(to - 1), static_cast<unsigned long long>(b),
+                    static_cast<unsigned long long>(e - 1), kind == BlockState::Missing ? "missing" : "damaged");
+        b = e;
+    }
+    if (d.fileSize > L.fileSize)
+        std::printf("%s: bytes %llu-%llu appended\n", file.c_str(), static_cast<unsigned long long>(L.fileSize),
+                    static_cast<unsigned long long>(d.fileSize - 1));
 }
 
 void printFileDamage(const std::string& file, const Layout& L, const Damage& d) {
@@ -213,6 +235,7 @@ int verifyCommand(const VerifyOptions& options, const RunOptions& run) {
         return kExitOk;
     }
     if (!run.quiet) printFileDamage(filePath, L, d);
+    if (!run.quiet && options.list) listDamage(filePath, L, d);
     checkGrowth(filePath, L, d.fileSize, options.force);
     if (onlyTail(d, L)) {
         if (!run.quiet) std::printf("%s: repairable (repair removes the extra bytes)\n", filePath.c_str());
@@ -246,8 +269,10 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     const std::string parityPath = defaultParity(options.file, options.parity);
     if (options.inPlace == !options.output.empty())
         throw Failure(kExitUsage, "repair needs exactly one of -o OUT and --in-place");
-    Inputs in = openInputs(options.file, parityPath, options.force);
-    const FileStatus source = in.file.status();
+    // A deleted file is rebuilt to -o OUT when the parity file affords it.
+    Inputs in = openInputs(options.file, parityPath, options.force, !options.inPlace);
+    const bool deleted = in.file.size() == 0 && !statusOf(options.file).exists;
+    const FileStatus source = deleted ? in.parity.status() : in.file.status();
     // In place, the file a symlink points to is replaced (the link stays);
     // a file with other hard links is not, as that would split them.
     std::string target = options.output;
@@ -260,6 +285,11 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
         checkOutput(target, {{options.file, "the file to repair"}, {parityPath, "the parity file"}}, options.force);
     }
     const Layout& L = in.info.header.layout;
+    if (deleted && L.p < L.k)
+        throw Failure(kExitNotRepairable,
+                      options.file + ": missing, and its parity file cannot rebuild all " + formatSize(L.fileSize) +
+                          " of it: a stripe holds " + std::to_string(L.k) + " data blocks but only " +
+                          std::to_string(L.p) + " parity blocks (a deleted file needs at least as many; nothing written)");
     const Damage d = scan(in, run, "verify");
 
     if (d.wholeHashMatches && d.fileSize == L.fileSize && options.inPlace) {
@@ -274,8 +304,11 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     const RebuildResult r = rebuildInto(in, d, out.file(), run, "repair", options.file, true);
     out.commit();
     if (!run.quiet) {
-        printFileDamage(options.file, L, d);
-        if (d.damagedData)
+        if (deleted)
+            std::printf("%s: missing; rebuilt from the parity file alone\n", options.file.c_str());
+        else
+            printFileDamage(options.file, L, d);
+        if (d.damagedData && !deleted)
             std::printf("%s: repaired %llu blocks (%s changed%s)\n", options.file.c_str(),
                         static_cast<unsigned long long>(r.repairedBlocks), formatSize(r.changedBytes).c_str(),
                         r.correctedWords ? (", " + std::to_string(r.correctedWords) + " codewords corrected").c_str()
@@ -294,6 +327,10 @@ int infoCommand(const std::string& parityPath) {
     std::printf("  hash table       %llu entries, %llu segments lost in both copies\n",
                 static_cast<unsigned long long>(info.header.hashEntries()),
                 static_cast<unsigned long long>(info.hashes.damagedSegments));
+    const Layout& L = info.header.layout;
+    std::printf("  deleted file     %s\n", L.p >= L.k ? "can be rebuilt from the parity file alone"
+                                                     : "cannot be rebuilt from the parity file alone (fewer parity "
+                                                       "than data blocks per stripe)");
     if (info.actualSize != info.header.parityFileSize())
         std::printf("  note             the parity file is %s, not %s as recorded\n",
                     formatSize(info.actualSize).c_str(), formatSize(info.header.parityFileSize()).c_str());

@@ -41,12 +41,14 @@ int runCli(int argc, const char* const* argv) {
     auto* cv = app.add_subcommand("verify", "Check FILE against its parity file; exit 0 intact, 1 repairable, 2 not");
     cv->add_option("FILE", verify.file, "The protected file")->required();
     cv->add_option("PARITYFILE", verify.parity, "Parity file (default FILE.vekdi)");
+    cv->add_flag("-v,--list", verify.list, "List the damaged byte ranges and blocks");
     cv->add_flag("-f,--force", verify.force,
                  "Accept a parity file made for a file of another name, and any bytes appended since");
 
     RepairOptions repair;
     auto* cr = app.add_subcommand("repair", "Write the repaired FILE to OUT, or over FILE with --in-place");
-    cr->add_option("FILE", repair.file, "The damaged file")->required();
+    cr->add_option("FILE", repair.file, "The damaged file (with -o, it may be missing: rebuilt from the parity file)")
+        ->required();
     cr->add_option("PARITYFILE", repair.parity, "Parity file (default FILE.vekdi)");
     auto* outOpt = cr->add_option("-o,--output", repair.output, "Where to write the repaired file");
     cr->add_flag("--in-place", repair.inPlace, "Replace FILE atomically by the repaired file")->excludes(outOpt);
@@ -61,6 +63,22 @@ int runCli(int argc, const char* const* argv) {
     for (auto* sub : {cp, cv, cr, ci}) {
         sub->add_flag("-q,--quiet", run.quiet, "Print only errors; no progress bar");
         sub->add_option("-j,--threads", run.threads, "Worker threads (default: every core)")->check(CLI::Range(1, 1024));
+    }
+
+    // The first word that is not an option must be a command.
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "-j" || word == "--threads") {
+            ++i;
+            continue;
+        }
+        if (word.empty() || word[0] == '-') continue;
+        if (word != "protect" && word != "verify" && word != "repair" && word != "info") {
+            std::fprintf(stderr, "vekdi: unknown command '%s' (the commands are protect, verify, repair and info; "
+                                 "see vekdi --help)\n", word.c_str());
+            return kExitUsage;
+        }
+        break;
     }
 
     try {

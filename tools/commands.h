@@ -25,6 +25,7 @@ struct VerifyOptions {
     std::string file;
     std::string parity;
     bool force = false; // accept a parity file recorded for another name, and a grown file
+    bool list = false;  // list the damaged byte ranges and blocks
 };
 
 struct RepairOptions {

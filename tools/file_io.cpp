@@ -97,13 +97,14 @@ File::File(const std::string& path, Mode mode) : path_(path) {
 }
 
 File::~File() { close(); }
-File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+File::File(File&& other) noexcept : path_(std::move(other.path_)), absent_(other.absent_), handle_(other.handle_) {
     other.handle_ = INVALID_HANDLE_VALUE;
 }
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        absent_ = other.absent_;
         handle_ = other.handle_;
         other.handle_ = INVALID_HANDLE_VALUE;
     }
@@ -112,6 +113,7 @@ File& File::operator=(File&& other) noexcept {
 bool File::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 uint64_t File::size() const {
+    if (absent_) return 0;
     LARGE_INTEGER s;
     if (!GetFileSizeEx(handle_, &s)) fail(path_, "cannot read the size");
     return static_cast<uint64_t>(s.QuadPart);
@@ -126,6 +128,7 @@ static OVERLAPPED overlappedAt(uint64_t at) {
 }
 
 size_t File::readAt(uint64_t offset, void* buffer, size_t len) const {
+    if (absent_) return 0;
     size_t done = 0;
     while (done < len) {
         OVERLAPPED ov = overlappedAt(offset + done);
@@ -284,11 +287,14 @@ File::File(const std::string& path, Mode mode) : path_(path) {
 }
 
 File::~File() { close(); }
-File::File(File&& other) noexcept : path_(std::move(other.path_)), fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : path_(std::move(other.path_)), absent_(other.absent_), fd_(other.fd_) {
+    other.fd_ = -1;
+}
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        absent_ = other.absent_;
         fd_ = other.fd_;
         other.fd_ = -1;
     }
@@ -297,12 +303,14 @@ File& File::operator=(File&& other) noexcept {
 bool File::isOpen() const { return fd_ >= 0; }
 
 uint64_t File::size() const {
+    if (absent_) return 0;
     struct stat st;
     if (::fstat(fd_, &st) != 0) fail(path_, "cannot read the size", errno);
     return static_cast<uint64_t>(st.st_size);
 }
 
 size_t File::readAt(uint64_t offset, void* buffer, size_t len) const {
+    if (absent_) return 0;
     size_t done = 0;
     while (done < len) {
         const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, len - done,
@@ -419,6 +427,13 @@ bool sparseFilesSupported(const std::string& directory) {
 }
 
 #endif
+
+File File::absent(const std::string& path) {
+    File f;
+    f.path_ = path;
+    f.absent_ = true;
+    return f;
+}
 
 bool sameFile(const std::string& a, const std::string& b) {
     const FileStatus x = statusOf(a), y = statusOf(b);

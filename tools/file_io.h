@@ -56,6 +56,9 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
+    // A file that does not exist, read as empty (a deleted file being rebuilt).
+    static File absent(const std::string& path);
+
     const std::string& path() const { return path_; }
     bool isOpen() const;
     uint64_t size() const;
@@ -73,6 +76,7 @@ public:
 
 private:
     std::string path_;
+    bool absent_ = false;
 #if defined(_WIN32)
     void* handle_ = reinterpret_cast<void*>(-1);
 #else

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "tool_run.h"
 
+#include <cstdio>
 #include <fstream>
 #include <string_view>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <process.h>
 #else
 #include <cerrno>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,6 +76,41 @@ int vekdi(const std::vector<std::string>& args) {
     const int pid = startProgram(full);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+#endif
+}
+
+int vekdiOutput(const std::vector<std::string>& args, std::string& out) {
+    int status = 0;
+    if (programPath.empty()) {
+        std::vector<const char*> argv{"vekdi"};
+        for (const auto& a : args) argv.push_back(a.c_str());
+        std::fflush(stdout);
+        ::testing::internal::CaptureStdout();
+        status = tool::runCli(static_cast<int>(argv.size()), argv.data());
+        std::fflush(stdout);
+        out = ::testing::internal::GetCapturedStdout();
+        return status;
+    }
+#if defined(_WIN32)
+    ADD_FAILURE() << "output capture through --program is POSIX only";
+    return -1;
+#else
+    const std::string file = std::filesystem::temp_directory_path().string() + "/vekdi-out-" +
+                             std::to_string(::getpid());
+    std::vector<char*> argv{const_cast<char*>(programPath.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    EXPECT_EQ(::posix_spawn(&pid, programPath.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    const Bytes bytes = readFile(file);
+    std::filesystem::remove(file);
+    out.assign(bytes.begin(), bytes.end());
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #endif
 }

@@ -36,6 +36,9 @@ extern std::string programPath;
 // Runs the program's command line (quiet) and returns its exit status.
 int vekdi(const std::vector<std::string>& args);
 
+// Runs the program's command line (not quiet) with its standard output in `out`.
+int vekdiOutput(const std::vector<std::string>& args, std::string& out);
+
 #if !defined(_WIN32)
 // Starts the program (programPath) on `args` without waiting; returns its pid.
 int startProgram(const std::vector<std::string>& args);
