@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "errors.h"
 #include "file_io.h"
+#include "report.h"
 #include "vekdi.h"
 
 
@@ -28,28 +29,37 @@ int runCli(int argc, const char* const* argv) {
     app.add_option("-j,--threads", run.threads, "Worker threads (default: every core)")->check(CLI::Range(1, 1024));
 
     ProtectOptions protect;
-    auto* cp = app.add_subcommand("protect", "Write a parity file for FILE");
-    cp->add_option("FILE", protect.file, "The file to protect")->required();
+    std::vector<std::string> protectFiles;
+    std::string protectDir;
+    auto* cp = app.add_subcommand("protect", "Write a parity file for each FILE");
+    cp->add_option("FILE", protectFiles, "The files to protect (each gets FILE.vekdi)");
+    cp->add_option("-R,--recursive", protectDir,
+                   "Also every regular file under DIR (symlinks not followed; an unchanged one is skipped)");
     cp->add_option("-r,--redundancy", protect.percent, "Parity as a percentage of the file, 1 to 100 (default 12)")
         ->check(CLI::Range(1, 100));
-    cp->add_option("-o,--output", protect.parity, "Parity file (default FILE.vekdi)");
+    cp->add_option("-o,--output", protect.parity, "Parity file (default FILE.vekdi; one FILE only)");
     cp->add_option("-b,--block-size", protect.blockSize, "Block size in bytes (default: chosen from the file size)")
         ->check(CLI::Range(uint64_t{1}, uint64_t{1} << 30));
-    cp->add_flag("-f,--force", protect.force, "Replace an existing parity file");
+    cp->add_flag("-f,--force", protect.force, "Replace an existing parity file (or one of a changed file)");
 
     VerifyOptions verify;
-    auto* cv = app.add_subcommand("verify", "Check FILE against its parity file; exit 0 intact, 1 repairable, 2 not");
-    cv->add_option("FILE", verify.file, "The protected file")->required();
-    cv->add_option("PARITYFILE", verify.parity, "Parity file (default FILE.vekdi)");
+    std::vector<std::string> verifyArgs;
+    std::string verifyDir;
+    auto* cv = app.add_subcommand("verify", "Check each FILE against its parity file; exit 0 intact, 1 repairable");
+    cv->add_option("FILE", verifyArgs, "The protected files; FILE PARITYFILE names the parity file of one FILE");
+    cv->add_option("-R,--recursive", verifyDir, "Also every protected file under DIR");
     cv->add_flag("-v,--list", verify.list, "List the damaged byte ranges and blocks");
     cv->add_flag("-f,--force", verify.force,
                  "Accept a parity file made for a file of another name, and any bytes appended since");
 
     RepairOptions repair;
-    auto* cr = app.add_subcommand("repair", "Write the repaired FILE to OUT, or over FILE with --in-place");
-    cr->add_option("FILE", repair.file, "The damaged file (with -o, it may be missing: rebuilt from the parity file)")
-        ->required();
-    cr->add_option("PARITYFILE", repair.parity, "Parity file (default FILE.vekdi)");
+    std::vector<std::string> repairArgs;
+    std::string repairDir;
+    auto* cr = app.add_subcommand("repair", "Write the repaired FILE to OUT, or over each FILE with --in-place");
+    cr->add_option("FILE", repairArgs,
+                   "The damaged files; FILE PARITYFILE names the parity file of one FILE; with -o, FILE may be "
+                   "missing (rebuilt from the parity file)");
+    cr->add_option("-R,--recursive", repairDir, "Also every protected file under DIR (with --in-place)");
     auto* outOpt = cr->add_option("-o,--output", repair.output, "Where to write the repaired file");
     cr->add_flag("--in-place", repair.inPlace, "Replace FILE atomically by the repaired file")->excludes(outOpt);
     cr->add_flag("-f,--force", repair.force,
@@ -88,10 +98,44 @@ int runCli(int argc, const char* const* argv) {
         return status == 0 ? kExitOk : kExitUsage;
     }
 
+    // FILE PARITYFILE: a second argument that is a parity file (by its name
+    // or its magic) goes with the first.
+    auto singleWithParity = [](std::vector<std::string>& args, std::string& file, std::string& parity) {
+        if (args.size() == 2 && looksLikeParityFile(args[1])) {
+            file = args[0];
+            parity = args[1];
+            return true;
+        }
+        if (args.size() == 1) {
+            file = args[0];
+            return true;
+        }
+        return false;
+    };
+
     try {
-        if (cp->parsed()) return protectCommand(protect, run);
-        if (cv->parsed()) return verifyCommand(verify, run);
-        if (cr->parsed()) return repairCommand(repair, run);
+        if (cp->parsed()) {
+            if (protectFiles.empty() && protectDir.empty()) throw Failure(kExitUsage, "protect needs FILE or -R DIR");
+            if (protectFiles.size() == 1 && protectDir.empty()) {
+                protect.file = protectFiles[0];
+                return protectCommand(protect, run);
+            }
+            if (!protect.parity.empty()) throw Failure(kExitUsage, "-o PARITYFILE goes with a single FILE");
+            return protectMany(protectFiles, protectDir, protect, run);
+        }
+        if (cv->parsed()) {
+            if (verifyArgs.empty() && verifyDir.empty()) throw Failure(kExitUsage, "verify needs FILE or -R DIR");
+            if (verifyDir.empty() && singleWithParity(verifyArgs, verify.file, verify.parity))
+                return verifyCommand(verify, run);
+            return verifyMany(verifyArgs, verifyDir, verify, run);
+        }
+        if (cr->parsed()) {
+            if (repairArgs.empty() && repairDir.empty()) throw Failure(kExitUsage, "repair needs FILE or -R DIR");
+            if (repairDir.empty() && singleWithParity(repairArgs, repair.file, repair.parity))
+                return repairCommand(repair, run);
+            if (!repair.inPlace) throw Failure(kExitUsage, "repair of several files needs --in-place (-o OUT goes with a single FILE)");
+            return repairMany(repairArgs, repairDir, repair, run);
+        }
         if (ci->parsed()) return infoCommand(infoParity);
     } catch (const Failure& e) {
         std::fprintf(stderr, "vekdi: %s\n", e.what());

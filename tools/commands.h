@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vekdi::tool {
 
@@ -40,6 +41,15 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run);
 int verifyCommand(const VerifyOptions& options, const RunOptions& run);
 int repairCommand(const RepairOptions& options, const RunOptions& run);
 int infoCommand(const std::string& parity);
+
+// The same over many files (listed, and every regular file under `dir`
+// when it is not empty), each with its own parity file FILE.vekdi.
+int protectMany(const std::vector<std::string>& files, const std::string& dir, const ProtectOptions& base,
+                const RunOptions& run);
+int verifyMany(const std::vector<std::string>& files, const std::string& dir, const VerifyOptions& base,
+               const RunOptions& run);
+int repairMany(const std::vector<std::string>& files, const std::string& dir, const RepairOptions& base,
+               const RunOptions& run);
 
 // Runs the program on its command line (what main does).
 int runCli(int argc, const char* const* argv);

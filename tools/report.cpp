@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "errors.h"
 
@@ -29,6 +30,21 @@ void checkOutput(const std::string& target, std::initializer_list<Guarded> input
     if (st.directory) throw Failure(kExitUsage, target + ": is a directory");
     if (!st.regular) throw Failure(kExitUsage, target + ": is not a regular file; refusing to replace it");
     if (!force) throw Failure(kExitUsage, target + ": exists (use --force to replace it)");
+}
+
+bool looksLikeParityFile(const std::string& path) {
+    if (path.size() > 6 && path.compare(path.size() - 6, 6, ".vekdi") == 0) return true;
+    const FileStatus st = statusOf(path);
+    if (!st.regular || st.size < kHeaderSize) return false;
+    try {
+        const File f(path, File::Mode::Read);
+        char head[8] = {}, tail[8] = {};
+        f.readAt(0, head, 8);
+        f.readAt(st.size - kHeaderSize, tail, 8);
+        return std::memcmp(head, "VEKDIPAR", 8) == 0 || std::memcmp(tail, "VEKDIPAR", 8) == 0;
+    } catch (const IoError&) {
+        return false;
+    }
 }
 
 std::string formatSize(uint64_t bytes) {

@@ -25,6 +25,9 @@ struct Guarded {
 // under any name, that is not a regular file, or that exists without `force`.
 void checkOutput(const std::string& target, std::initializer_list<Guarded> inputs, bool force);
 
+// Whether `path` names a parity file: by its name (.vekdi) or its magic.
+bool looksLikeParityFile(const std::string& path);
+
 // "1.5 MiB (1572864 bytes)"
 std::string formatSize(uint64_t bytes);
 std::string hexHash(const std::array<uint8_t, 16>& hash);

@@ -8,6 +8,8 @@
 #include "errors.h"
 
 #if !defined(_WIN32)
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -65,14 +67,35 @@ void removeTemporariesOnSignals() {
     for (int sig : {SIGINT, SIGTERM}) std::signal(sig, removeAndDie);
 }
 
-TempOutput::TempOutput(const std::string& target, const FileStatus& model, uint32_t modeMask) : target_(target) {
-    try {
-        file_ = createTemporaryBeside(target);
-    } catch (const IoError& e) {
-        throw Failure(kExitIo, target + ": cannot write beside it (" + e.what() + ")");
+namespace {
+// Holds SIGINT and SIGTERM back while a temporary file is created and
+// registered, so that none can be left between the two.
+struct SignalsHeld {
+#if !defined(_WIN32)
+    sigset_t previous;
+    SignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGINT);
+        sigaddset(&held, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &held, &previous);
     }
-    temp_ = file_.path();
-    slot_ = claimSlot(temp_);
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+#endif
+};
+} // namespace
+
+TempOutput::TempOutput(const std::string& target, const FileStatus& model, uint32_t modeMask) : target_(target) {
+    {
+        const SignalsHeld held;
+        try {
+            file_ = createTemporaryBeside(target);
+        } catch (const IoError& e) {
+            throw Failure(kExitIo, target + ": cannot write beside it (" + e.what() + ")");
+        }
+        temp_ = file_.path();
+        slot_ = claimSlot(temp_);
+    }
     try {
         file_.takeOwnerAndMode(model, modeMask);
     } catch (...) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // What a user reaches for beyond protect, verify and repair: a listing of the
-// damage, and a deleted file rebuilt from its parity file alone.
+// damage, a deleted file rebuilt from its parity file alone, many files.
 #include <gtest/gtest.h>
 
 #include "file_io.h"
@@ -51,6 +51,39 @@ TEST(ToolFeatures, DeletedFileRebuiltWhereParityAffordsIt) {
     ASSERT_EQ(vekdi({"repair", f, "-o", out}), 0);
     EXPECT_TRUE(readFile(out) == original);
     EXPECT_TRUE(dir.strayTemporaries().empty());
+}
+
+TEST(ToolFeatures, ManyFilesAndFolders) {
+    ScratchDir dir;
+    const std::string a = dir.path("d/a"), b = dir.path("d/sub/b"), c = dir.path("c");
+    const Bytes bytesA = randomBytes(100000, 33), bytesB = randomBytes(50000, 34);
+    writeFile(a, bytesA);
+    writeFile(b, bytesB);
+    writeFile(c, randomBytes(100000, 35));
+#if !defined(_WIN32)
+    std::filesystem::create_symlink(a, dir.path("d/link"));
+#endif
+    ASSERT_EQ(vekdi({"protect", "-R", dir.path("d"), c}), 0);
+    EXPECT_TRUE(tool::fileExists(a + ".vekdi") && tool::fileExists(b + ".vekdi") && tool::fileExists(c + ".vekdi"));
+    EXPECT_FALSE(tool::fileExists(dir.path("d/link.vekdi"))) << "symlinks are not followed";
+    EXPECT_FALSE(tool::fileExists(a + ".vekdi.vekdi")) << "parity files are not protected";
+    EXPECT_EQ(vekdi({"protect", "-R", dir.path("d")}), 0) << "unchanged files are skipped";
+    // One file damaged, one beyond repair: each reported, the worst status returned.
+    Bytes damagedA = bytesA;
+    for (size_t i = 100; i < 3000; ++i) damagedA[i] = 0;
+    writeFile(a, damagedA);
+    writeFile(c, randomBytes(100000, 36));
+    EXPECT_EQ(vekdi({"verify", a, b}), 1);
+    EXPECT_EQ(vekdi({"verify", "-R", dir.path("d"), c}), 2);
+    EXPECT_EQ(vekdi({"repair", a, b, c, "--in-place"}), 2);
+    EXPECT_TRUE(readFile(a) == bytesA);
+    EXPECT_EQ(vekdi({"verify", "-R", dir.path("d")}), 0);
+    EXPECT_EQ(vekdi({"repair", a, b, "-o", dir.path("out")}), 3) << "-o goes with a single file";
+    // A file changed since it was protected is protected again only with --force.
+    writeFile(b, randomBytes(60000, 37));
+    EXPECT_EQ(vekdi({"protect", "-R", dir.path("d")}), 3);
+    EXPECT_EQ(vekdi({"protect", "-R", dir.path("d"), "--force"}), 0);
+    EXPECT_EQ(vekdi({"verify", b}), 0);
 }
 
 } // namespace
