@@ -51,21 +51,47 @@ std::vector<std::string> collect(const std::string& dir, bool quiet) {
     return files;
 }
 
-// Runs `command` on one file: its exit status, with a failure's message on stderr.
+// Runs `command` on one file: its exit status, with a failure's message on
+// stderr and in the file's record (--json).
 template <typename Command>
-int outcome(Command&& command) {
+int outcome(const char* name, const std::string& file, RunOptions& run, Command&& command) {
+    FileRecord record;
+    record.path = file;
+    if (run.report) run.record = &record;
+    int status = kExitOk;
     try {
-        return command();
+        status = command();
     } catch (const Failure& e) {
         std::fprintf(stderr, "vekdi: %s\n", e.what());
-        return e.status();
+        record.message = e.what();
+        status = e.status();
     } catch (const IoError& e) {
         std::fprintf(stderr, "vekdi: %s\n", e.what());
-        return kExitIo;
+        record.message = e.what();
+        status = kExitIo;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "vekdi: out of memory\n");
-        return kExitNoMemory;
+        record.message = "out of memory";
+        status = kExitNoMemory;
     }
+    run.record = nullptr;
+    if (run.report) {
+        record.status = status;
+        record.result = resultName(name, status);
+        run.report->files.push_back(std::move(record));
+    }
+    return status;
+}
+
+void noteFile(JsonReport& report, const std::string& file, const std::string& parity, int status, const char* result,
+              const std::string& message) {
+    FileRecord r;
+    r.path = file;
+    r.parity = parity;
+    r.status = status;
+    r.result = result;
+    r.message = message;
+    report.files.push_back(std::move(r));
 }
 
 struct Tally {
@@ -119,18 +145,20 @@ int protectMany(const std::vector<std::string>& files, const std::string& dir, c
             }
             if (current) {
                 if (!run.quiet) std::printf("%s: unchanged since protected, skipped\n", file.c_str());
+                if (run.report) noteFile(*run.report, file, one.parity, kExitOk, "skipped", {});
                 tally.add(kExitOk, true);
                 continue;
             }
             if (!base.force) {
-                std::fprintf(stderr, "vekdi: %s: changed since protected (use --force to protect it again)\n",
-                             file.c_str());
+                const std::string message = file + ": changed since protected (use --force to protect it again)";
+                std::fprintf(stderr, "vekdi: %s\n", message.c_str());
+                if (run.report) noteFile(*run.report, file, one.parity, kExitUsage, "changed", message);
                 tally.add(kExitUsage, false);
                 continue;
             }
             one.force = true;
         }
-        const int status = outcome([&] { return protectCommand(one, quiet); });
+        const int status = outcome("protect", file, quiet, [&] { return protectCommand(one, quiet); });
         if (status == kExitOk && !run.quiet) std::printf("%s: protected\n", file.c_str());
         tally.add(status, status == kExitOk);
     }
@@ -147,7 +175,7 @@ int verifyMany(const std::vector<std::string>& files, const std::string& dir, co
         VerifyOptions one = base;
         one.file = file;
         one.parity.clear();
-        const int status = outcome([&] { return verifyCommand(one, quiet); });
+        const int status = outcome("verify", file, quiet, [&] { return verifyCommand(one, quiet); });
         if (!run.quiet && status <= kExitRepairable)
             std::printf("%s: %s\n", file.c_str(), status == kExitOk ? "intact" : "damaged, repairable");
         tally.add(status, status == kExitOk);
@@ -165,7 +193,7 @@ int repairMany(const std::vector<std::string>& files, const std::string& dir, co
         RepairOptions one = base;
         one.file = file;
         one.parity.clear();
-        const int status = outcome([&] { return repairCommand(one, quiet); });
+        const int status = outcome("repair", file, quiet, [&] { return repairCommand(one, quiet); });
         if (!run.quiet && status == kExitOk) std::printf("%s: intact or repaired\n", file.c_str());
         tally.add(status, status == kExitOk);
     }

@@ -63,11 +63,40 @@ std::string defaultParity(const std::string& file, const std::string& parity) {
     return parity.empty() ? file + ".vekdi" : parity;
 }
 
+// Damaged byte ranges, consecutive damaged blocks of one kind merged.
+template <typename Each>
+void damagedRuns(const Layout& L, const Damage& d, Each&& each) {
+    for (uint64_t b = 0; b < L.dataBlocks;) {
+        if (d.data[b] == BlockState::Good) {
+            ++b;
+            continue;
+        }
+        uint64_t e = b + 1;
+        while (e < L.dataBlocks && d.data[e] == d.data[b]) ++e;
+        each(b, e - 1, d.data[b]);
+        b = e;
+    }
+}
+
 Damage scan(const Inputs& in, const RunOptions& run, const char* label) {
     const Layout& L = in.info.header.layout;
     Progress progress(label, L.fileSize + L.parityBlocks() * L.blockSize, !run.quiet && stderrIsTerminal());
     Damage d = findDamage(in.file, in.parity, in.info, workerCount(run.threads), &progress);
     progress.finish();
+    if (FileRecord* r = run.record) {
+        r->scanned = true;
+        r->fileSize = d.fileSize;
+        r->recordedSize = L.fileSize;
+        r->dataBlocks = L.dataBlocks;
+        r->damagedBlocks = d.damagedData;
+        r->damagedBytes = d.damagedBytes;
+        r->parityBlocks = L.parityBlocks();
+        r->damagedParityBlocks = d.damagedParity;
+        damagedRuns(L, d, [&](uint64_t first, uint64_t last, BlockState) {
+            r->damagedRanges.emplace_back(L.blockOffset(first), L.blockOffset(last) + L.blockLength(last) - 1);
+        });
+        if (d.fileSize > L.fileSize) r->damagedRanges.emplace_back(L.fileSize, d.fileSize - 1);
+    }
     return d;
 }
 
@@ -91,20 +120,12 @@ void printParityHealth(const Inputs& in, const Damage& d, const std::string& par
 
 // The damaged byte ranges, consecutive damaged blocks merged.
 void listDamage(const std::string& file, const Layout& L, const Damage& d) {
-    for (uint64_t b = 0; b < L.dataBlocks;) {
-        if (d.data[b] == BlockState::Good) {
-            ++b;
-            continue;
-        }
-        const BlockState kind = d.data[b];
-        uint64_t e = b + 1;
-        while (e < L.dataBlocks && d.data[e] == kind) ++e;
-        const uint64_t from = L.blockOffset(b), to = L.blockOffset(e - 1) + L.blockLength(e - 1);
+    damagedRuns(L, d, [&](uint64_t b, uint64_t last, BlockState kind) {
+        const uint64_t from = L.blockOffset(b), to = L.blockOffset(last) + L.blockLength(last);
         std::printf("%s: bytes %llu-%llu (blocks %llu-%llu) %s\n", file.c_str(), static_cast<unsigned long long>(from),
                     static_cast<unsigned long long>(to - 1), static_cast<unsigned long long>(b),
-                    static_cast<unsigned long long>(e - 1), kind == BlockState::Missing ? "missing" : "damaged");
-        b = e;
-    }
+                    static_cast<unsigned long long>(last), kind == BlockState::Missing ? "missing" : "damaged");
+    });
     if (d.fileSize > L.fileSize)
         std::printf("%s: bytes %llu-%llu appended\n", file.c_str(), static_cast<unsigned long long>(L.fileSize),
                     static_cast<unsigned long long>(d.fileSize - 1));
@@ -303,6 +324,7 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     TempOutput out(target, source, options.inPlace ? 07777 : 0777);
     const RebuildResult r = rebuildInto(in, d, out.file(), run, "repair", options.file, true);
     out.commit();
+    if (run.record) run.record->repairedBlocks = r.repairedBlocks;
     if (!run.quiet) {
         if (deleted)
             std::printf("%s: missing; rebuilt from the parity file alone\n", options.file.c_str());
@@ -318,9 +340,30 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     return kExitOk;
 }
 
-int infoCommand(const std::string& parityPath) {
+int infoCommand(const std::string& parityPath, const RunOptions& run) {
     const File parity = openInput(parityPath);
     const ParityInfo info = readParityInfo(parity);
+    if (run.report) {
+        const Header& h = info.header;
+        InfoRecord& n = run.report->info;
+        run.report->hasInfo = true;
+        n.path = parityPath;
+        n.version = h.version;
+        n.fileSize = h.layout.fileSize;
+        n.blockSize = h.layout.blockSize;
+        n.dataBlocks = h.layout.dataBlocks;
+        n.stripes = h.layout.stripes;
+        n.k = h.layout.k;
+        n.p = h.layout.p;
+        n.percent = h.percent;
+        n.fileHash = hexHash(h.fileHash);
+        n.headerCopies = info.headerCopies;
+        n.lostHashSegments = info.hashes.damagedSegments;
+        n.actualSize = info.actualSize;
+        n.recordedSize = h.parityFileSize();
+        n.rebuildsDeletedFile = h.layout.p >= h.layout.k;
+        return kExitOk;
+    }
     std::printf("%s: vekdi parity file, format version %u\n", parityPath.c_str(), info.header.version);
     printLayout(info.header);
     std::printf("  header copies    %d of 2 intact\n", info.headerCopies);

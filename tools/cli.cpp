@@ -70,6 +70,10 @@ int runCli(int argc, const char* const* argv) {
     auto* ci = app.add_subcommand("info", "Show the parameters and hashes recorded in a parity file");
     ci->add_option("PARITYFILE", infoParity, "The parity file")->required();
 
+    bool json = false;
+    for (auto* sub : {cv, cr, ci})
+        sub->add_flag("--json", json, "Print one JSON document (docs/vekdi-json.schema.json) instead of lines");
+
     for (auto* sub : {cp, cv, cr, ci}) {
         sub->add_flag("-q,--quiet", run.quiet, "Print only errors; no progress bar");
         sub->add_option("-j,--threads", run.threads, "Worker threads (default: every core)")->check(CLI::Range(1, 1024));
@@ -113,7 +117,21 @@ int runCli(int argc, const char* const* argv) {
         return false;
     };
 
-    try {
+    JsonReport report;
+    FileRecord single;
+    if (json) {
+        run.quiet = true;
+        run.report = &report;
+        report.command = cv->parsed() ? "verify" : cr->parsed() ? "repair" : "info";
+    }
+    // The single-file commands fill `single` (--json).
+    auto one = [&](const std::string& file, const std::string& parity) {
+        if (!json || ci->parsed()) return;
+        single.path = file;
+        single.parity = parity.empty() ? file + ".vekdi" : parity;
+        run.record = &single;
+    };
+    auto dispatch = [&]() -> int {
         if (cp->parsed()) {
             if (protectFiles.empty() && protectDir.empty()) throw Failure(kExitUsage, "protect needs FILE or -R DIR");
             if (protectFiles.size() == 1 && protectDir.empty()) {
@@ -125,32 +143,72 @@ int runCli(int argc, const char* const* argv) {
         }
         if (cv->parsed()) {
             if (verifyArgs.empty() && verifyDir.empty()) throw Failure(kExitUsage, "verify needs FILE or -R DIR");
-            if (verifyDir.empty() && singleWithParity(verifyArgs, verify.file, verify.parity))
+            if (verifyDir.empty() && singleWithParity(verifyArgs, verify.file, verify.parity)) {
+                one(verify.file, verify.parity);
                 return verifyCommand(verify, run);
+            }
             return verifyMany(verifyArgs, verifyDir, verify, run);
         }
         if (cr->parsed()) {
             if (repairArgs.empty() && repairDir.empty()) throw Failure(kExitUsage, "repair needs FILE or -R DIR");
-            if (repairDir.empty() && singleWithParity(repairArgs, repair.file, repair.parity))
+            if (repairDir.empty() && singleWithParity(repairArgs, repair.file, repair.parity)) {
+                one(repair.file, repair.parity);
                 return repairCommand(repair, run);
-            if (!repair.inPlace) throw Failure(kExitUsage, "repair of several files needs --in-place (-o OUT goes with a single FILE)");
+            }
+            if (!repair.inPlace)
+                throw Failure(kExitUsage, "repair of several files needs --in-place (-o OUT goes with a single FILE)");
             return repairMany(repairArgs, repairDir, repair, run);
         }
-        if (ci->parsed()) return infoCommand(infoParity);
-    } catch (const Failure& e) {
-        std::fprintf(stderr, "vekdi: %s\n", e.what());
-        return e.status();
-    } catch (const IoError& e) {
-        std::fprintf(stderr, "vekdi: %s\n", e.what());
-        return kExitIo;
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "vekdi: out of memory\n");
-        return kExitNoMemory;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "vekdi: internal error: %s\n", e.what());
+        if (ci->parsed()) return infoCommand(infoParity, run);
         return kExitInternal;
+    };
+
+    int status = kExitInternal;
+    std::string message;
+    try {
+        status = dispatch();
+    } catch (const Failure& e) {
+        message = e.what();
+        status = e.status();
+    } catch (const IoError& e) {
+        message = e.what();
+        status = kExitIo;
+    } catch (const std::bad_alloc&) {
+        message = "out of memory";
+        status = kExitNoMemory;
+    } catch (const std::exception& e) {
+        message = std::string("internal error: ") + e.what();
+        status = kExitInternal;
     }
-    return kExitInternal;
+    if (!message.empty()) std::fprintf(stderr, "vekdi: %s\n", message.c_str());
+    if (json) {
+        report.status = status;
+        if (run.record == &single) {
+            single.status = status;
+            single.result = resultName(report.command, status);
+            single.message = message;
+            report.files.push_back(single);
+        } else {
+            report.message = message;
+        }
+        printJson(report);
+    }
+    return status;
+}
+
+
+const char* resultName(const std::string& command, int status) {
+    switch (status) {
+    case kExitOk: return command == "repair" ? "repaired" : command == "protect" ? "protected" : "intact";
+    case kExitRepairable: return "repairable";
+    case kExitNotRepairable: return "beyond_repair";
+    case kExitUsage: return "invalid_usage";
+    case kExitParityUnusable: return "parity_unusable";
+    case kExitRepairFailed: return "repair_failed";
+    case kExitIo: return "io_error";
+    case kExitNoMemory: return "out_of_memory";
+    default: return "internal_error";
+    }
 }
 
 } // namespace vekdi::tool

@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "json_report.h"
+
 namespace vekdi::tool {
 
 struct RunOptions {
     unsigned threads = 0; // 0: every core
     bool quiet = false;   // no progress bar, no report lines except errors
+    JsonReport* report = nullptr; // --json: filled instead of printing report lines
+    FileRecord* record = nullptr; // the record of the file in hand, filled by the command
 };
 
 struct ProtectOptions {
@@ -40,7 +44,10 @@ struct RepairOptions {
 int protectCommand(const ProtectOptions& options, const RunOptions& run);
 int verifyCommand(const VerifyOptions& options, const RunOptions& run);
 int repairCommand(const RepairOptions& options, const RunOptions& run);
-int infoCommand(const std::string& parity);
+int infoCommand(const std::string& parity, const RunOptions& run);
+
+// The "result" word of a file's record for a command's exit status.
+const char* resultName(const std::string& command, int status);
 
 // The same over many files (listed, and every regular file under `dir`
 // when it is not empty), each with its own parity file FILE.vekdi.
