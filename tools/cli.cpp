@@ -32,12 +32,14 @@ int runCli(int argc, const char* const* argv) {
     std::vector<std::string> protectFiles;
     std::string protectDir;
     auto* cp = app.add_subcommand("protect", "Write a parity file for each FILE");
-    cp->add_option("FILE", protectFiles, "The files to protect (each gets FILE.vekdi)");
+    cp->add_option("FILE", protectFiles, "The files to protect (each gets FILE.vekdi)")->type_name("");
     cp->add_option("-R,--recursive", protectDir,
-                   "Also every regular file under DIR (symlinks not followed; an unchanged one is skipped)");
+                   "Also every regular file under DIR (symlinks not followed; an unchanged one is skipped)")
+        ->type_name("DIR");
     cp->add_option("-r,--redundancy", protect.percent, "Parity as a percentage of the file, 1 to 100 (default 12)")
         ->check(CLI::Range(1, 100));
-    cp->add_option("-o,--output", protect.parity, "Parity file (default FILE.vekdi; one FILE only)");
+    cp->add_option("-o,--output", protect.parity, "Parity file (default FILE.vekdi; one FILE only)")
+        ->type_name("PARITYFILE");
     cp->add_option("-b,--block-size", protect.blockSize, "Block size in bytes (default: chosen from the file size)")
         ->check(CLI::Range(uint64_t{1}, uint64_t{1} << 30));
     cp->add_flag("-f,--force", protect.force, "Replace an existing parity file (or one of a changed file)");
@@ -46,8 +48,9 @@ int runCli(int argc, const char* const* argv) {
     std::vector<std::string> verifyArgs;
     std::string verifyDir;
     auto* cv = app.add_subcommand("verify", "Check each FILE against its parity file; exit 0 intact, 1 repairable");
-    cv->add_option("FILE", verifyArgs, "The protected files; FILE PARITYFILE names the parity file of one FILE");
-    cv->add_option("-R,--recursive", verifyDir, "Also every protected file under DIR");
+    cv->add_option("FILE", verifyArgs, "The protected files; FILE PARITYFILE names the parity file of one FILE")
+        ->type_name("");
+    cv->add_option("-R,--recursive", verifyDir, "Also every protected file under DIR")->type_name("DIR");
     cv->add_flag("-v,--list", verify.list, "List the damaged byte ranges and blocks");
     cv->add_flag("-f,--force", verify.force,
                  "Accept a parity file made for a file of another name, and any bytes appended since");
@@ -58,9 +61,11 @@ int runCli(int argc, const char* const* argv) {
     auto* cr = app.add_subcommand("repair", "Write the repaired FILE to OUT, or over each FILE with --in-place");
     cr->add_option("FILE", repairArgs,
                    "The damaged files; FILE PARITYFILE names the parity file of one FILE; with -o, FILE may be "
-                   "missing (rebuilt from the parity file)");
-    cr->add_option("-R,--recursive", repairDir, "Also every protected file under DIR (with --in-place)");
-    auto* outOpt = cr->add_option("-o,--output", repair.output, "Where to write the repaired file");
+                   "missing (rebuilt from the parity file)")
+        ->type_name("");
+    cr->add_option("-R,--recursive", repairDir, "Also every protected file under DIR (with --in-place)")
+        ->type_name("DIR");
+    auto* outOpt = cr->add_option("-o,--output", repair.output, "Where to write the repaired file")->type_name("OUT");
     cr->add_flag("--in-place", repair.inPlace, "Replace FILE atomically by the repaired file")->excludes(outOpt);
     cr->add_flag("-f,--force", repair.force,
                  "Replace an existing OUT; accept a parity file made for a file of another name; "
