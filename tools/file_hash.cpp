@@ -15,6 +15,17 @@
 
 namespace vekdi::tool {
 
+static_assert(sizeof(XXH3_state_t) <= 576 && alignof(XXH3_state_t) <= 64, "BlockHasher's storage");
+
+uint64_t hash64(const void* data, size_t len, uint64_t seed) { return XXH3_64bits_withSeed(data, len, seed); }
+
+BlockHasher::BlockHasher() { reset(0); }
+void BlockHasher::reset(uint64_t seed) { XXH3_64bits_reset_withSeed(reinterpret_cast<XXH3_state_t*>(state_), seed); }
+void BlockHasher::update(const uint8_t* data, size_t len) {
+    XXH3_64bits_update(reinterpret_cast<XXH3_state_t*>(state_), data, len);
+}
+uint64_t BlockHasher::digest() const { return XXH3_64bits_digest(reinterpret_cast<const XXH3_state_t*>(state_)); }
+
 namespace {
 
 std::array<uint8_t, 16> hashInOrder(const File& file, uint64_t length, Progress* progress, const Layout* layout,

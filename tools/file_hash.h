@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-// The whole-file hash (XXH3-128) of a file's first bytes, read in order.
+// Every hash the tool computes: block hashes (XXH3-64 with a seed, at once or
+// fed piece by piece), and the whole-file hash (XXH3-128) of a file's first
+// bytes, read in order. The only place that includes xxHash.
 #pragma once
 
 #include <array>
@@ -13,6 +15,22 @@ namespace vekdi::tool {
 
 class File;
 class Progress;
+
+// XXH3-64 of `len` bytes with `seed`.
+uint64_t hash64(const void* data, size_t len, uint64_t seed);
+
+// XXH3-64 with a seed, fed piece by piece (a value: vectors of them serve
+// as per-row states).
+class BlockHasher {
+public:
+    BlockHasher();
+    void reset(uint64_t seed);
+    void update(const uint8_t* data, size_t len);
+    uint64_t digest() const;
+
+private:
+    alignas(64) unsigned char state_[576]; // XXH3_state_t
+};
 
 // XXH3-128 fed piece by piece.
 class WholeFileHasher {

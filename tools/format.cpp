@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "errors.h"
+#include "file_hash.h"
 #include "file_io.h"
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace vekdi::tool {
 
@@ -43,7 +42,7 @@ uint64_t get64(const uint8_t* p) {
 }
 
 uint64_t segmentHash(const uint8_t* bytes, size_t len, uint64_t segment) {
-    return XXH3_64bits_withSeed(bytes, len, kSegmentSeed ^ segment);
+    return hash64(bytes, len, kSegmentSeed ^ segment);
 }
 
 uint64_t segmentCount(uint64_t entries) { return (entries + kSegmentEntries - 1) / kSegmentEntries; }
@@ -76,7 +75,7 @@ std::array<uint8_t, kHeaderSize> Header::encode() const {
     put16(p + 108, kFieldPolynomial);
     put16(p + 110, kFirstRootExponent);
     if (version >= 2) put64(p + 112, nameHash);
-    put64(p + 120, XXH3_64bits_withSeed(p, kHashedBytes, kHeaderSeed));
+    put64(p + 120, hash64(p, kHashedBytes, kHeaderSeed));
     return b;
 }
 
@@ -86,7 +85,7 @@ DecodedHeader decodeHeader(std::span<const uint8_t> bytes) {
     const uint8_t* p = bytes.data();
     const uint32_t version = get32(p + 8);
     // The hash is checked first, so that a damaged version field reads as damage.
-    const bool hashed = get64(p + 120) == XXH3_64bits_withSeed(p, kHashedBytes, kHeaderSeed);
+    const bool hashed = get64(p + 120) == hash64(p, kHashedBytes, kHeaderSeed);
     if (version < kOldestFormatVersion || version > kFormatVersion) {
         // Later versions may lay out the rest differently; the magic and the
         // version field stay where they are.
@@ -135,11 +134,11 @@ DecodedHeader decodeHeader(std::span<const uint8_t> bytes) {
 
 uint64_t fileNameHash(const std::string& path) {
     const std::string name = baseName(path);
-    const uint64_t h = XXH3_64bits_withSeed(name.data(), name.size(), 0x6e616d6500000002ULL); // "name" v2
+    const uint64_t h = hash64(name.data(), name.size(), 0x6e616d6500000002ULL); // "name" v2
     return h ? h : 1;
 }
 
-uint64_t blockHash(const uint8_t* data, size_t len, uint64_t seed) { return XXH3_64bits_withSeed(data, len, seed); }
+uint64_t blockHash(const uint8_t* data, size_t len, uint64_t seed) { return hash64(data, len, seed); }
 
 std::vector<uint8_t> encodeHashTable(std::span<const uint64_t> entries) {
     const uint64_t segments = segmentCount(entries.size());

@@ -18,8 +18,6 @@
 #include "stripe_io.h"
 #include "temp_output.h"
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace vekdi::tool {
 
@@ -27,7 +25,7 @@ namespace {
 
 struct Worker {
     std::vector<uint8_t> pieces;            // (k + p) chunks
-    std::vector<XXH3_state_t> states;       // one per row
+    std::vector<BlockHasher> states;        // one per row
 };
 
 } // namespace
@@ -91,7 +89,7 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
                         const uint64_t seed = r < static_cast<size_t>(L.k)
                                                   ? dataHashSeed(L.blockAt(s, static_cast<int>(r)))
                                                   : parityHashSeed(s * L.p + (r - L.k));
-                        XXH3_64bits_reset_withSeed(&wk.states[r], seed);
+                        wk.states[r].reset(seed);
                     }
                     for (uint64_t x = 0; x < L.blockSize; x += chunk) {
                         const size_t len = static_cast<size_t>(std::min<uint64_t>(chunk, L.blockSize - x));
@@ -103,23 +101,23 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
                             }
                             uint8_t* piece = &wk.pieces[j * chunk];
                             const size_t own = readDataChunk(input, fileSize, L, b, x, len, piece);
-                            XXH3_64bits_update(&wk.states[j], piece, own);
+                            wk.states[j].update(piece, own);
                             progress.add(own);
                             in[j] = own ? piece : nullptr;
                         }
                         code.encode(in.data(), par.data(), len);
                         for (int r = 0; r < L.p; ++r) {
                             const uint64_t index = s * L.p + r;
-                            XXH3_64bits_update(&wk.states[L.k + r], par[r], len);
+                            wk.states[L.k + r].update(par[r], len);
                             out.writeAt(header.parityOffset() + index * L.blockSize + x, par[r], len);
                         }
                     }
                     for (int j = 0; j < L.k; ++j) {
                         const uint64_t b = L.blockAt(s, j);
-                        if (b < L.dataBlocks) hashes[b] = XXH3_64bits_digest(&wk.states[j]);
+                        if (b < L.dataBlocks) hashes[b] = wk.states[j].digest();
                     }
                     for (int r = 0; r < L.p; ++r)
-                        hashes[L.dataBlocks + s * L.p + r] = XXH3_64bits_digest(&wk.states[L.k + r]);
+                        hashes[L.dataBlocks + s * L.p + r] = wk.states[L.k + r].digest();
                 });
             }
         } catch (...) {
