@@ -213,9 +213,13 @@ FileStatus statusOf(const std::string& path) {
 }
 
 std::string resolveLinks(const std::string& path) {
-    std::error_code ec;
-    const auto real = std::filesystem::canonical(std::filesystem::path(wide(path)), ec);
-    return ec ? path : real.string();
+    try {
+        std::error_code ec;
+        const auto real = std::filesystem::canonical(std::filesystem::path(wide(path)), ec);
+        return ec ? path : real.string();
+    } catch (const std::exception&) {
+        return path; // a name the narrow code page cannot hold
+    }
 }
 
 bool fileExists(const std::string& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -145,6 +145,25 @@ bool decodeErrors(const Context& c, uint64_t s, Scratch& w, StripeResult& res) {
     for (int i = 0; i < n; ++i)
         if (gone[i]) base.push_back(i);
     if (static_cast<int>(base.size()) > L.p) return false;
+    if (static_cast<int>(base.size()) == L.p) {
+        // Erasures use up every parity row: no error can be corrected, so a
+        // row whose hash is known to differ makes the stripe hopeless. Said
+        // at once rather than after decoding every column (a parity file cut
+        // short costs no work for the blocks it lacks).
+        for (int j = 0; j < L.k; ++j) {
+            const uint64_t b = L.blockAt(s, j);
+            if (!trusted[j] && !gone[j] && c.info.hashes.known[b]) return false;
+        }
+        for (int r = 0; r < L.p; ++r) {
+            const size_t entry = static_cast<size_t>(L.dataBlocks + s * L.p + r);
+            if (!trusted[L.k + r] && !gone[L.k + r] && c.info.hashes.known[entry]) return false;
+        }
+        // With every parity row gone, decoding could only recompute them: the
+        // data rows stay as read, for the whole-file hash to judge.
+        bool dataGone = false;
+        for (int j = 0; j < L.k; ++j) dataGone = dataGone || gone[j];
+        if (!dataGone) return true;
+    }
 
     for (int j = 0; j < L.k; ++j) w.states[j].reset(dataHashSeed(L.blockAt(s, j)));
     std::vector<const uint8_t*> data(static_cast<size_t>(L.k));

@@ -87,7 +87,8 @@ struct SignalsHeld {
 
 TempOutput::TempOutput(const std::string& target, const FileStatus& model, uint32_t modeMask) : target_(target) {
     {
-        const SignalsHeld held;
+        SignalsHeld held;
+        (void)held;
         try {
             file_ = createTemporaryBeside(target);
         } catch (const IoError& e) {
