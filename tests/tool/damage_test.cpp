@@ -142,7 +142,7 @@ TEST(ToolDamage, DISABLED_LargeSparseFile) {
     ScratchDir dir;
     if (!tool::sparseFilesSupported(dir.path("")))
         GTEST_SKIP() << "the file system here does not keep sparse files";
-    const std::string f = dir.path("big"), p = dir.path("big.vekdi"), out = dir.path("out");
+    const std::string f = dir.path("big"), p = dir.path("big.vekdi"), out = dir.path("copy/big");
     const uint64_t size = (uint64_t{1} << 32) + 123457;
     const Bytes head = randomBytes(100000, 14), tail = randomBytes(70000, 15);
     {
