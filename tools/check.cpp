@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // verify, repair and info: they share opening the inputs and finding damage.
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "parallel.h"
 #include "rebuild.h"
 #include "report.h"
+#include "temp_output.h"
 
 namespace vekdi::tool {
 
@@ -25,14 +28,54 @@ struct Inputs {
     ParityInfo info;
 };
 
-Inputs openInputs(const std::string& filePath, const std::string& parityPath) {
-    Inputs in{openInput(filePath), openInput(parityPath), {}};
+// Opens FILE and its parity file, and refuses a parity file recorded for a
+// file of another name (unless forced).
+Inputs openInputs(const std::string& filePath, const std::string& parityPath, bool force, bool mayBeMissing = false) {
+    const bool missing = mayBeMissing && !statusOf(filePath).exists;
+    Inputs in{missing ? File::absent(filePath) : openInput(filePath), openInput(parityPath), {}};
+    if (sameFile(filePath, parityPath))
+        throw Failure(kExitUsage, parityPath + ": is " + filePath + " itself, not its parity file");
     in.info = readParityInfo(in.parity);
+    const uint64_t recorded = in.info.header.nameHash;
+    if (recorded && !force && recorded != fileNameHash(filePath) && recorded != fileNameHash(resolveLinks(filePath)))
+        throw Failure(kExitParityUnusable, parityPath + ": was made for a file of another name, not " + filePath +
+                                               " (use --force if the file was renamed)");
     return in;
+}
+
+// The longest run of damaged bytes the parity file always repairs.
+uint64_t repairableRun(const Layout& L) {
+    return L.dataBlocks ? (static_cast<uint64_t>(L.p) * L.stripes - 1) * L.blockSize + 1 : 0;
+}
+
+// Bytes appended past the recorded end are damage only while the parity file
+// could have repaired that much; more means the file grew since.
+void checkGrowth(const std::string& file, const Layout& L, uint64_t size, bool force) {
+    if (size <= L.fileSize || force) return;
+    const uint64_t extra = size - L.fileSize;
+    if (extra > repairableRun(L))
+        throw Failure(kExitNotRepairable,
+                      file + ": grew by " + std::to_string(extra) + " bytes since it was protected (more than the " +
+                          "parity file could repair); repair --force cuts them");
 }
 
 std::string defaultParity(const std::string& file, const std::string& parity) {
     return parity.empty() ? file + ".vekdi" : parity;
+}
+
+// Damaged byte ranges, consecutive damaged blocks of one kind merged.
+template <typename Each>
+void damagedRuns(const Layout& L, const Damage& d, Each&& each) {
+    for (uint64_t b = 0; b < L.dataBlocks;) {
+        if (d.data[b] == BlockState::Good) {
+            ++b;
+            continue;
+        }
+        uint64_t e = b + 1;
+        while (e < L.dataBlocks && d.data[e] == d.data[b]) ++e;
+        each(b, e - 1, d.data[b]);
+        b = e;
+    }
 }
 
 Damage scan(const Inputs& in, const RunOptions& run, const char* label) {
@@ -40,10 +83,24 @@ Damage scan(const Inputs& in, const RunOptions& run, const char* label) {
     Progress progress(label, L.fileSize + L.parityBlocks() * L.blockSize, !run.quiet && stderrIsTerminal());
     Damage d = findDamage(in.file, in.parity, in.info, workerCount(run.threads), &progress);
     progress.finish();
+    if (FileRecord* r = run.record) {
+        r->scanned = true;
+        r->fileSize = d.fileSize;
+        r->recordedSize = L.fileSize;
+        r->dataBlocks = L.dataBlocks;
+        r->damagedBlocks = d.damagedData;
+        r->damagedBytes = d.damagedBytes;
+        r->parityBlocks = L.parityBlocks();
+        r->damagedParityBlocks = d.damagedParity;
+        damagedRuns(L, d, [&](uint64_t first, uint64_t last, BlockState) {
+            r->damagedRanges.emplace_back(L.blockOffset(first), L.blockOffset(last) + L.blockLength(last) - 1);
+        });
+        if (d.fileSize > L.fileSize) r->damagedRanges.emplace_back(L.fileSize, d.fileSize - 1);
+    }
     return d;
 }
 
-void printParityHealth(const Inputs& in, const Damage& d, const std::string& parityPath) {
+void printParityHealth(const Inputs& in, const Damage& d, const std::string& parityPath, const std::string& file) {
     const Layout& L = in.info.header.layout;
     const bool healthy = in.info.headerCopies == 2 && in.info.hashes.damagedSegments == 0 && d.damagedParity == 0 &&
                          in.info.actualSize == in.info.header.parityFileSize();
@@ -56,6 +113,22 @@ void printParityHealth(const Inputs& in, const Damage& d, const std::string& par
                 parityPath.c_str(), in.info.headerCopies,
                 static_cast<unsigned long long>(in.info.hashes.damagedSegments),
                 static_cast<unsigned long long>(d.damagedParity), static_cast<unsigned long long>(L.parityBlocks()));
+    if (d.wholeHashMatches && d.fileSize == L.fileSize)
+        std::printf("%s: hint: protect the file again (vekdi protect %s -o %s --force)\n", parityPath.c_str(),
+                    file.c_str(), parityPath.c_str());
+}
+
+// The damaged byte ranges, consecutive damaged blocks merged.
+void listDamage(const std::string& file, const Layout& L, const Damage& d) {
+    damagedRuns(L, d, [&](uint64_t b, uint64_t last, BlockState kind) {
+        const uint64_t from = L.blockOffset(b), to = L.blockOffset(last) + L.blockLength(last);
+        std::printf("%s: bytes %llu-%llu (blocks %llu-%llu) %s\n", file.c_str(), static_cast<unsigned long long>(from),
+                    static_cast<unsigned long long>(to - 1), static_cast<unsigned long long>(b),
+                    static_cast<unsigned long long>(last), kind == BlockState::Missing ? "missing" : "damaged");
+    });
+    if (d.fileSize > L.fileSize)
+        std::printf("%s: bytes %llu-%llu appended\n", file.c_str(), static_cast<unsigned long long>(L.fileSize),
+                    static_cast<unsigned long long>(d.fileSize - 1));
 }
 
 void printFileDamage(const std::string& file, const Layout& L, const Damage& d) {
@@ -69,13 +142,11 @@ void printFileDamage(const std::string& file, const Layout& L, const Damage& d) 
                     formatSize(d.damagedBytes).c_str());
 }
 
-// The outcome when the damage cannot be repaired: a parity file none of whose
-// blocks match a non-empty file is reported as belonging to another file.
-Failure notRepairable(const Inputs& in, const Damage& d, const std::string& file, const std::string& parityPath) {
-    if (d.matchingData == 0 && d.fileSize > 0 && in.info.header.layout.dataBlocks > 0)
-        return Failure(kExitUsage, parityPath + ": does not belong to " + file +
-                                       " (no block matches and the damage cannot be undone)");
-    return Failure(kExitNotRepairable, file + ": damaged beyond repair; nothing written");
+// The outcome when the damage cannot be repaired. No block matching is
+// damage too: a parity file of another name is refused before.
+Failure notRepairable(const std::string& file, bool writes) {
+    return Failure(kExitNotRepairable, file + (writes ? ": damaged beyond repair; nothing written"
+                                                     : ": damaged beyond repair"));
 }
 
 bool allZero(const uint8_t* p, size_t n) {
@@ -96,11 +167,57 @@ bool damagedBlocksHashed(const Inputs& in, const Damage& d) {
     return true;
 }
 
+struct FileWriter final : BlockWriter {
+    File& file;
+    explicit FileWriter(File& f) : file(f) {}
+    void writeAt(uint64_t offset, const uint8_t* data, size_t len) override { file.writeAt(offset, data, len); }
+};
+
+// Rebuilt pieces kept in memory, so that verify can hash the rebuilt file
+// without writing it: the file's own bytes everywhere else.
+struct MemoryWriter final : BlockWriter {
+    std::mutex lock;
+    std::map<uint64_t, std::vector<uint8_t>> pieces;
+    void writeAt(uint64_t offset, const uint8_t* data, size_t len) override {
+        std::vector<uint8_t> piece(data, data + len);
+        const std::lock_guard<std::mutex> hold(lock);
+        pieces[offset] = std::move(piece);
+    }
+    // XXH3-128 of the first `length` bytes of the rebuilt file.
+    std::array<uint8_t, 16> hash(const File& file, uint64_t available, uint64_t length) const {
+        WholeFileHasher h;
+        std::vector<uint8_t> buf(1u << 20);
+        uint64_t at = 0;
+        auto fromFile = [&](uint64_t end) {
+            while (at < end) {
+                const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
+                size_t got = at < available ? file.readAt(at, buf.data(), static_cast<size_t>(std::min<uint64_t>(want, available - at))) : 0;
+                std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.begin() + static_cast<std::ptrdiff_t>(want), 0);
+                h.update(buf.data(), want);
+                at += want;
+            }
+        };
+        for (const auto& [offset, piece] : pieces) {
+            fromFile(std::min(offset, length));
+            if (offset >= length) break;
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), length - offset));
+            h.update(piece.data(), n);
+            at = offset + n;
+        }
+        fromFile(length);
+        return h.digest();
+    }
+};
+
+// Rebuilt bytes verify holds in memory at most; beyond, it rebuilds into a
+// temporary file.
+constexpr uint64_t kVerifyInMemory = 32u << 20;
+
 // The repaired file in `out` (cut or extended to its recorded length, the
 // rebuilt blocks over it, runs of zeros left as holes), checked against the
 // whole-file hash; throws what repair reports when it cannot be done.
 RebuildResult rebuildInto(const Inputs& in, const Damage& d, File& out, const RunOptions& run, const char* label,
-                          const std::string& file, const std::string& parityPath) {
+                          const std::string& file, bool writes) {
     const Layout& L = in.info.header.layout;
     out.resize(L.fileSize);
     std::vector<uint8_t> buf(1u << 20);
@@ -113,28 +230,34 @@ RebuildResult rebuildInto(const Inputs& in, const Damage& d, File& out, const Ru
         at += got;
     }
     Progress progress(label, 0, !run.quiet && stderrIsTerminal());
-    const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &out, workerCount(run.threads), &progress);
+    FileWriter writer(out);
+    const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &writer, workerCount(run.threads), &progress);
     progress.finish();
-    if (r.failedStripes) throw notRepairable(in, d, file, parityPath);
+    if (r.failedStripes) throw notRepairable(file, writes);
     if (wholeFileHash(out, L.fileSize) != in.info.header.fileHash)
-        throw Failure(kExitNotRepairable,
-                      file + ": the rebuilt file does not match the recorded whole-file hash; nothing written");
+        throw Failure(writes ? kExitRepairFailed : kExitNotRepairable,
+                      file + ": the rebuilt file does not match the recorded whole-file hash" +
+                          (writes ? "; nothing written" : ""));
     return r;
 }
 
 } // namespace
 
-int verifyCommand(const std::string& filePath, const std::string& parityArg, const RunOptions& run) {
-    const std::string parityPath = defaultParity(filePath, parityArg);
-    const Inputs in = openInputs(filePath, parityPath);
+int verifyCommand(const VerifyOptions& options, const RunOptions& run) {
+    const std::string& filePath = options.file;
+    const std::string parityPath = defaultParity(filePath, options.parity);
+    const Inputs in = openInputs(filePath, parityPath, options.force);
     const Layout& L = in.info.header.layout;
     const Damage d = scan(in, run, "verify");
-    if (!run.quiet) printParityHealth(in, d, parityPath);
-    if (d.contentIntact() && d.fileSize == L.fileSize) {
+    if (!run.quiet) printParityHealth(in, d, parityPath, filePath);
+    // The whole-file hash decides, even where block hashes were lost.
+    if (d.wholeHashMatches && d.fileSize == L.fileSize) {
         if (!run.quiet) std::printf("%s: intact\n", filePath.c_str());
         return kExitOk;
     }
     if (!run.quiet) printFileDamage(filePath, L, d);
+    if (!run.quiet && options.list) listDamage(filePath, L, d);
+    checkGrowth(filePath, L, d.fileSize, options.force);
     if (onlyTail(d, L)) {
         if (!run.quiet) std::printf("%s: repairable (repair removes the extra bytes)\n", filePath.c_str());
         return kExitRepairable;
@@ -143,21 +266,21 @@ int verifyCommand(const std::string& filePath, const std::string& parityArg, con
         throw Failure(kExitNotRepairable, filePath + ": every block matches but the whole-file hash does not");
     if (damagedBlocksHashed(in, d)) {
         const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
-        if (r.failedStripes) throw notRepairable(in, d, filePath, parityPath);
-    } else {
+        if (r.failedStripes) throw notRepairable(filePath, false);
+    } else if (d.damagedBytes <= kVerifyInMemory) {
         // Without their hashes only the whole-file hash of the rebuilt file
-        // tells whether the repair would hold: rebuild into a temporary file
-        // beside the file, then remove it.
-        File out = createOutput(filePath);
-        struct Discard {  // on every way out, the file closed and removed
-            File& file;
-            const std::string path;
-            ~Discard() {
-                file.close();
-                removeQuietly(path);
-            }
-        } discard{out, out.path()};
-        rebuildInto(in, d, out, run, "verify", filePath, parityPath);
+        // tells whether the repair would hold: the rebuilt blocks are hashed
+        // in place of the file's, nothing written.
+        MemoryWriter rebuilt;
+        const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &rebuilt, workerCount(run.threads), nullptr);
+        if (r.failedStripes) throw notRepairable(filePath, false);
+        if (rebuilt.hash(in.file, d.fileSize, L.fileSize) != in.info.header.fileHash)
+            throw Failure(kExitNotRepairable, filePath + ": the rebuilt file does not match the recorded whole-file hash");
+    } else {
+        // More than that: rebuild into a temporary file beside the file (no
+        // more readable than the file), then remove it.
+        TempOutput scratch(filePath, in.file.status(), 0600);
+        rebuildInto(in, d, scratch.file(), run, "verify", filePath, false);
     }
     if (!run.quiet) std::printf("%s: repairable\n", filePath.c_str());
     return kExitRepairable;
@@ -167,38 +290,47 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     const std::string parityPath = defaultParity(options.file, options.parity);
     if (options.inPlace == !options.output.empty())
         throw Failure(kExitUsage, "repair needs exactly one of -o OUT and --in-place");
-    const std::string target = options.inPlace ? options.file : options.output;
-    if (target == parityPath) throw Failure(kExitUsage, target + ": the output cannot be the parity file");
-    Inputs in = openInputs(options.file, parityPath);
+    // A deleted file is rebuilt to -o OUT when the parity file affords it.
+    Inputs in = openInputs(options.file, parityPath, options.force, !options.inPlace);
+    const bool deleted = in.file.size() == 0 && !statusOf(options.file).exists;
+    const FileStatus source = deleted ? in.parity.status() : in.file.status();
+    // In place, the file a symlink points to is replaced (the link stays);
+    // a file with other hard links is not, as that would split them.
+    std::string target = options.output;
+    if (options.inPlace) {
+        target = resolveLinks(options.file);
+        if (source.links > 1)
+            throw Failure(kExitUsage, options.file + ": has " + std::to_string(source.links) +
+                                          " hard links; repairing it in place would split them (use -o OUT)");
+    } else {
+        checkOutput(target, {{options.file, "the file to repair"}, {parityPath, "the parity file"}}, options.force);
+    }
     const Layout& L = in.info.header.layout;
+    if (deleted && L.p < L.k)
+        throw Failure(kExitNotRepairable,
+                      options.file + ": missing, and its parity file cannot rebuild all " + formatSize(L.fileSize) +
+                          " of it: a stripe holds " + std::to_string(L.k) + " data blocks but only " +
+                          std::to_string(L.p) + " parity blocks (a deleted file needs at least as many; nothing written)");
     const Damage d = scan(in, run, "verify");
-    const bool inPlace = target == options.file;
 
-    if (d.contentIntact() && d.fileSize == L.fileSize && inPlace) {
+    if (d.wholeHashMatches && d.fileSize == L.fileSize && options.inPlace) {
         if (!run.quiet) std::printf("%s: intact, nothing to repair\n", options.file.c_str());
         return kExitOk;
     }
+    checkGrowth(options.file, L, d.fileSize, options.force);
     if (d.damagedData == 0 && !d.wholeHashMatches)
         throw Failure(kExitNotRepairable, options.file + ": every block matches but the whole-file hash does not");
 
-    File out = createOutput(target);
-    const std::string tempPath = out.path();
-    RebuildResult r;
-    try {
-        r = rebuildInto(in, d, out, run, "repair", options.file, parityPath);
-        if (inPlace) out.copyPermissionsFrom(options.file);
-        out.sync();
-        out.close();
-        in.file.close();
-        replaceFile(tempPath, target);
-    } catch (...) {
-        out.close();
-        removeQuietly(tempPath);
-        throw;
-    }
+    TempOutput out(target, source, options.inPlace ? 07777 : 0777);
+    const RebuildResult r = rebuildInto(in, d, out.file(), run, "repair", options.file, true);
+    out.commit();
+    if (run.record) run.record->repairedBlocks = r.repairedBlocks;
     if (!run.quiet) {
-        printFileDamage(options.file, L, d);
-        if (d.damagedData)
+        if (deleted)
+            std::printf("%s: missing; rebuilt from the parity file alone\n", options.file.c_str());
+        else
+            printFileDamage(options.file, L, d);
+        if (d.damagedData && !deleted)
             std::printf("%s: repaired %llu blocks (%s changed%s)\n", options.file.c_str(),
                         static_cast<unsigned long long>(r.repairedBlocks), formatSize(r.changedBytes).c_str(),
                         r.correctedWords ? (", " + std::to_string(r.correctedWords) + " codewords corrected").c_str()
@@ -208,15 +340,40 @@ int repairCommand(const RepairOptions& options, const RunOptions& run) {
     return kExitOk;
 }
 
-int infoCommand(const std::string& parityPath) {
+int infoCommand(const std::string& parityPath, const RunOptions& run) {
     const File parity = openInput(parityPath);
     const ParityInfo info = readParityInfo(parity);
-    std::printf("%s: vekdi parity file, format version %u\n", parityPath.c_str(), kFormatVersion);
+    if (run.report) {
+        const Header& h = info.header;
+        InfoRecord& n = run.report->info;
+        run.report->hasInfo = true;
+        n.path = parityPath;
+        n.version = h.version;
+        n.fileSize = h.layout.fileSize;
+        n.blockSize = h.layout.blockSize;
+        n.dataBlocks = h.layout.dataBlocks;
+        n.stripes = h.layout.stripes;
+        n.k = h.layout.k;
+        n.p = h.layout.p;
+        n.percent = h.percent;
+        n.fileHash = hexHash(h.fileHash);
+        n.headerCopies = info.headerCopies;
+        n.lostHashSegments = info.hashes.damagedSegments;
+        n.actualSize = info.actualSize;
+        n.recordedSize = h.parityFileSize();
+        n.rebuildsDeletedFile = h.layout.p >= h.layout.k;
+        return kExitOk;
+    }
+    std::printf("%s: vekdi parity file, format version %u\n", parityPath.c_str(), info.header.version);
     printLayout(info.header);
     std::printf("  header copies    %d of 2 intact\n", info.headerCopies);
     std::printf("  hash table       %llu entries, %llu segments lost in both copies\n",
                 static_cast<unsigned long long>(info.header.hashEntries()),
                 static_cast<unsigned long long>(info.hashes.damagedSegments));
+    const Layout& L = info.header.layout;
+    std::printf("  deleted file     %s\n", L.p >= L.k ? "can be rebuilt from the parity file alone"
+                                                     : "cannot be rebuilt from the parity file alone (fewer parity "
+                                                       "than data blocks per stripe)");
     if (info.actualSize != info.header.parityFileSize())
         std::printf("  note             the parity file is %s, not %s as recorded\n",
                     formatSize(info.actualSize).c_str(), formatSize(info.header.parityFileSize()).c_str());

@@ -9,8 +9,6 @@
 #include "file_io.h"
 #include "parallel.h"
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace vekdi::tool {
 
@@ -21,16 +19,16 @@ constexpr uint64_t kTaskBytes = 4u << 20;
 // Hash of `len` bytes at `offset` read in pieces; false when the file ends first.
 bool hashRange(const File& f, uint64_t offset, uint64_t len, uint64_t seed, std::vector<uint8_t>& buf,
                uint64_t& hash) {
-    XXH3_state_t state{};
-    XXH3_64bits_reset_withSeed(&state, seed);
+    BlockHasher state;
+    state.reset(seed);
     for (uint64_t done = 0; done < len;) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), len - done));
         const size_t got = f.readAt(offset + done, buf.data(), want);
-        XXH3_64bits_update(&state, buf.data(), got);
+        state.update(buf.data(), got);
         if (got < want) return false;
         done += got;
     }
-    hash = XXH3_64bits_digest(&state);
+    hash = state.digest();
     return true;
 }
 

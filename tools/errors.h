@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// Exit statuses of the program and the failure that carries one.
+// Exit statuses of the program and the failure that carries one. The table
+// is par2's, so that scripts read both programs the same way.
 #pragma once
 
 #include <stdexcept>
@@ -8,10 +9,15 @@
 namespace vekdi::tool {
 
 enum ExitStatus : int {
-    kExitOk = 0,            // intact, or repaired / written
-    kExitRepairable = 1,    // verify: damaged, a repair can succeed
-    kExitNotRepairable = 2, // damaged beyond repair; nothing written
-    kExitUsage = 3,         // bad usage, unreadable or unusable input, unwritable output
+    kExitOk = 0,             // intact, or repaired / written
+    kExitRepairable = 1,     // verify: damaged, a repair can succeed
+    kExitNotRepairable = 2,  // damaged beyond repair; nothing written
+    kExitUsage = 3,          // invalid command line: bad options, missing or non-regular files, refused outputs
+    kExitParityUnusable = 4, // the parity file is unusable or belongs to another file
+    kExitRepairFailed = 5,   // a repair was attempted and did not produce the original
+    kExitIo = 6,             // I/O error, including a file that changed while it was read
+    kExitInternal = 7,       // internal error
+    kExitNoMemory = 8,       // out of memory
 };
 
 // A failure reported as one line on stderr with its exit status.

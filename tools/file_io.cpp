@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <filesystem>
 #include <string_view>
 
 #if defined(_WIN32)
@@ -82,8 +83,13 @@ File::File(const std::string& path, Mode mode) : path_(path) {
     const DWORD access = mode == Mode::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     const DWORD share = mode == Mode::Read ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0;
     const DWORD disposition = mode == Mode::Read ? OPEN_EXISTING : CREATE_NEW;
+    if (mode == Mode::Read && isDirectory(path)) throw IoError(cat({path, ": is a directory"}));
     handle_ = CreateFileW(wide(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) fail(path, mode == Mode::Read ? "cannot open" : "cannot create");
+    if (GetFileType(handle_) != FILE_TYPE_DISK) {
+        close();
+        throw IoError(cat({path, ": is not a regular file"}));
+    }
     if (mode == Mode::Read && isDirectory(path)) {
         close();
         throw IoError(cat({path, ": is a directory"}));
@@ -91,13 +97,14 @@ File::File(const std::string& path, Mode mode) : path_(path) {
 }
 
 File::~File() { close(); }
-File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+File::File(File&& other) noexcept : path_(std::move(other.path_)), absent_(other.absent_), handle_(other.handle_) {
     other.handle_ = INVALID_HANDLE_VALUE;
 }
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        absent_ = other.absent_;
         handle_ = other.handle_;
         other.handle_ = INVALID_HANDLE_VALUE;
     }
@@ -106,6 +113,7 @@ File& File::operator=(File&& other) noexcept {
 bool File::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 uint64_t File::size() const {
+    if (absent_) return 0;
     LARGE_INTEGER s;
     if (!GetFileSizeEx(handle_, &s)) fail(path_, "cannot read the size");
     return static_cast<uint64_t>(s.QuadPart);
@@ -120,6 +128,7 @@ static OVERLAPPED overlappedAt(uint64_t at) {
 }
 
 size_t File::readAt(uint64_t offset, void* buffer, size_t len) const {
+    if (absent_) return 0;
     size_t done = 0;
     while (done < len) {
         OVERLAPPED ov = overlappedAt(offset + done);
@@ -157,11 +166,60 @@ void File::sync() {
     if (!FlushFileBuffers(handle_)) fail(path_, "cannot flush");
 }
 
-void File::copyPermissionsFrom(const std::string&) {}
+FileStatus File::status() const {
+    FileStatus st;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle_, &info)) fail(path_, "cannot read the status");
+    st.exists = true;
+    st.directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    st.regular = !st.directory && GetFileType(handle_) == FILE_TYPE_DISK;
+    st.device = info.dwVolumeSerialNumber;
+    st.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    st.links = info.nNumberOfLinks;
+    st.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    st.modified = static_cast<int64_t>((static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                       info.ftLastWriteTime.dwLowDateTime) * 100;
+    return st;
+}
+
+void File::takeOwnerAndMode(const FileStatus&, uint32_t) {}
 
 void File::close() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
+}
+
+FileStatus statusOf(const std::string& path) {
+    FileStatus st;
+    const DWORD a = GetFileAttributesW(wide(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return st;
+    st.exists = true;
+    st.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (st.directory) return st;
+    // Devices (NUL, COM1) and pipes are opened to tell them from files.
+    HANDLE h = CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return st;
+    st.regular = GetFileType(h) == FILE_TYPE_DISK;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(h, &info)) {
+        st.device = info.dwVolumeSerialNumber;
+        st.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        st.links = info.nNumberOfLinks;
+        st.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    }
+    CloseHandle(h);
+    return st;
+}
+
+std::string resolveLinks(const std::string& path) {
+    try {
+        std::error_code ec;
+        const auto real = std::filesystem::canonical(std::filesystem::path(wide(path)), ec);
+        return ec ? path : real.string();
+    } catch (const std::exception&) {
+        return path; // a name the narrow code page cannot hold
+    }
 }
 
 bool fileExists(const std::string& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -188,23 +246,59 @@ namespace {
 }
 } // namespace
 
+namespace {
+int64_t nanoseconds(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+FileStatus fromStat(const struct stat& s) {
+    FileStatus st;
+    st.exists = true;
+    st.regular = S_ISREG(s.st_mode);
+    st.directory = S_ISDIR(s.st_mode);
+    st.device = static_cast<uint64_t>(s.st_dev);
+    st.inode = static_cast<uint64_t>(s.st_ino);
+    st.links = static_cast<uint64_t>(s.st_nlink);
+    st.mode = static_cast<uint32_t>(s.st_mode & 07777);
+    st.owner = static_cast<uint32_t>(s.st_uid);
+    st.group = static_cast<uint32_t>(s.st_gid);
+    st.size = static_cast<uint64_t>(s.st_size);
+#if defined(__APPLE__)
+    st.modified = nanoseconds(s.st_mtimespec);
+    st.changed = nanoseconds(s.st_ctimespec);
+#else
+    st.modified = nanoseconds(s.st_mtim);
+    st.changed = nanoseconds(s.st_ctim);
+#endif
+    return st;
+}
+} // namespace
+
 File::File(const std::string& path, Mode mode) : path_(path) {
-    const int flags = mode == Mode::Read ? O_RDONLY : O_RDWR | O_CREAT | O_EXCL;
-    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    // O_NONBLOCK: opening a FIFO must not wait for a writer (it is refused below).
+    const int flags = mode == Mode::Read ? O_RDONLY | O_NONBLOCK : O_RDWR | O_CREAT | O_EXCL;
+    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0600);
     if (fd_ < 0) fail(path, mode == Mode::Read ? "cannot open" : "cannot create", errno);
     struct stat st;
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd_, &st) != 0) {
+        const int err = errno;
         close();
-        throw IoError(cat({path, ": is a directory"}));
+        fail(path, "cannot read the status", err);
     }
+    if (!S_ISREG(st.st_mode)) {
+        close();
+        throw IoError(cat({path, S_ISDIR(st.st_mode) ? ": is a directory" : ": is not a regular file"}));
+    }
+    if (mode == Mode::Read) (void)::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 File::~File() { close(); }
-File::File(File&& other) noexcept : path_(std::move(other.path_)), fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept : path_(std::move(other.path_)), absent_(other.absent_), fd_(other.fd_) {
+    other.fd_ = -1;
+}
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        absent_ = other.absent_;
         fd_ = other.fd_;
         other.fd_ = -1;
     }
@@ -213,12 +307,14 @@ File& File::operator=(File&& other) noexcept {
 bool File::isOpen() const { return fd_ >= 0; }
 
 uint64_t File::size() const {
+    if (absent_) return 0;
     struct stat st;
     if (::fstat(fd_, &st) != 0) fail(path_, "cannot read the size", errno);
     return static_cast<uint64_t>(st.st_size);
 }
 
 size_t File::readAt(uint64_t offset, void* buffer, size_t len) const {
+    if (absent_) return 0;
     size_t done = 0;
     while (done < len) {
         const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, len - done,
@@ -254,14 +350,47 @@ void File::sync() {
     if (::fsync(fd_) != 0) fail(path_, "cannot flush", errno);
 }
 
-void File::copyPermissionsFrom(const std::string& model) {
+FileStatus File::status() const {
     struct stat st;
-    if (::stat(model.c_str(), &st) == 0) (void)::fchmod(fd_, st.st_mode & 07777);
+    if (::fstat(fd_, &st) != 0) fail(path_, "cannot read the status", errno);
+    return fromStat(st);
+}
+
+void File::takeOwnerAndMode(const FileStatus& model, uint32_t modeMask) {
+    // Created owner-only; the group's bits follow only when the group is model's.
+    if (::fchown(fd_, static_cast<uid_t>(model.owner), static_cast<gid_t>(model.group)) != 0)
+        (void)::fchown(fd_, static_cast<uid_t>(-1), static_cast<gid_t>(model.group));
+    struct stat now;
+    if (::fstat(fd_, &now) != 0) fail(path_, "cannot read the status", errno);
+    uint32_t mode = model.mode & modeMask;
+    if (static_cast<uint32_t>(now.st_gid) != model.group) mode &= ~uint32_t{070};
+    if (static_cast<uint32_t>(now.st_uid) != model.owner) mode &= ~uint32_t{06000};
+    if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0) fail(path_, "cannot set the permissions", errno);
 }
 
 void File::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+}
+
+FileStatus statusOf(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return fromStat(st);
+}
+
+std::string resolveLinks(const std::string& path) {
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(p.c_str(), link.data(), link.size());
+        if (n < 0 || static_cast<size_t>(n) >= link.size()) return p;
+        link.resize(static_cast<size_t>(n));
+        p = link.front() == '/' ? link : cat({directoryOf(p), link});
+    }
+    return p;
 }
 
 bool fileExists(const std::string& path) {
@@ -302,6 +431,29 @@ bool sparseFilesSupported(const std::string& directory) {
 }
 
 #endif
+
+File File::absent(const std::string& path) {
+    File f;
+    f.path_ = path;
+    f.absent_ = true;
+    return f;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    const FileStatus x = statusOf(a), y = statusOf(b);
+#if defined(_WIN32)
+    if (!x.exists || !y.exists) return false;
+    std::error_code ec;
+    return std::filesystem::equivalent(std::filesystem::path(wide(a)), std::filesystem::path(wide(b)), ec);
+#else
+    return x.exists && y.exists && x.device == y.device && x.inode == y.inode;
+#endif
+}
+
+std::string baseName(const std::string& path) {
+    const std::string dir = directoryOf(path);
+    return path.substr(dir.size());
+}
 
 File createTemporaryBeside(const std::string& target) {
     const std::string dir = directoryOf(target);

@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "errors.h"
+#include "file_hash.h"
 #include "file_io.h"
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace vekdi::tool {
 
@@ -43,7 +42,7 @@ uint64_t get64(const uint8_t* p) {
 }
 
 uint64_t segmentHash(const uint8_t* bytes, size_t len, uint64_t segment) {
-    return XXH3_64bits_withSeed(bytes, len, kSegmentSeed ^ segment);
+    return hash64(bytes, len, kSegmentSeed ^ segment);
 }
 
 uint64_t segmentCount(uint64_t entries) { return (entries + kSegmentEntries - 1) / kSegmentEntries; }
@@ -59,7 +58,7 @@ std::array<uint8_t, kHeaderSize> Header::encode() const {
     std::array<uint8_t, kHeaderSize> b{};
     uint8_t* p = b.data();
     std::memcpy(p, kMagic, 8);
-    put32(p + 8, kFormatVersion);
+    put32(p + 8, version);
     put32(p + 12, kHeaderSize);
     put64(p + 16, layout.fileSize);
     put64(p + 24, layout.blockSize);
@@ -75,7 +74,8 @@ std::array<uint8_t, kHeaderSize> Header::encode() const {
     put32(p + 104, percent);
     put16(p + 108, kFieldPolynomial);
     put16(p + 110, kFirstRootExponent);
-    put64(p + 120, XXH3_64bits_withSeed(p, kHashedBytes, kHeaderSeed));
+    if (version >= 2) put64(p + 112, nameHash);
+    put64(p + 120, hash64(p, kHashedBytes, kHeaderSeed));
     return b;
 }
 
@@ -84,15 +84,19 @@ DecodedHeader decodeHeader(std::span<const uint8_t> bytes) {
     if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, 8) != 0) return out;
     const uint8_t* p = bytes.data();
     const uint32_t version = get32(p + 8);
-    if (version != kFormatVersion) {
+    // The hash is checked first, so that a damaged version field reads as damage.
+    const bool hashed = get64(p + 120) == hash64(p, kHashedBytes, kHeaderSeed);
+    if (version < kOldestFormatVersion || version > kFormatVersion) {
         // Later versions may lay out the rest differently; the magic and the
         // version field stay where they are.
         out.state = HeaderState::UnknownVersion;
         out.version = version;
+        out.hashed = hashed;
         return out;
     }
-    if (get64(p + 120) != XXH3_64bits_withSeed(p, kHashedBytes, kHeaderSeed)) return out;
+    if (!hashed) return out;
     Header h;
+    h.version = version;
     h.layout.fileSize = get64(p + 16);
     h.layout.blockSize = get64(p + 24);
     h.layout.dataBlocks = get64(p + 32);
@@ -106,19 +110,35 @@ DecodedHeader decodeHeader(std::span<const uint8_t> bytes) {
     if (get32(p + 12) != kHeaderSize || get16(p + 108) != kFieldPolynomial || get16(p + 110) != kFirstRootExponent)
         return out;
     if (!h.layout.inconsistency().empty()) return out;
-    // The layout bounds every count (at most 2^20 data blocks, 255 per
-    // stripe, blocks of at most 1 GiB), so the positions below cannot overflow.
+    // Only a layout protect could have chosen: at most 2^20 data blocks, the
+    // parity a redundancy of 1 to 100 % asks for, blocks of at most 1 GiB. So
+    // the hash table stays under 20 MiB and the positions below cannot overflow.
+    if (h.percent < 1 || h.percent > 100) return out;
+    const Layout chosen = Layout::choose(h.layout.fileSize, static_cast<int>(h.percent), h.layout.blockSize, nullptr);
+    if (chosen.stripes != h.layout.stripes || chosen.k != h.layout.k || chosen.p != h.layout.p ||
+        chosen.dataBlocks != h.layout.dataBlocks)
+        return out;
     if (get64(p + 72) != h.hashTableA() || get64(p + 80) != h.parityOffset() || get64(p + 88) != h.hashTableB() ||
         get64(p + 96) != h.parityFileSize())
         return out;
-    for (int i = 112; i < 120; ++i)
-        if (p[i] != 0) return out;
+    if (version >= 2) {
+        h.nameHash = get64(p + 112);
+    } else {
+        for (int i = 112; i < 120; ++i)
+            if (p[i] != 0) return out;
+    }
     out.state = HeaderState::Valid;
     out.header = h;
     return out;
 }
 
-uint64_t blockHash(const uint8_t* data, size_t len, uint64_t seed) { return XXH3_64bits_withSeed(data, len, seed); }
+uint64_t fileNameHash(const std::string& path) {
+    const std::string name = baseName(path);
+    const uint64_t h = hash64(name.data(), name.size(), 0x6e616d6500000002ULL); // "name" v2
+    return h ? h : 1;
+}
+
+uint64_t blockHash(const uint8_t* data, size_t len, uint64_t seed) { return hash64(data, len, seed); }
 
 std::vector<uint8_t> encodeHashTable(std::span<const uint64_t> entries) {
     const uint64_t segments = segmentCount(entries.size());
@@ -181,35 +201,69 @@ ParityInfo readParityInfo(const File& parity) {
     info.actualSize = parity.size();
     const uint64_t size = info.actualSize;
 
-    // Candidate places of a header copy: the start, the end as the file is,
-    // and the end as a valid copy records it.
+    // A header copy counts only where the header says it belongs: copy A at
+    // the start, copy B at the end it records.
     std::optional<Header> found;
-    std::optional<uint32_t> unknownVersion;
-    auto examine = [&](uint64_t offset) -> bool {
-        if (size < kHeaderSize || offset > size - kHeaderSize) return false;
+    std::vector<uint32_t> unknown;  // versions seen in damaged-or-future copies
+    std::optional<uint32_t> hashedUnknown;
+    std::optional<uint64_t> endCopyAt;
+    auto decodeAt = [&](uint64_t offset) -> DecodedHeader {
         std::array<uint8_t, kHeaderSize> b{};
-        if (parity.readAt(offset, b.data(), b.size()) != b.size()) return false;
-        const DecodedHeader d = decodeHeader(b);
-        if (d.state == HeaderState::UnknownVersion) unknownVersion = d.version;
-        if (d.state != HeaderState::Valid) return false;
-        // A copy counts where the header says it belongs.
-        const uint64_t end = d.header.parityFileSize() - kHeaderSize;
-        if (offset != 0 && offset != end) return false;
-        if (!found) found = d.header;
-        return true;
+        if (size < kHeaderSize || offset > size - kHeaderSize ||
+            parity.readAt(offset, b.data(), b.size()) != b.size())
+            return {};
+        return decodeHeader(b);
     };
-    const bool atStart = examine(0);
-    const bool atEnd = size >= kHeaderSize && size - kHeaderSize != 0 && examine(size - kHeaderSize);
-    info.headerCopies = (atStart ? 1 : 0) + (atEnd ? 1 : 0);
-    if (found && !atEnd && found->parityFileSize() - kHeaderSize != size - kHeaderSize &&
-        examine(found->parityFileSize() - kHeaderSize))
-        ++info.headerCopies;
+    auto note = [&](const DecodedHeader& d) {
+        if (d.state != HeaderState::UnknownVersion) return;
+        unknown.push_back(d.version);
+        if (d.hashed) hashedUnknown = d.version;
+    };
+    const DecodedHeader first = decodeAt(0);
+    note(first);
+    const bool atStart = first.state == HeaderState::Valid;
+    if (atStart) found = first.header;
+    auto tryEnd = [&](uint64_t offset) {
+        if (endCopyAt || offset == 0) return;
+        const DecodedHeader d = decodeAt(offset);
+        note(d);
+        if (d.state != HeaderState::Valid || d.header.parityFileSize() - kHeaderSize != offset) return;
+        if (found && found->encode() != d.header.encode()) return;  // not this file's copy
+        endCopyAt = offset;
+        if (!found) found = d.header;
+    };
+    if (size >= kHeaderSize) tryEnd(size - kHeaderSize);
+    if (found) tryEnd(found->parityFileSize() - kHeaderSize);
+    if (!endCopyAt && !atStart && size > kHeaderSize) {
+        // Copy A is damaged and the file does not end where copy B does (it
+        // was extended): look for copy B's magic from the end backwards,
+        // reading at most the last 64 MiB.
+        constexpr uint64_t kWindow = 1u << 20, kReach = 64u << 20;
+        std::vector<uint8_t> buf(static_cast<size_t>(kWindow + 8));
+        const uint64_t stop = size > kReach ? size - kReach : 0;
+        for (uint64_t end = size; end > stop && !endCopyAt;) {
+            const uint64_t begin = std::max(stop, end >= kWindow ? end - kWindow : 0);
+            const size_t len = static_cast<size_t>(std::min<uint64_t>(end - begin + 8, size - begin));
+            const size_t got = parity.readAt(begin, buf.data(), len);
+            for (size_t i = got >= 8 ? got - 8 + 1 : 0; i-- > 0 && !endCopyAt;)
+                if (std::memcmp(buf.data() + i, kMagic, 8) == 0 && begin + i != 0) tryEnd(begin + i);
+            end = begin;
+        }
+    }
+    info.headerCopies = (atStart ? 1 : 0) + (endCopyAt ? 1 : 0);
     if (!found) {
-        if (unknownVersion)
-            throw Failure(kExitUsage, parity.path() + ": parity file format version " + std::to_string(*unknownVersion) +
-                                          " is not supported (this vekdi reads version " +
-                                          std::to_string(kFormatVersion) + ")");
-        throw Failure(kExitUsage, parity.path() + ": not a vekdi parity file, or no intact header copy survives");
+        // A version this reader does not know, where it cannot be damage: a
+        // copy whose hash is right, or both copies agreeing on it.
+        std::optional<uint32_t> version = hashedUnknown;
+        if (!version && unknown.size() >= 2 && std::count(unknown.begin(), unknown.end(), unknown[0]) >= 2)
+            version = unknown[0];
+        if (version)
+            throw Failure(kExitParityUnusable, parity.path() + ": parity file format version " +
+                                                   std::to_string(*version) + " is not supported (this vekdi reads versions " +
+                                                   std::to_string(kOldestFormatVersion) + " to " +
+                                                   std::to_string(kFormatVersion) + ")");
+        throw Failure(kExitParityUnusable,
+                      parity.path() + ": not a vekdi parity file, or no intact header copy survives");
     }
     info.header = *found;
     const Header& h = info.header;

@@ -21,7 +21,9 @@ namespace vekdi::tool {
 
 class File;
 
-constexpr uint32_t kFormatVersion = 1;
+// Version 2 adds the protected file's name hash; version 1 files stay readable.
+constexpr uint32_t kFormatVersion = 2;
+constexpr uint32_t kOldestFormatVersion = 1;
 constexpr size_t kHeaderSize = 128;
 constexpr size_t kSegmentEntries = 511; // hashes per hash-table segment, then the segment's own hash
 
@@ -29,6 +31,8 @@ struct Header {
     Layout layout;
     std::array<uint8_t, 16> fileHash{}; // XXH3-128 of the whole file, canonical (big-endian) form
     uint32_t percent = 0;               // redundancy asked for at protect time
+    uint32_t version = kFormatVersion;  // as read (1 or 2); written as kFormatVersion
+    uint64_t nameHash = 0;              // of the protected file's name (version 2; 0 in version 1)
 
     // Positions inside the parity file (derived from the layout).
     uint64_t hashTableA() const { return kHeaderSize; }
@@ -47,6 +51,7 @@ enum class HeaderState { Valid, UnknownVersion, Damaged };
 struct DecodedHeader {
     HeaderState state = HeaderState::Damaged;
     uint32_t version = 0; // as stored, for UnknownVersion
+    bool hashed = false;  // for UnknownVersion: its hash is right, so the number is not damage
     Header header;        // for Valid
 };
 
@@ -60,6 +65,10 @@ inline uint64_t parityHashSeed(uint64_t index) { return (uint64_t{1} << 63) | in
 uint64_t blockHash(const uint8_t* data, size_t len, uint64_t seed);
 
 // Serialises the hash table: entries in segments, each followed by its hash.
+// The name hash recorded for a protected file: XXH3-64 of its last path
+// component (never 0, which stands for "not recorded").
+uint64_t fileNameHash(const std::string& path);
+
 std::vector<uint8_t> encodeHashTable(std::span<const uint64_t> entries);
 
 // Hash entries recovered from both copies of the table. An entry whose
@@ -82,7 +91,7 @@ struct ParityInfo {
 };
 
 // Opens a parity file: picks a valid header copy, loads the hash table.
-// Throws UsageError (exit status 3) when the file is unusable.
+// Throws Failure (exit status 4) when the file is unusable.
 ParityInfo readParityInfo(const File& parity);
 
 } // namespace vekdi::tool

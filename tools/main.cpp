@@ -1,4 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "commands.h"
 
-int main(int argc, char** argv) { return vekdi::tool::runCli(argc, argv); }
+#include "temp_output.h"
+
+int main(int argc, char** argv) {
+    vekdi::tool::removeTemporariesOnSignals();
+    return vekdi::tool::runCli(argc, argv);
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // protect: hashes every block, encodes every stripe, writes the parity file
 // under a temporary name and renames it into place when it is complete.
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <thread>
@@ -15,9 +16,8 @@
 #include "parallel.h"
 #include "report.h"
 #include "stripe_io.h"
+#include "temp_output.h"
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace vekdi::tool {
 
@@ -25,7 +25,7 @@ namespace {
 
 struct Worker {
     std::vector<uint8_t> pieces;            // (k + p) chunks
-    std::vector<XXH3_state_t> states;       // one per row
+    std::vector<BlockHasher> states;        // one per row
 };
 
 } // namespace
@@ -35,32 +35,36 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
     if (options.percent < 1 || options.percent > 100)
         throw Failure(kExitUsage, "redundancy must be 1 to 100 percent");
     File input = openInput(options.file);
-    if (parityPath == options.file) throw Failure(kExitUsage, parityPath + ": the parity file cannot be the file itself");
-    if (isDirectory(parityPath)) throw Failure(kExitUsage, parityPath + ": is a directory");
-    if (fileExists(parityPath) && !options.force)
-        throw Failure(kExitUsage, parityPath + ": exists (use --force to replace it)");
+    checkOutput(parityPath, {{options.file, "the file to protect"}}, options.force);
+    const FileStatus before = input.status();
 
-    const uint64_t fileSize = input.size();
+    const uint64_t fileSize = before.size;
     std::string why;
     Header header;
     header.layout = Layout::choose(fileSize, options.percent, options.blockSize, &why);
     if (!why.empty()) throw Failure(kExitUsage, why);
     header.percent = static_cast<uint32_t>(options.percent);
+    header.nameHash = fileNameHash(options.file);
     const Layout& L = header.layout;
     const unsigned workers = workerCount(run.threads);
 
-    File out = createOutput(parityPath);
-    const std::string tempPath = out.path();
-    try {
+    // The parity file can rebuild the whole file: no one may read it who may
+    // not read the file.
+    TempOutput output(parityPath, before, 0666);
+    File& out = output.file();
+    {
         out.resize(header.parityFileSize());
         std::vector<uint64_t> hashes(static_cast<size_t>(header.hashEntries()));
         Progress progress("protect", fileSize * 2, !run.quiet && stderrIsTerminal());
 
         // The whole-file hash reads the file in order beside the stripe work.
+        // It also hashes every block from the bytes it hashes the file with:
+        // blocks that differ from the ones encoded mean the file changed.
         std::exception_ptr hashError;
+        std::vector<uint64_t> inOrder;
         std::thread hasher([&] {
             try {
-                header.fileHash = wholeFileHash(input, fileSize, &progress);
+                header.fileHash = wholeFileAndBlockHashes(input, L, &progress, inOrder);
             } catch (...) {
                 hashError = std::current_exception();
             }
@@ -85,7 +89,7 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
                         const uint64_t seed = r < static_cast<size_t>(L.k)
                                                   ? dataHashSeed(L.blockAt(s, static_cast<int>(r)))
                                                   : parityHashSeed(s * L.p + (r - L.k));
-                        XXH3_64bits_reset_withSeed(&wk.states[r], seed);
+                        wk.states[r].reset(seed);
                     }
                     for (uint64_t x = 0; x < L.blockSize; x += chunk) {
                         const size_t len = static_cast<size_t>(std::min<uint64_t>(chunk, L.blockSize - x));
@@ -97,23 +101,23 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
                             }
                             uint8_t* piece = &wk.pieces[j * chunk];
                             const size_t own = readDataChunk(input, fileSize, L, b, x, len, piece);
-                            XXH3_64bits_update(&wk.states[j], piece, own);
+                            wk.states[j].update(piece, own);
                             progress.add(own);
                             in[j] = own ? piece : nullptr;
                         }
                         code.encode(in.data(), par.data(), len);
                         for (int r = 0; r < L.p; ++r) {
                             const uint64_t index = s * L.p + r;
-                            XXH3_64bits_update(&wk.states[L.k + r], par[r], len);
+                            wk.states[L.k + r].update(par[r], len);
                             out.writeAt(header.parityOffset() + index * L.blockSize + x, par[r], len);
                         }
                     }
                     for (int j = 0; j < L.k; ++j) {
                         const uint64_t b = L.blockAt(s, j);
-                        if (b < L.dataBlocks) hashes[b] = XXH3_64bits_digest(&wk.states[j]);
+                        if (b < L.dataBlocks) hashes[b] = wk.states[j].digest();
                     }
                     for (int r = 0; r < L.p; ++r)
-                        hashes[L.dataBlocks + s * L.p + r] = XXH3_64bits_digest(&wk.states[L.k + r]);
+                        hashes[L.dataBlocks + s * L.p + r] = wk.states[L.k + r].digest();
                 });
             }
         } catch (...) {
@@ -123,7 +127,9 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
         hasher.join();
         if (hashError) std::rethrow_exception(hashError);
         progress.finish();
-        if (input.size() != fileSize) throw Failure(kExitUsage, options.file + ": changed while it was read");
+        if (!input.status().sameContentAs(before) ||
+            !std::equal(inOrder.begin(), inOrder.end(), hashes.begin()))
+            throw Failure(kExitIo, options.file + ": changed while it was read; no parity file written");
 
         const std::vector<uint8_t> table = encodeHashTable(hashes);
         const auto head = header.encode();
@@ -131,13 +137,7 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
         out.writeAt(header.hashTableA(), table.data(), table.size());
         out.writeAt(header.hashTableB(), table.data(), table.size());
         out.writeAt(header.parityFileSize() - kHeaderSize, head.data(), head.size());
-        out.sync();
-        out.close();
-        replaceFile(tempPath, parityPath);
-    } catch (...) {
-        out.close();
-        removeQuietly(tempPath);
-        throw;
+        output.commit();
     }
     if (!run.quiet) {
         std::printf("%s: protected by %s\n", options.file.c_str(), parityPath.c_str());

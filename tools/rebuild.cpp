@@ -7,12 +7,11 @@
 #include <vector>
 
 #include "codec.h"
+#include "file_hash.h"
 #include "file_io.h"
 #include "parallel.h"
 #include "stripe_io.h"
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
 
 namespace vekdi::tool {
 
@@ -22,7 +21,7 @@ struct Scratch {
     std::vector<uint8_t> pieces;    // k + p received (then corrected) chunks
     std::vector<uint8_t> recomputed;// p chunks: parity of the received data
     std::vector<uint8_t> spare;     // one chunk
-    std::vector<XXH3_state_t> states;
+    std::vector<BlockHasher> states;
 };
 
 struct Context {
@@ -30,7 +29,7 @@ struct Context {
     const Damage& damage;
     const File& file;
     const File& parityFile;
-    File* output;
+    BlockWriter* output;
     const StripeCode& code;
     size_t chunk;
 };
@@ -60,8 +59,8 @@ bool isLostData(const Context& c, uint64_t s, int j) {
 }
 
 // True when the finished block matches its recorded hash (or no hash survives).
-bool blockConfirmed(const Context& c, uint64_t b, XXH3_state_t& state) {
-    return !c.info.hashes.known[b] || XXH3_64bits_digest(&state) == c.info.hashes.entries[b];
+bool blockConfirmed(const Context& c, uint64_t b, const BlockHasher& state) {
+    return !c.info.hashes.known[b] || state.digest() == c.info.hashes.entries[b];
 }
 
 // Counts bytes of the received block that differ from the rebuilt piece.
@@ -91,7 +90,7 @@ bool solveErasures(const Context& c, uint64_t s, const std::vector<int>& lost, c
     std::vector<uint8_t*> out(static_cast<size_t>(e));
     for (int l = 0; l < e; ++l) {
         out[l] = &w.recomputed[static_cast<size_t>(l) * c.chunk];
-        XXH3_64bits_reset_withSeed(&w.states[l], dataHashSeed(L.blockAt(s, lost[l])));
+        w.states[l].reset(dataHashSeed(L.blockAt(s, lost[l])));
     }
     uint64_t changed = 0;
     for (uint64_t x = 0; x < L.blockSize; x += c.chunk) {
@@ -113,7 +112,7 @@ bool solveErasures(const Context& c, uint64_t s, const std::vector<int>& lost, c
             const uint64_t b = L.blockAt(s, lost[l]);
             const uint64_t bl = L.blockLength(b);
             const size_t own = x < bl ? static_cast<size_t>(std::min<uint64_t>(len, bl - x)) : 0;
-            XXH3_64bits_update(&w.states[l], out[l], own);
+            w.states[l].update(out[l], own);
             changed += countChanged(c, b, x, out[l], own, w.spare);
             writePiece(c, b, x, out[l], own);
         }
@@ -146,8 +145,27 @@ bool decodeErrors(const Context& c, uint64_t s, Scratch& w, StripeResult& res) {
     for (int i = 0; i < n; ++i)
         if (gone[i]) base.push_back(i);
     if (static_cast<int>(base.size()) > L.p) return false;
+    if (static_cast<int>(base.size()) == L.p) {
+        // Erasures use up every parity row: no error can be corrected, so a
+        // row whose hash is known to differ makes the stripe hopeless. Said
+        // at once rather than after decoding every column (a parity file cut
+        // short costs no work for the blocks it lacks).
+        for (int j = 0; j < L.k; ++j) {
+            const uint64_t b = L.blockAt(s, j);
+            if (!trusted[j] && !gone[j] && c.info.hashes.known[b]) return false;
+        }
+        for (int r = 0; r < L.p; ++r) {
+            const size_t entry = static_cast<size_t>(L.dataBlocks + s * L.p + r);
+            if (!trusted[L.k + r] && !gone[L.k + r] && c.info.hashes.known[entry]) return false;
+        }
+        // With every parity row gone, decoding could only recompute them: the
+        // data rows stay as read, for the whole-file hash to judge.
+        bool dataGone = false;
+        for (int j = 0; j < L.k; ++j) dataGone = dataGone || gone[j];
+        if (!dataGone) return true;
+    }
 
-    for (int j = 0; j < L.k; ++j) XXH3_64bits_reset_withSeed(&w.states[j], dataHashSeed(L.blockAt(s, j)));
+    for (int j = 0; j < L.k; ++j) w.states[j].reset(dataHashSeed(L.blockAt(s, j)));
     std::vector<const uint8_t*> data(static_cast<size_t>(L.k));
     std::vector<uint8_t*> recomputed(static_cast<size_t>(L.p));
     for (int r = 0; r < L.p; ++r) recomputed[r] = &w.recomputed[static_cast<size_t>(r) * c.chunk];
@@ -220,7 +238,7 @@ bool decodeErrors(const Context& c, uint64_t s, Scratch& w, StripeResult& res) {
             if (trusted[j]) continue;
             const uint64_t bl = L.blockLength(b);
             const size_t own = x < bl ? static_cast<size_t>(std::min<uint64_t>(len, bl - x)) : 0;
-            XXH3_64bits_update(&w.states[j], piece(j), own);
+            w.states[j].update(piece(j), own);
             writePiece(c, b, x, piece(j), own);
         }
     }
@@ -253,7 +271,7 @@ StripeResult rebuildStripe(const Context& c, uint64_t s, Scratch& w) {
 } // namespace
 
 RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& file, const File& parityFile,
-                      File* output, unsigned workers, Progress* progress) {
+                      BlockWriter* output, unsigned workers, Progress* progress) {
     const Layout& L = info.header.layout;
     RebuildResult result;
     if (damage.damagedData == 0 || L.dataBlocks == 0) return result;

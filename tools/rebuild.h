@@ -17,6 +17,14 @@ namespace vekdi::tool {
 class File;
 class Progress;
 
+// Where rebuilt pieces of data blocks go (called from several threads at once,
+// never twice for overlapping bytes at the same time).
+class BlockWriter {
+public:
+    virtual ~BlockWriter() = default;
+    virtual void writeAt(uint64_t offset, const uint8_t* data, size_t len) = 0;
+};
+
 struct RebuildResult {
     uint64_t damagedStripes = 0;
     uint64_t decodedStripes = 0;  // needed decoding for errors
@@ -29,6 +37,6 @@ struct RebuildResult {
 // With `output` null nothing is written and stripes that erasures alone
 // repair are counted without being computed.
 RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& file, const File& parityFile,
-                      File* output, unsigned workers, Progress* progress);
+                      BlockWriter* output, unsigned workers, Progress* progress);
 
 } // namespace vekdi::tool

@@ -3,25 +3,47 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "errors.h"
 
 namespace vekdi::tool {
 
 File openInput(const std::string& path) {
+    const FileStatus st = statusOf(path);
+    if (!st.exists) throw Failure(kExitUsage, path + ": no such file");
+    if (st.directory) throw Failure(kExitUsage, path + ": is a directory");
+    if (!st.regular) throw Failure(kExitUsage, path + ": is not a regular file");
     try {
         return File(path, File::Mode::Read);
     } catch (const IoError& e) {
-        throw Failure(kExitUsage, e.what());
+        throw Failure(kExitIo, e.what());
     }
 }
 
-File createOutput(const std::string& target) {
-    if (isDirectory(target)) throw Failure(kExitUsage, target + ": is a directory");
+void checkOutput(const std::string& target, std::initializer_list<Guarded> inputs, bool force) {
+    for (const Guarded& g : inputs)
+        if (sameFile(target, g.path))
+            throw Failure(kExitUsage, target + ": is " + g.what + " (" + g.path + "); refusing to write over it");
+    const FileStatus st = statusOf(target);
+    if (!st.exists) return;
+    if (st.directory) throw Failure(kExitUsage, target + ": is a directory");
+    if (!st.regular) throw Failure(kExitUsage, target + ": is not a regular file; refusing to replace it");
+    if (!force) throw Failure(kExitUsage, target + ": exists (use --force to replace it)");
+}
+
+bool looksLikeParityFile(const std::string& path) {
+    if (path.size() > 6 && path.compare(path.size() - 6, 6, ".vekdi") == 0) return true;
+    const FileStatus st = statusOf(path);
+    if (!st.regular || st.size < kHeaderSize) return false;
     try {
-        return createTemporaryBeside(target);
-    } catch (const IoError& e) {
-        throw Failure(kExitUsage, target + ": cannot write beside it (" + e.what() + ")");
+        const File f(path, File::Mode::Read);
+        char head[8] = {}, tail[8] = {};
+        f.readAt(0, head, 8);
+        f.readAt(st.size - kHeaderSize, tail, 8);
+        return std::memcmp(head, "VEKDIPAR", 8) == 0 || std::memcmp(tail, "VEKDIPAR", 8) == 0;
+    } catch (const IoError&) {
+        return false;
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "file_io.h"
@@ -11,11 +12,21 @@
 
 namespace vekdi::tool {
 
-// Opens an input for reading; Failure (exit status 3) when it cannot be read.
+// Opens an input for reading: Failure with exit status 3 when it does not
+// exist or is not a regular file (symlinks followed), 6 when it cannot be read.
 File openInput(const std::string& path);
-// A temporary file beside `target` that later replaces it; Failure (3) when
-// the folder is not writable.
-File createOutput(const std::string& target);
+
+// A file the output must not be, whatever the spelling: `what` names it.
+struct Guarded {
+    const std::string& path;
+    const char* what;
+};
+// Refuses (exit status 3, nothing written) an output that is one of `inputs`
+// under any name, that is not a regular file, or that exists without `force`.
+void checkOutput(const std::string& target, std::initializer_list<Guarded> inputs, bool force);
+
+// Whether `path` names a parity file: by its name (.vekdi) or its magic.
+bool looksLikeParityFile(const std::string& path);
 
 // "1.5 MiB (1572864 bytes)"
 std::string formatSize(uint64_t bytes);

@@ -8,15 +8,16 @@
 // - a small file protected by the tool, then bytes of the file and of its
 //   parity file overwritten, the file cut or extended, and verify and repair
 //   run on it.
-// Checked: the reader either throws the usage failure or returns a header
+// Checked: the reader either throws the unusable-parity failure or returns a header
 // that re-encodes to the bytes it came from, a full hash table whose known
 // entries are the ones written; verify and repair agree (repairable <=>
 // repair writes the original bytes; otherwise nothing is written and no
 // temporary file stays); an intact verdict means the original bytes.
-// Anything else thrown, a crash, a leak or an allocation beyond libFuzzer's
-// limit is a finding.
+// Anything else thrown, a crash, a leak, an allocation over 100 MiB or (in
+// the unsanitized replay) a resident size over 100 MiB is a finding.
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -99,6 +100,25 @@ void damage(FuzzedDataProvider& in, Bytes& b) {
     }
 }
 
+// Whatever the parity file, the tool stays under 100 MiB resident. Under the
+// sanitizers the process's own size says little (shadow memory, quarantine):
+// there the fuzz test's -malloc_limit_mb=100 bounds every allocation instead.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEKDI_FUZZ_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define VEKDI_FUZZ_SANITIZED 1
+#endif
+void checkResident() {
+#if !defined(VEKDI_FUZZ_SANITIZED)
+    struct rusage u {};
+    FUZZ_CHECK(getrusage(RUSAGE_SELF, &u) == 0);
+    FUZZ_CHECK(u.ru_maxrss < 100 * 1024);  // KiB
+#endif
+}
+
 // The reader on the parity file at `path`; `written` are the hash entries
 // written when known, and `header` the header bytes written.
 void readAndCheck(const std::string& path, const Bytes* header, const std::vector<uint64_t>* written) {
@@ -107,10 +127,13 @@ void readAndCheck(const std::string& path, const Bytes* header, const std::vecto
     try {
         info = readParityInfo(file);
     } catch (const Failure& e) {
-        FUZZ_CHECK(e.status() == kExitUsage);
+        FUZZ_CHECK(e.status() == kExitParityUnusable);
+        checkResident();
         return;
     }
+    checkResident();
     const Header& h = info.header;
+    FUZZ_CHECK(h.hashTableBytes() < (uint64_t{20} << 20));
     FUZZ_CHECK(h.layout.inconsistency().empty());
     FUZZ_CHECK(info.headerCopies >= 1 && info.headerCopies <= 2 && info.actualSize == file.size());
     FUZZ_CHECK(info.hashes.entries.size() == h.hashEntries() && info.hashes.known.size() == h.hashEntries());
@@ -122,12 +145,30 @@ void readAndCheck(const std::string& path, const Bytes* header, const std::vecto
             FUZZ_CHECK(!info.hashes.known[i] || info.hashes.entries[i] == (*written)[i]);
 }
 
-// Arbitrary header fields, hashed correctly, and maybe their tables.
+// Arbitrary header fields, hashed correctly, and maybe their tables: the
+// fields start from a layout protect chooses, or from the largest shapes a
+// reader might be tricked into allocating for (2^20 blocks, k = 1, p = 254,
+// blocks of 4 MiB), then any of them changes.
 void craftedParityFile(FuzzedDataProvider& in) {
     Header h;
-    if (in.ConsumeBool()) {
-        h.layout = Layout::choose(in.ConsumeIntegralInRange<uint64_t>(0, 1 << 24), in.ConsumeIntegralInRange(1, 100),
+    h.percent = uint32_t(in.ConsumeIntegralInRange(1, 100));
+    switch (in.ConsumeIntegralInRange(0, 2)) {
+    case 0:
+        h.layout = Layout::choose(in.ConsumeIntegralInRange<uint64_t>(0, 1 << 24), int(h.percent),
                                   in.ConsumeBool() ? 0 : in.ConsumeIntegralInRange<uint64_t>(1, 1 << 16), nullptr);
+        break;
+    case 1: {
+        // The most blocks, each in a stripe of its own, the most parity.
+        Layout& l = h.layout;
+        l.blockSize = in.ConsumeBool() ? 1 : uint64_t{4} << 20;
+        l.dataBlocks = Layout::kMaxDataBlocks;
+        l.fileSize = l.dataBlocks * l.blockSize;
+        l.stripes = l.dataBlocks;
+        l.k = 1;
+        l.p = in.ConsumeIntegralInRange(1, 254);
+        break;
+    }
+    default: break;
     }
     // Then maybe any field replaced by anything.
     for (int edits = in.ConsumeIntegralInRange(0, 2); edits > 0; --edits) {
@@ -141,11 +182,18 @@ void craftedParityFile(FuzzedDataProvider& in) {
         default: h.layout.p = int(uint32_t(v)); break;
         }
     }
-    h.percent = in.ConsumeIntegral<uint32_t>();
+    if (in.ConsumeIntegralInRange(0, 7) == 0) h.percent = in.ConsumeIntegral<uint32_t>();
+    h.version = in.ConsumeBool() ? kFormatVersion : kOldestFormatVersion;
+    h.nameHash = h.version >= 2 ? in.ConsumeIntegral<uint64_t>() : 0;
     const auto encoded = h.encode();
     const Bytes header(encoded.begin(), encoded.end());
     const DecodedHeader d = decodeHeader(header);
-    const bool consistent = h.layout.inconsistency().empty() && h.layout.k <= 255 && h.layout.p <= 255;
+    const Layout chosen = h.percent >= 1 && h.percent <= 100 && h.layout.inconsistency().empty()
+                              ? Layout::choose(h.layout.fileSize, int(h.percent), h.layout.blockSize, nullptr)
+                              : Layout{};
+    const bool consistent = h.layout.inconsistency().empty() && h.layout.k <= 255 && h.layout.p <= 255 &&
+                            h.percent >= 1 && h.percent <= 100 && chosen.stripes == h.layout.stripes &&
+                            chosen.k == h.layout.k && chosen.p == h.layout.p;
     FUZZ_CHECK((d.state == HeaderState::Valid) == consistent);
     if (d.state == HeaderState::Valid) FUZZ_CHECK(d.header.encode() == encoded);
 
@@ -210,15 +258,23 @@ void protectedFile(FuzzedDataProvider& in) {
     writeSparse(parity, parityBytes.size(), {{0, parityBytes}});
 
     readAndCheck(parity, nullptr, nullptr);
-    const int verdict = outcome([&] { return verifyCommand(file, parity, run); });
-    FUZZ_CHECK(verdict >= kExitOk && verdict <= kExitUsage);
+    VerifyOptions verify;
+    verify.file = file;
+    verify.parity = parity;
+    const int verdict = outcome([&] { return verifyCommand(verify, run); });
+    FUZZ_CHECK(verdict == kExitOk || verdict == kExitRepairable || verdict == kExitNotRepairable ||
+               verdict == kExitParityUnusable);
     if (verdict == kExitOk) FUZZ_CHECK(data == original);
     RepairOptions repair;
     repair.file = file;
     repair.parity = parity;
     repair.output = out;
     const int repaired = outcome([&] { return repairCommand(repair, run); });
-    FUZZ_CHECK(repaired == (verdict == kExitRepairable ? kExitOk : verdict));
+    // A rebuild that verify finds wrong is a failed repair.
+    if (verdict == kExitNotRepairable)
+        FUZZ_CHECK(repaired == kExitNotRepairable || repaired == kExitRepairFailed);
+    else
+        FUZZ_CHECK(repaired == (verdict == kExitRepairable ? kExitOk : verdict));
     if (repaired == kExitOk) FUZZ_CHECK(readAll(out) == original && s.files() == 3);
     else FUZZ_CHECK(!fileExists(out) && s.files() == 2);
     FUZZ_CHECK(readAll(file) == data);  // repair to another file leaves the input alone

@@ -13,7 +13,7 @@ namespace {
 
 struct Protected {
     ScratchDir dir;
-    std::string f = dir.path("f"), g = dir.path("g"), p = dir.path("f.vekdi"), out = dir.path("out");
+    std::string f = dir.path("f"), g = dir.path("copy/f"), p = dir.path("f.vekdi"), out = dir.path("out");
     Bytes original;
     tool::Layout layout;
     Protected(size_t size, uint64_t blockSize) : original(randomBytes(size, 11)) {
@@ -81,11 +81,11 @@ TEST(ToolDamage, DamagedParityFileStillServes) {
     EXPECT_EQ(vekdi({"verify", t.f, t.p}), 0);
     // With no header copy left it is unusable.
     t.patchParity(0, {0x01});
-    t.expectRefused(damaged, 3);
+    t.expectRefused(damaged, 4);
 }
 
 // Where the hashes of damaged blocks are lost, verify decides as repair does:
-// by the whole-file hash of the rebuilt file (made and removed on the side).
+// by the whole-file hash of the rebuilt file (hashed, not written).
 TEST(ToolDamage, VerifyAgreesWithRepairWithoutBlockHashes) {
     Protected t(20000, 512);
     tool::Header h;
@@ -94,6 +94,10 @@ TEST(ToolDamage, VerifyAgreesWithRepairWithoutBlockHashes) {
     t.patchParity(h.hashTableB() + 8, {0x01});
     Bytes damaged = t.original;
     clobberBlock(damaged, t.layout, 0, 7);
+    writeFile(t.g, damaged);
+    const int64_t before = tool::statusOf(t.dir.path("copy")).modified;
+    EXPECT_EQ(vekdi({"verify", t.g, t.p}), 1);
+    EXPECT_EQ(tool::statusOf(t.dir.path("copy")).modified, before) << "verify writes nothing beside the file";
     t.expectRepairs(damaged);
     EXPECT_TRUE(t.dir.strayTemporaries().empty());
     // No hashes and no parity blocks (one stripe, all of its parity rows
@@ -108,27 +112,29 @@ TEST(ToolDamage, VerifyAgreesWithRepairWithoutBlockHashes) {
     cut.resize(2900);
     writeFile(p, par);
     writeFile(f, cut);
-    const int verdict = vekdi({"verify", f, p});
-    EXPECT_NE(verdict, 1);
-    EXPECT_EQ(vekdi({"repair", f, p, "-o", out}), verdict);
+    EXPECT_EQ(vekdi({"verify", f, p}), 2);
+    EXPECT_EQ(vekdi({"repair", f, p, "-o", out}), 5) << "a rebuild that does not give the original";
+    EXPECT_FALSE(tool::fileExists(out));
     EXPECT_TRUE(dir.strayTemporaries().empty());
 }
 
 TEST(ToolDamage, ForeignAndUnknownParityFiles) {
     Protected t(100000, 0);
+    // Of the same name, no block matching is damage beyond repair.
     Bytes other = randomBytes(t.original.size(), 12);
-    t.expectRefused(other, 3);
+    t.expectRefused(other, 2);
+    // Both copies naming a version this reader does not know.
     Protected v(100000, 0);
     const uint64_t end = readFile(v.p).size() - tool::kHeaderSize;
     v.patchParity(8, {0x01});
     v.patchParity(end + 8, {0x01});
-    v.expectRefused(v.original, 3);
-    EXPECT_EQ(vekdi({"info", v.p}), 3);
+    v.expectRefused(v.original, 4);
+    EXPECT_EQ(vekdi({"info", v.p}), 4);
     // Not a parity file at all.
     writeFile(v.p, randomBytes(10000, 13));
-    EXPECT_EQ(vekdi({"info", v.p}), 3);
+    EXPECT_EQ(vekdi({"info", v.p}), 4);
     writeFile(v.p, {});
-    EXPECT_EQ(vekdi({"verify", v.f, v.p}), 3);
+    EXPECT_EQ(vekdi({"verify", v.f, v.p}), 4);
 }
 
 // Over 4 GiB, sparse: run by its own test entry (see CMakeLists.txt).
@@ -136,7 +142,7 @@ TEST(ToolDamage, DISABLED_LargeSparseFile) {
     ScratchDir dir;
     if (!tool::sparseFilesSupported(dir.path("")))
         GTEST_SKIP() << "the file system here does not keep sparse files";
-    const std::string f = dir.path("big"), p = dir.path("big.vekdi"), out = dir.path("out");
+    const std::string f = dir.path("big"), p = dir.path("big.vekdi"), out = dir.path("copy/big");
     const uint64_t size = (uint64_t{1} << 32) + 123457;
     const Bytes head = randomBytes(100000, 14), tail = randomBytes(70000, 15);
     {

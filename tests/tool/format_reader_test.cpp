@@ -36,10 +36,11 @@ TEST(FormatReader, HeaderRoundTripAndEveryByteFlipRejected) {
     }
     EXPECT_EQ(decodeHeader(std::span(bytes).first(kHeaderSize - 1)).state, HeaderState::Damaged);
     auto future = bytes;
-    future[8] = 2;
+    future[8] = 3;
     const DecodedHeader f = decodeHeader(future);
     EXPECT_EQ(f.state, HeaderState::UnknownVersion);
-    EXPECT_EQ(f.version, 2u);
+    EXPECT_EQ(f.version, 3u);
+    EXPECT_FALSE(f.hashed) << "a version field whose hash fails may be damage";
 }
 
 TEST(FormatReader, SelfConsistentButImpossibleLayoutsRejected) {
@@ -57,6 +58,18 @@ TEST(FormatReader, SelfConsistentButImpossibleLayoutsRejected) {
     EXPECT_TRUE(rejects([](Layout& l) { l.stripes = 0; }));
     EXPECT_TRUE(rejects([](Layout& l) { l.stripes = l.dataBlocks + 1; }));
     EXPECT_TRUE(rejects([](Layout& l) { l.blockSize = uint64_t{1} << 40; }));
+    // Consistent, but not what protect chooses: 2^20 one-block stripes with
+    // 254 parity blocks each would make the reader allocate gigabytes.
+    EXPECT_TRUE(rejects([](Layout& l) {
+        l.blockSize = 1;
+        l.dataBlocks = l.fileSize = l.stripes = Layout::kMaxDataBlocks;
+        l.k = 1;
+        l.p = 254;
+    }));
+    EXPECT_TRUE(rejects([](Layout& l) { l.p += 1; }));
+    Header noPercent = sampleHeader();
+    noPercent.percent = 0;
+    EXPECT_EQ(decodeHeader(noPercent.encode()).state, HeaderState::Damaged);
     std::mt19937_64 rng(1);
     for (int i = 0; i < 2000; ++i) {
         std::array<uint8_t, kHeaderSize> junk;

@@ -20,7 +20,8 @@ class ScratchDir {
 public:
     ScratchDir();
     ~ScratchDir();
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    // `name` may hold folders ("copy/f"); they are created.
+    std::string path(const std::string& name) const;
     // Files left behind by a failed command (temporary outputs).
     std::vector<std::string> strayTemporaries() const;
 
@@ -28,8 +29,20 @@ private:
     std::filesystem::path dir_;
 };
 
+// The program under test: set by --program PATH on the test's command line
+// (run as a process), else empty (the command line runs in this process).
+extern std::string programPath;
+
 // Runs the program's command line (quiet) and returns its exit status.
 int vekdi(const std::vector<std::string>& args);
+
+// Runs the program's command line (not quiet) with its standard output in `out`.
+int vekdiOutput(const std::vector<std::string>& args, std::string& out);
+
+#if !defined(_WIN32)
+// Starts the program (programPath) on `args` without waiting; returns its pid.
+int startProgram(const std::vector<std::string>& args);
+#endif
 
 Bytes randomBytes(size_t n, uint32_t seed);
 Bytes readFile(const std::string& path);
