@@ -118,9 +118,22 @@ int32_t Code::build(int n_, int k_, const VekRsCodeOptions& o) {
         g[0] = field.mul(g[0], rootValue);
         rootValue = field.mul(rootValue, beta);
     }
-    rows.assign(static_cast<std::size_t>(field.order) * static_cast<std::size_t>(r), 0);
-    for (int f = 0; f < field.order; ++f)
-        for (int j = 0; j < r; ++j) rows[static_cast<std::size_t>(f) * r + j] = field.mul(static_cast<uint8_t>(f), g[r - 1 - j]);
+    // The table costs about one step per message symbol and parity word
+    // (eight parity bytes at a time up to r = 8, one byte at a time above);
+    // vekdi.h's encoder costs the full length 2^m - 1 but runs whole vectors
+    // at a time, except for four parity bytes or fewer. Short codes and
+    // small parities take the table.
+    tableEncode = r <= 4 || (r <= 8 && k <= 128) || k * r <= 300;
+    if (r <= 8) {
+        rows64.assign(static_cast<std::size_t>(field.order), 0);
+        for (int f = 0; f < field.order; ++f)
+            for (int j = 0; j < r; ++j)
+                rows64[static_cast<std::size_t>(f)] |= static_cast<uint64_t>(field.mul(static_cast<uint8_t>(f), g[r - 1 - j])) << (8 * j);
+    } else {
+        rows.assign(static_cast<std::size_t>(field.order) * static_cast<std::size_t>(r), 0);
+        for (int f = 0; f < field.order; ++f)
+            for (int j = 0; j < r; ++j) rows[static_cast<std::size_t>(f) * r + j] = field.mul(static_cast<uint8_t>(f), g[r - 1 - j]);
+    }
 
     // The decoder's field: the caller's, or the one built on beta's minimal
     // polynomial, where x stands in beta's place and the roots become
@@ -158,6 +171,15 @@ int32_t Code::build(int n_, int k_, const VekRsCodeOptions& o) {
     }
 
     int size = 0;
+    if (!tableEncode) {
+        if (veksRSEncodeGetSize_8u(fullN, fullN - r, &size) != StatusOk) return VekCodesOutOfRange;
+        encoder.reset(new unsigned char[static_cast<std::size_t>(size)]);
+        if (veksRSEncodeInit_8u(fullN, fullN - r, codeField.native(), root, encoderRecord()) != StatusOk)
+            return VekCodesBadArgument;
+        int buffer = 0;
+        veksRSEncodeGetBufferSize_8u(encoderRecord(), &buffer);
+        if (buffer > kScratch) return VekCodesOutOfRange;
+    }
     if (veksRSDecodeGetSize_8u(fullN, fullN - r, &size) != StatusOk) return VekCodesOutOfRange;
     decoder.reset(new unsigned char[static_cast<std::size_t>(size)]);
     if (veksRSDecodeInit_8u(fullN, fullN - r, codeField.native(), root, decoderRecord()) != StatusOk)
@@ -174,7 +196,38 @@ bool Code::valid() const { return magic == kMagic; }
 
 VeksRSDecoder_8u* Code::decoderRecord() const { return reinterpret_cast<VeksRSDecoder_8u*>(decoder.get()); }
 
+VeksRSEncoder_8u* Code::encoderRecord() const { return reinterpret_cast<VeksRSEncoder_8u*>(encoder.get()); }
+
 void Code::parity(const uint8_t* message, uint8_t* out) const {
+    if (!tableEncode) {
+        uint8_t full[256], codeword[256];
+        alignas(16) uint8_t scratch[kScratch];
+        std::memset(full, 0, static_cast<std::size_t>(pad));
+        if (mapped)
+            for (int i = 0; i < k; ++i) full[pad + i] = toCode[message[i]];
+        else
+            std::memcpy(full + pad, message, static_cast<std::size_t>(k));
+        veksRSEncode_8u(full, codeword, encoderRecord(), scratch);
+        const uint8_t* p = codeword + fullN - r;
+        if (mapped)
+            for (int t = 0; t < r; ++t) out[t] = fromCode[p[t]];
+        else
+            std::memcpy(out, p, static_cast<std::size_t>(r));
+        return;
+    }
+    if (r <= 8) {
+        const uint64_t* table = rows64.data();
+        uint64_t reg = 0;
+        if (options.dualBasis)
+            for (int i = 0; i < k; ++i) reg = (reg >> 8) ^ table[fromSymbol[message[i]] ^ (reg & 0xFF)];
+        else
+            for (int i = 0; i < k; ++i) reg = (reg >> 8) ^ table[message[i] ^ (reg & 0xFF)];
+        for (int j = 0; j < r; ++j) {
+            const auto b = static_cast<uint8_t>(reg >> (8 * j));
+            out[j] = options.dualBasis ? toSymbol[b] : b;
+        }
+        return;
+    }
     uint8_t reg[256] = {};
     const std::size_t rr = static_cast<std::size_t>(r);
     const uint8_t* table = rows.data();

@@ -36,12 +36,15 @@ struct Code {
     bool mapped = false;
     uint8_t fromSymbol[256] = {}, toSymbol[256] = {};  // caller's symbol <-> element of the caller's field
     uint8_t toCode[256] = {}, fromCode[256] = {};      // caller's symbol <-> element of the decoder's field
-    std::vector<uint8_t> rows;                         // order x r: the encoder's table
-    std::unique_ptr<unsigned char[]> decoder;
+    std::vector<uint8_t> rows;                         // order x r: the table encoder's rows
+    std::vector<uint64_t> rows64;                      // the same rows in one word each, for r <= 8
+    bool tableEncode = false;                          // the table, or vekdi.h's full-length encoder
+    std::unique_ptr<unsigned char[]> encoder, decoder;
 
     int32_t build(int n, int k, const VekRsCodeOptions& options);
     bool valid() const;
     VeksRSDecoder_8u* decoderRecord() const;
+    VeksRSEncoder_8u* encoderRecord() const;
 
     // The r parity bytes of k message bytes (caller's symbols, validated).
     void parity(const uint8_t* message, uint8_t* out) const;
