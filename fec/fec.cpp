@@ -13,6 +13,7 @@
 #include <vekdi/fec.h>
 #include <vekdi_codes.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -25,7 +26,7 @@ namespace {
 struct FecCode {
     VekRsCode* code = nullptr;  // null when nroots == 0
     int symsize = 0, nroots = 0, pad = 0, n = 0, k = 0;
-    uint8_t order[255] = {};    // block positions in the order of libfec's root search
+    uint8_t rank[255] = {};     // each block position's place in libfec's root search
 };
 
 // True when x has order 2^m - 1 modulo the polynomial `mask` (degree m).
@@ -68,7 +69,7 @@ FecCode* create(int symsize, int gfpoly, int fcr, int prim, int nroots, int pad,
     int listed = 0;
     for (int i = 1; i <= nn; ++i) {
         const int index = static_cast<int>((static_cast<long>(i) * iprim - 1) % nn);
-        if (index >= pad) c->order[listed++] = static_cast<uint8_t>(index - pad);
+        if (index >= pad) c->rank[index - pad] = static_cast<uint8_t>(listed++);
     }
     return c;
 }
@@ -90,15 +91,26 @@ int decode(const FecCode* c, uint8_t* data, int* erasPos, int noEras) {
     for (int i = 0; i < noEras; ++i)
         if (erasPos[i] < 0 || erasPos[i] >= c->n) return -1;
     if (c->code == nullptr) return 0;  // no parity: every word is a codeword
-    uint8_t received[255];
-    std::memcpy(received, data, static_cast<std::size_t>(c->n));
-    if (vekRsDecode(c->code, data, erasPos, noEras, VekRsBerlekampMassey, nullptr) != VekCodesOk) return -1;
-    int changed = 0;
-    for (int i = 0; i < c->n; ++i) {
-        const int p = c->order[i];
-        if (data[p] != received[p]) erasPos[changed++] = p;
+    uint8_t erased[255];
+    for (int i = 0; i < noEras; ++i) erased[i] = data[erasPos[i]];
+    VekRsReport report;
+    if (vekRsDecode(c->code, data, erasPos, noEras, VekRsBerlekampMassey, &report) != VekCodesOk) return -1;
+    if (report.corrected == 0) return 0;
+    // The changed positions: the errors found, and the erasures whose symbol
+    // changed (each once), then in libfec's order.
+    uint8_t changed[255];
+    int count = 0;
+    for (int i = 0; i < report.errorCount; ++i) changed[count++] = report.errorPositions[i];
+    for (int i = 0; i < noEras; ++i) {
+        const int p = erasPos[i];
+        if (data[p] == erased[i]) continue;
+        bool seen = false;
+        for (int j = report.errorCount; j < count && !seen; ++j) seen = changed[j] == p;
+        if (!seen) changed[count++] = static_cast<uint8_t>(p);
     }
-    return changed;
+    std::sort(changed, changed + count, [c](uint8_t a, uint8_t b) { return c->rank[a] < c->rank[b]; });
+    for (int i = 0; i < count; ++i) erasPos[i] = changed[i];
+    return count;
 }
 
 // The fixed CCSDS codes, one per pad, made on first use.
