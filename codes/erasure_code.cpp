@@ -81,7 +81,8 @@ bool anyOverlap(Range* ranges, int count) {
 
 Range range(const void* p, size_t length, bool written) {
     const auto b = reinterpret_cast<uintptr_t>(p);
-    return {b, b + length, written};
+    const uintptr_t room = UINTPTR_MAX - b;  // a length past the address space ends at its top
+    return {b, b + (length < room ? length : room), written};
 }
 
 // The survivors and the decode matrix of a lost set.

@@ -32,6 +32,9 @@ public:
     uint8_t* mutableData() { return static_cast<uint8_t*>(view_.buf); }
     std::span<const uint8_t> bytes() const { return {data(), size()}; }
     std::span<uint8_t> mutableBytes() { return {mutableData(), size()}; }
+    // Dimensions of the exporter's shape (1 for bytes and bytearray).
+    int ndim() const { return view_.ndim; }
+    std::size_t extent(int i) const { return view_.shape ? static_cast<std::size_t>(view_.shape[i]) : size(); }
 
 private:
     Py_buffer view_{};
@@ -58,5 +61,6 @@ Exceptions& exceptions();
 void bindField(py::module_& m);
 void bindCode(py::module_& m);
 void bindChunked(py::module_& m);
+void bindErasureCode(py::module_& m);
 
 }  // namespace vekdi_python

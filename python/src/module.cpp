@@ -93,4 +93,5 @@ PYBIND11_MODULE(_vekdi, m) {
     bindField(m);
     bindCode(m);
     bindChunked(m);
+    bindErasureCode(m);
 }

@@ -9,7 +9,8 @@
     result.message, result.error_positions      # the repaired message, where errors were
 
 Classes: Field (element arithmetic), ReedSolomon (one code; single words and
-many words per call), DecodeResult, BlocksResult. Errors: Error (a
+many words per call), DecodeResult, BlocksResult, ErasureCode (k data
+buffers -> m parity buffers; any k independent shards rebuild the rest). Errors: Error (a
 ValueError) for bad arguments, DecodeError for words that cannot be
 corrected. vekdi.reedsolo is a drop-in for the reedsolo package's RSCodec.
 """
@@ -18,6 +19,7 @@ from ._vekdi import (
     BlocksResult,
     DecodeError,
     DecodeResult,
+    ErasureCode,
     Error,
     Field,
     ReedSolomon,
@@ -28,6 +30,7 @@ __all__ = [
     "BlocksResult",
     "DecodeError",
     "DecodeResult",
+    "ErasureCode",
     "Error",
     "Field",
     "ReedSolomon",

@@ -19,8 +19,9 @@ mkdir -p "$work"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 
 step "installed files"
-for f in include/vekdi.h include/vekdi.hpp include/vekdi_version.h \
+for f in include/vekdi.h include/vekdi.hpp include/vekdi_version.h include/vekdi_codes.h \
          "$libdir/libvekdi.so" "$libdir/libvekdi.a" "$libdir/libvekcore.so" "$libdir/libvekcore.a" \
+         "$libdir/libvekdi-codes.so" "$libdir/libvekdi-codes.a" "$libdir/pkgconfig/vekdi-codes.pc" \
          "$libdir/pkgconfig/vekdi.pc" "$libdir/cmake/vekdi/vekdiConfig.cmake"; do
   [[ -e $prefix/$f ]] || fail "$f is not installed"
 done
