@@ -9,7 +9,17 @@
 // follow: one full-length code each over a primitive polynomial, decoded by
 // both decoders (libfec: init_rs_char(m, poly, 1, 1, r, 0)). An argument
 // limits the run to the rows whose name contains it (for example
-// "16 errors" or "GF(2^5)").
+// "16 errors" or "GF(2^5)"; alternatives separated by '|').
+//
+// Then codes of every shape (shortened, fcr 0, root step, small fields),
+// each encoded and decoded with (n - k) / 2 errors through libvekdi-fec
+// (loaded beside libfec) and through vekRsEncode / vekRsDecode of
+// vekdi-codes; and batches of 10^4 words of DVB RS(204,188) and CCSDS
+// RS(255,223) through vekRsEncodeBlocks / vekRsDecodeBlocks against
+// libfec's loop, ns per word, with our payload rate in Gbit/s.
+#include <dlfcn.h>
+#include <vekdi_codes.h>
+
 #include <ctime>
 #include <cstdio>
 #include <cstring>
@@ -66,7 +76,16 @@ struct Row {
 // program's first argument.
 std::string gFilter;
 
-bool wanted(const std::string& name) { return gFilter.empty() || name.find(gFilter) != std::string::npos; }
+bool wanted(const std::string& name) {
+    if (gFilter.empty()) return true;
+    for (size_t from = 0;;) {  // alternatives separated by '|'
+        const size_t bar = gFilter.find('|', from);
+        if (name.find(gFilter.substr(from, bar == std::string::npos ? bar : bar - from)) != std::string::npos)
+            return true;
+        if (bar == std::string::npos) return false;
+        from = bar + 1;
+    }
+}
 
 // The peer's side of one scenario, timed once, when a first wanted row needs it.
 struct Peer {
@@ -275,15 +294,238 @@ bool runSmallFields(std::vector<Row>* rows) {
            runSmall(5, 0x25, 23, 4, rows) && runSmall(6, 0x43, 55, 4, rows) && runSmall(7, 0x89, 111, 8, rows);
 }
 
+// ---- Any code through libfec's interface and the C functions ------------------
+#if defined(VEKDI_FEC_LIBRARY)
+
+// libvekdi-fec exports libfec's names, so it is loaded beside libfec with
+// its own symbol scope.
+struct FecApi {
+    void* (*init)(int, int, int, int, int, int) = nullptr;
+    void (*release)(void*) = nullptr;
+    void (*encode)(void*, unsigned char*, unsigned char*) = nullptr;
+    int (*decode)(void*, unsigned char*, int*, int) = nullptr;
+};
+
+const FecApi* vekdiFec() {
+    static FecApi api;
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        void* lib = dlopen(VEKDI_FEC_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (lib == nullptr) {
+            std::printf("cannot load %s: no libvekdi-fec rows\n", VEKDI_FEC_LIBRARY);
+            return nullptr;
+        }
+        api.init = reinterpret_cast<void* (*)(int, int, int, int, int, int)>(dlsym(lib, "init_rs_char"));
+        api.release = reinterpret_cast<void (*)(void*)>(dlsym(lib, "free_rs_char"));
+        api.encode = reinterpret_cast<void (*)(void*, unsigned char*, unsigned char*)>(dlsym(lib, "encode_rs_char"));
+        api.decode = reinterpret_cast<int (*)(void*, unsigned char*, int*, int)>(dlsym(lib, "decode_rs_char"));
+    }
+    return api.init ? &api : nullptr;
+}
+
+struct FecParams {
+    const char* name;
+    int symsize, gfpoly, fcr, prim, nroots, pad;
+};
+
+// One code: encode and decode with (n - k) / 2 errors per word through
+// libvekdi-fec and through vekRsEncode / vekRsDecode, against libfec.
+bool runFecCode(const FecParams& p, std::vector<Row>* rows) {
+    const std::string prefix = std::string(p.name) + " ";
+    const std::string errors = std::to_string(p.nroots / 2) + (p.nroots / 2 == 1 ? " error" : " errors");
+    if (!wanted(prefix + "encode, libvekdi-fec") && !wanted(prefix + "encode, vekRsEncode") &&
+        !wanted(prefix + "decode " + errors + ", libvekdi-fec") && !wanted(prefix + "decode " + errors + ", vekRsDecode"))
+        return true;
+    const FecApi* api = vekdiFec();
+    if (api == nullptr) return true;
+    const int nn = (1 << p.symsize) - 1, n = nn - p.pad, k = n - p.nroots, t = p.nroots / 2;
+    void* theirs = init_rs_char(p.symsize, p.gfpoly, p.fcr, p.prim, p.nroots, p.pad);
+    void* ours = api->init(p.symsize, p.gfpoly, p.fcr, p.prim, p.nroots, p.pad);
+    const VekRsCodeOptions options{unsigned(p.gfpoly), p.fcr, p.prim, 0, 0};
+    VekRsCode* code = nullptr;
+    if (theirs == nullptr || ours == nullptr || vekRsCodeCreate(n, k, &options, &code) != VekCodesOk) {
+        std::printf("%s: a code could not be made\n", p.name);
+        return false;
+    }
+    constexpr int kSamples = 64;
+    std::vector<std::vector<uint8_t>> words(kSamples), damaged(kSamples);
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % bound;
+    };
+    for (int w = 0; w < kSamples; ++w) {
+        std::vector<uint8_t> word(static_cast<size_t>(n)), check;
+        for (int i = 0; i < k; ++i) word[size_t(i)] = uint8_t(next(uint32_t(nn) + 1));
+        check = word;
+        encode_rs_char(theirs, word.data(), word.data() + k);
+        api->encode(ours, check.data(), check.data() + k);
+        if (check != word) {
+            std::printf("%s: parity differs from libfec\n", p.name);
+            return false;
+        }
+        words[size_t(w)] = word;
+        std::vector<bool> hit(static_cast<size_t>(n));
+        for (int e = 0; e < t;) {
+            const uint32_t pos = next(uint32_t(n));
+            if (hit[pos]) continue;
+            hit[pos] = true;
+            word[pos] ^= uint8_t(1 + next(uint32_t(nn)));
+            ++e;
+        }
+        damaged[size_t(w)] = word;
+        std::vector<uint8_t> a = word, b = word;
+        int posA[256], posB[256];
+        if (decode_rs_char(theirs, a.data(), posA, 0) != t || api->decode(ours, b.data(), posB, 0) != t || a != b ||
+            a != words[size_t(w)]) {
+            std::printf("%s: decoders disagree\n", p.name);
+            return false;
+        }
+    }
+    uint8_t buffer[256];
+    int positions[256];
+    VekRsReport report;
+    Peer encodePeer{[&](size_t i) {
+        std::memcpy(buffer, words[i % kSamples].data(), size_t(k));
+        encode_rs_char(theirs, buffer, buffer + k);
+    }};
+    addRow(rows, prefix + "encode, libvekdi-fec", [&](size_t i) {
+        std::memcpy(buffer, words[i % kSamples].data(), size_t(k));
+        api->encode(ours, buffer, buffer + k);
+    }, encodePeer);
+    addRow(rows, prefix + "encode, vekRsEncode", [&](size_t i) {
+        vekRsEncode(code, words[i % kSamples].data(), buffer);
+    }, encodePeer);
+    Peer decodePeer{[&](size_t i) {
+        std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
+        decode_rs_char(theirs, buffer, positions, 0);
+    }};
+    addRow(rows, prefix + "decode " + errors + ", libvekdi-fec", [&](size_t i) {
+        std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
+        api->decode(ours, buffer, positions, 0);
+    }, decodePeer);
+    addRow(rows, prefix + "decode " + errors + ", vekRsDecode", [&](size_t i) {
+        std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
+        vekRsDecode(code, buffer, nullptr, 0, VekRsBerlekampMassey, &report);
+    }, decodePeer);
+    vekRsCodeDestroy(code);
+    api->release(ours);
+    free_rs_char(theirs);
+    return true;
+}
+
+bool runFecCodes(std::vector<Row>* rows) {
+    static const FecParams codes[] = {
+        {"RS(12,8)", 8, 0x11D, 1, 1, 4, 243},
+        {"RS(20,18)", 8, 0x11D, 1, 1, 2, 235},
+        {"RS(255,253)", 8, 0x11D, 1, 1, 2, 0},
+        {"RS(255,251)", 8, 0x11D, 1, 1, 4, 0},
+        {"DVB RS(204,188)", 8, 0x11D, 0, 1, 16, 51},
+        {"CCSDS RS(223,191)", 8, 0x187, 112, 11, 32, 32},
+        {"GF(16) RS(15,11)", 4, 0x13, 1, 1, 4, 0},
+        {"GF(32) RS(31,23)", 5, 0x25, 1, 1, 8, 0},
+        {"GF(64) RS(63,55)", 6, 0x43, 1, 1, 8, 0},
+        {"GF(128) RS(127,111)", 7, 0x89, 1, 1, 16, 0},
+    };
+    for (const FecParams& p : codes)
+        if (!runFecCode(p, rows)) return false;
+    return true;
+}
+
+// 10^4 codewords laid end to end: vekRsEncodeBlocks / vekRsDecodeBlocks
+// against libfec's one-word loop (clean words, and 8 errors per word).
+#else
+bool runFecCodes(std::vector<Row>*) {
+    std::printf("libvekdi-fec not built: no rows for it\n");
+    return true;
+}
+#endif
+
+bool runBatch(const char* name, int gfpoly, int fcr, int prim, int dual, int n, int k, std::vector<Row>* rows) {
+    const std::string prefix = std::string(name) + " batch of 10^4 ";
+    if (!wanted(prefix)) return true;
+    constexpr size_t kWords = 10000;
+    const int r = n - k;
+    void* theirs = init_rs_char(8, gfpoly, fcr, prim, r, 255 - n);
+    const VekRsCodeOptions options{unsigned(gfpoly), fcr, prim, 0, dual};
+    VekRsCode* code = nullptr;
+    if (theirs == nullptr || vekRsCodeCreate(n, k, &options, &code) != VekCodesOk) return false;
+    std::vector<uint8_t> messages(kWords * size_t(k)), clean(kWords * size_t(n)), work(clean.size()), noisy;
+    uint32_t seed = 11;
+    for (auto& b : messages) b = uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
+    vekRsEncodeBlocks(code, messages.data(), clean.data(), kWords);
+    noisy = clean;
+    for (size_t w = 0; w < kWords; ++w)
+        for (int e = 0; e < 8; ++e) noisy[w * size_t(n) + size_t((w * 37 + size_t(e) * 13) % size_t(n))] ^= uint8_t(1 + e);
+    if (!dual) {
+        std::vector<uint8_t> word(static_cast<size_t>(n));
+        for (size_t w = 0; w < 50; ++w) {
+            std::memcpy(word.data(), messages.data() + w * size_t(k), size_t(k));
+            encode_rs_char(theirs, word.data(), word.data() + k);
+            if (std::memcmp(word.data(), clean.data() + w * size_t(n), size_t(n)) != 0) return false;
+        }
+    }
+    const double mbits = double(kWords) * double(k) * 8.0;
+    // A batch call is long enough to be timed alone: best of five.
+    auto perWord = [&](const std::function<void(size_t)>& f) {
+        double best = 1e30;
+        for (int round = 0; round < 5; ++round) {
+            const double start = threadSeconds();
+            f(0);
+            best = std::min(best, (threadSeconds() - start) * 1e9);
+        }
+        return best;
+    };
+    auto gbits = [&](double ns) { return mbits / ns; };  // payload bits per ns = Gbit/s
+    auto add = [&](const std::string& what, const std::function<void(size_t)>& ours,
+                   const std::function<void(size_t)>& peer) {
+        if (!wanted(prefix + what)) return;
+        const double o = perWord(ours), p = perWord(peer);
+        rows->push_back({prefix + what + " (" + std::to_string(gbits(o)).substr(0, 5) + " Gbit/s)", o / kWords,
+                         p / kWords});
+    };
+    add("encode", [&](size_t) { vekRsEncodeBlocks(code, messages.data(), work.data(), kWords); },
+        [&](size_t) {
+            for (size_t w = 0; w < kWords; ++w) {
+                uint8_t* word = work.data() + w * size_t(n);
+                std::memcpy(word, messages.data() + w * size_t(k), size_t(k));
+                encode_rs_char(theirs, word, word + k);
+            }
+        });
+    add("decode clean", [&](size_t) {
+            std::memcpy(work.data(), clean.data(), clean.size());
+            vekRsDecodeBlocks(code, work.data(), kWords, nullptr, nullptr, 0, nullptr, nullptr);
+        },
+        [&](size_t) {
+            std::memcpy(work.data(), clean.data(), clean.size());
+            for (size_t w = 0; w < kWords; ++w) decode_rs_char(theirs, work.data() + w * size_t(n), nullptr, 0);
+        });
+    add("decode 8 errors", [&](size_t) {
+            std::memcpy(work.data(), noisy.data(), noisy.size());
+            vekRsDecodeBlocks(code, work.data(), kWords, nullptr, nullptr, 0, nullptr, nullptr);
+        },
+        [&](size_t) {
+            std::memcpy(work.data(), noisy.data(), noisy.size());
+            for (size_t w = 0; w < kWords; ++w) decode_rs_char(theirs, work.data() + w * size_t(n), nullptr, 0);
+        });
+    vekRsCodeDestroy(code);
+    free_rs_char(theirs);
+    return true;
+}
+
 }  // namespace
 }  // namespace vekdi::bench
 
-// Usage: vekdi_peer_compare [TEXT] -- only the rows whose name contains TEXT.
+// Usage: vekdi_peer_compare [TEXT] -- only the rows whose name contains TEXT (or one of A|B|...).
 int main(int argc, char** argv) {
     if (argc > 1) vekdi::bench::gFilter = argv[1];
     std::vector<vekdi::bench::Row> rows;
     std::printf("vector variant: %s\n", vekdi::tower::towerActive().name);
-    if (!vekdi::bench::run(223, &rows) || !vekdi::bench::run(239, &rows) || !vekdi::bench::runSmallFields(&rows))
+    if (!vekdi::bench::run(223, &rows) || !vekdi::bench::run(239, &rows) || !vekdi::bench::runSmallFields(&rows) ||
+        !vekdi::bench::runFecCodes(&rows) ||
+        !vekdi::bench::runBatch("DVB RS(204,188)", 0x11D, 0, 1, 0, 204, 188, &rows) ||
+        !vekdi::bench::runBatch("CCSDS RS(255,223)", 0x187, 112, 11, 1, 255, 223, &rows))
         return 1;
 #if !defined(VEKDI_HAVE_ISAL)
     std::printf("ISA-L not found at build time: no ISA-L row\n");

@@ -9,7 +9,7 @@ install(TARGETS vekdi vekdi_static vekcore vekcore_static vekdi-codes vekdi-code
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES include/vekdi.h include/vekdi.hpp include/vekdi_codes.h ${PROJECT_BINARY_DIR}/include/vekdi_version.h
+install(FILES include/vekdi.h include/vekdi.hpp include/vekdi_codes.h include/vekdi_codes_rs.h ${PROJECT_BINARY_DIR}/include/vekdi_version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vekdi)
 install(EXPORT vekdiTargets NAMESPACE vekdi:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vekdi)
@@ -36,3 +36,12 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/vekdi.pc.in ${CMAKE_CURRENT_BINARY_DI
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vekdi-codes.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vekdi-codes.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vekdi.pc ${CMAKE_CURRENT_BINARY_DIR}/vekdi-codes.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# libvekdi-fec (Linux): its header goes to <includedir>/vekdi, which its
+# pkg-config file puts on the include path so that <fec.h> finds it.
+if(TARGET vekdi-fec)
+  install(TARGETS vekdi-fec LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES include/vekdi/fec.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vekdi)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/vekdi-fec.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vekdi-fec.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vekdi-fec.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()

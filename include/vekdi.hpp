@@ -224,22 +224,26 @@ struct DecodeSummary {
     explicit operator bool() const noexcept { return failedWords.empty(); }
 };
 
-/// One Reed-Solomon code of length n with k message symbols: a shortened code
-/// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
-/// are never stored or sent).
+// One Reed-Solomon code of length n with k message symbols: a shortened code
+// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
+// are never stored or sent). A thin layer over the companion's C functions
+// (vekdi_codes_rs.h), which hold the code.
 class ReedSolomon {
 public:
-    /// RS(n, k), 1 <= k < n <= 2^m - 1, as options define it; throws Error for bad parameters.
-    ReedSolomon(int n, int k, CodeOptions options = {}) : code_(std::make_unique<Code>(n, k, options)) {}
+    ReedSolomon(int n, int k, CodeOptions options = {}) : options_(options), field_(options.polynomial), n_(n), k_(k) {
+        const VekRsCodeOptions o{options.polynomial, options.fcr, options.rootStep, options.root,
+                                 options.dualBasis ? 1 : 0};
+        VekRsCode* code = nullptr;
+        const int32_t status = vekRsCodeCreate(n, k, &o, &code);
+        if (status != VekCodesOk) throw Error(fromCodes(status, StatusOutOfRange), "vekdi::ReedSolomon");
+        code_.reset(code);
+    }
 
     /// A copy of other's code (built again from its parameters).
     ReedSolomon(const ReedSolomon& other) : ReedSolomon(other.n(), other.k(), other.options()) {}
     /// Makes this a copy of other's code.
     ReedSolomon& operator=(const ReedSolomon& other) {
-        if (this != &other) {
-            ReedSolomon copy(other);
-            code_ = std::move(copy.code_);
-        }
+        if (this != &other) *this = ReedSolomon(other);
         return *this;
     }
     /// Takes over the code; the moved-from object throws Error when used.
@@ -248,29 +252,25 @@ public:
     ReedSolomon& operator=(ReedSolomon&&) noexcept = default;
     ~ReedSolomon() = default;
 
-    /// Codeword length in symbols.
-    int n() const { return code().n; }
-    /// Message length in symbols.
-    int k() const { return code().k; }
-    /// n - k.
-    int parityCount() const { return code().n - code().k; }
-    /// Errors correctable without erasures: (n - k) / 2.
+    int n() const { return (code(), n_); }
+    int k() const { return (code(), k_); }
+    int parityCount() const { return n() - k(); }
     int correctionCapacity() const { return parityCount() / 2; }
-    /// The options the code was made with.
-    const CodeOptions& options() const { return code().options; }
-    /// The field of the symbols as the caller sees them.
-    const Field& field() const { return code().field; }
+    const CodeOptions& options() const { return (code(), options_); }
+    // The field of the symbols as the caller sees them.
+    const Field& field() const { return (code(), field_); }
+    // The C code object, for the functions of vekdi_codes_rs.h.
+    const VekRsCode* native() const { return code(); }
 
     /// codeword = message (k bytes) followed by its n - k parity bytes. The
     /// message may be the first k bytes of the codeword.
     void encode(std::span<const uint8_t> message, std::span<uint8_t> codeword) const {
-        const Code& c = code();
-        c.requireSize(message.size(), c.k, "vekdi::ReedSolomon::encode: the message must hold k bytes");
-        c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::encode: the codeword must hold n bytes");
+        requireSize(message.size(), k_, "vekdi::ReedSolomon::encode: the message must hold k bytes");
+        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::encode: the codeword must hold n bytes");
         uint8_t parityBytes[256];
-        c.parity(message.data(), parityBytes);
-        std::memmove(codeword.data(), message.data(), static_cast<std::size_t>(c.k));
-        std::memcpy(codeword.data() + c.k, parityBytes, static_cast<std::size_t>(c.n - c.k));
+        require(vekRsParity(code(), message.data(), parityBytes), StatusBadArgument, "vekdi::ReedSolomon::encode");
+        std::memmove(codeword.data(), message.data(), static_cast<std::size_t>(k_));
+        std::memcpy(codeword.data() + k_, parityBytes, static_cast<std::size_t>(n_ - k_));
     }
     /// The codeword (n bytes) of a k-byte message.
     std::vector<uint8_t> encode(std::span<const uint8_t> message) const {
@@ -280,11 +280,10 @@ public:
     }
     /// Only the n - k parity bytes, for callers whose data and parity live apart.
     void parity(std::span<const uint8_t> message, std::span<uint8_t> out) const {
-        const Code& c = code();
-        c.requireSize(message.size(), c.k, "vekdi::ReedSolomon::parity: the message must hold k bytes");
-        c.requireSize(out.size(), c.n - c.k, "vekdi::ReedSolomon::parity: the output must hold n - k bytes");
+        requireSize(message.size(), k_, "vekdi::ReedSolomon::parity: the message must hold k bytes");
+        requireSize(out.size(), n_ - k_, "vekdi::ReedSolomon::parity: the output must hold n - k bytes");
         uint8_t parityBytes[256];
-        c.parity(message.data(), parityBytes);
+        require(vekRsParity(code(), message.data(), parityBytes), StatusBadArgument, "vekdi::ReedSolomon::parity");
         std::memcpy(out.data(), parityBytes, out.size());
     }
 
@@ -293,289 +292,148 @@ public:
     /// never reports success with a word that is not a codeword.
     DecodeResult decode(std::span<uint8_t> codeword, std::span<const int> erasures = {},
                         Algorithm algorithm = Algorithm::BerlekampMassey) const {
-        const Code& c = code();
-        c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
-        c.requireSymbols(codeword.data(), static_cast<std::size_t>(c.n), "vekdi::ReedSolomon::decode: byte outside the field");
-        bool erased[256] = {};
-        int list[256];
-        int erasureCount = 0;
-        DecodeResult result;
-        if (!erasures.empty()) {
-            for (int p : erasures) {
-                if (p < 0 || p >= c.n)
-                    throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure position outside the codeword");
-                if (!erased[p]) ++erasureCount;
-                erased[p] = true;
-            }
-            result.erasurePositions.reserve(static_cast<std::size_t>(erasureCount));
-            for (int p = 0; p < c.n; ++p)
-                if (erased[p]) {
-                    list[result.erasurePositions.size()] = p;
-                    result.erasurePositions.push_back(p);
-                }
-        }
-
-        uint8_t word[256] = {};
-        if (!c.solve(codeword.data(), word, list, erasureCount, algorithm)) {
-            result.status = makeErrorCode(StatusDecodeFailure);
-            return result;
-        }
-        if (std::memcmp(word, codeword.data(), static_cast<std::size_t>(c.n)) == 0) return result;
-        int changed = 0;
-        for (int i = 0; i < c.n; ++i) changed += word[i] != codeword[static_cast<std::size_t>(i)];
-        result.errorPositions.reserve(static_cast<std::size_t>(changed));
-        for (int i = 0; i < c.n; ++i)
-            if (word[i] != codeword[static_cast<std::size_t>(i)] && !erased[i]) result.errorPositions.push_back(i);
-        std::memcpy(codeword.data(), word, static_cast<std::size_t>(c.n));
-        result.corrected = changed;
-        return result;
+        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
+        if (erasures.size() > static_cast<std::size_t>(INT32_MAX))
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure list too long");
+        VekRsReport report;
+        const int32_t status = vekRsDecode(code(), codeword.data(), erasures.data(), static_cast<int>(erasures.size()),
+                                           static_cast<int>(algorithm), &report);
+        if (status != VekCodesOk && status != VekCodesUncorrectable)
+            throw Error(fromCodes(status, StatusBadArgument), "vekdi::ReedSolomon::decode");
+        return result(report);
     }
 
     /// True exactly when the word is a codeword.
     bool check(std::span<const uint8_t> codeword) const {
-        const Code& c = code();
-        c.requireSize(codeword.size(), c.n, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
-        c.requireSymbols(codeword.data(), static_cast<std::size_t>(c.n), "vekdi::ReedSolomon::check: byte outside the field");
-        uint8_t full[256];
-        c.load(codeword.data(), c.n, full);
-        return c.isCodeword(full);
+        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
+        int is = 0;
+        require(vekRsCheck(code(), codeword.data(), &is), StatusBadArgument, "vekdi::ReedSolomon::check");
+        return is != 0;
     }
 
     /// Encodes messages.size() / k messages laid end to end into as many
     /// codewords laid end to end.
     void encodeBlocks(std::span<const uint8_t> messages, std::span<uint8_t> codewords) const {
-        const Code& c = code();
-        const auto k = static_cast<std::size_t>(c.k), n = static_cast<std::size_t>(c.n);
+        const auto k = static_cast<std::size_t>(k_), n = static_cast<std::size_t>(n_);
         if (messages.size() % k != 0)
             throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: messages must be a multiple of k bytes");
         const std::size_t words = messages.size() / k;
         if (codewords.size() != words * n)
             throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: codewords must hold n bytes per message");
-        c.requireSymbols(messages.data(), messages.size(), "vekdi::ReedSolomon::encodeBlocks: byte outside the field");
-        for (std::size_t w = 0; w < words; ++w) encode(messages.subspan(w * k, k), codewords.subspan(w * n, n));
+        require(vekRsEncodeBlocks(code(), messages.data(), codewords.data(), words), StatusBadArgument,
+              "vekdi::ReedSolomon::encodeBlocks");
     }
 
     /// Decodes codewords.size() / n words laid end to end, each in place; the
     /// words that cannot be corrected are left as they were.
     DecodeSummary decodeBlocks(std::span<uint8_t> codewords, Algorithm algorithm = Algorithm::BerlekampMassey) const {
-        const Code& c = code();
-        const auto n = static_cast<std::size_t>(c.n);
+        return decodeBlocks(codewords, {}, {}, algorithm);
+    }
+    // The same with erasures per word: erasureCounts holds one count per
+    // word (or is empty for none), erasures the positions of word 0, then
+    // those of word 1, and so on.
+    DecodeSummary decodeBlocks(std::span<uint8_t> codewords, std::span<const int> erasures,
+                               std::span<const int> erasureCounts,
+                               Algorithm algorithm = Algorithm::BerlekampMassey) const {
+        const auto n = static_cast<std::size_t>(n_);
         if (codewords.size() % n != 0)
             throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: codewords must be a multiple of n bytes");
-        c.requireSymbols(codewords.data(), codewords.size(), "vekdi::ReedSolomon::decodeBlocks: byte outside the field");
         DecodeSummary summary;
         summary.words = codewords.size() / n;
-        for (std::size_t w = 0; w < summary.words; ++w) {
-            uint8_t* received = codewords.data() + w * n;
-            uint8_t word[256];
-            if (!c.solve(received, word, nullptr, 0, algorithm)) {
-                summary.failedWords.push_back(w);
-                continue;
+        // Everything is checked before the first word is touched, as the C
+        // call does; the reports then come in chunks.
+        requireSymbols(codewords, "vekdi::ReedSolomon::decodeBlocks: byte outside the field");
+        if (!erasureCounts.empty()) {
+            if (erasureCounts.size() != summary.words)
+                throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: one erasure count per word is needed");
+            std::size_t offset = 0;
+            for (int c : erasureCounts) {
+                if (c < 0 || static_cast<std::size_t>(c) > erasures.size() - offset)
+                    throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: the counts must add up to the erasures");
+                for (int p : erasures.subspan(offset, static_cast<std::size_t>(c)))
+                    if (p < 0 || p >= n_)
+                        throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: erasure position outside the codeword");
+                offset += static_cast<std::size_t>(c);
             }
-            if (std::memcmp(word, received, n) == 0) continue;
-            for (std::size_t i = 0; i < n; ++i) summary.correctedSymbols += word[i] != received[i];
-            std::memcpy(received, word, n);
+            if (offset != erasures.size())
+                throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: the counts must add up to the erasures");
+        } else if (!erasures.empty()) {
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: erasures without counts");
+        }
+        constexpr std::size_t kChunk = 32;
+        VekRsReport reports[kChunk];
+        std::size_t offset = 0;
+        for (std::size_t first = 0; first < summary.words; first += kChunk) {
+            const std::size_t count = std::min(kChunk, summary.words - first);
+            const int* counts = erasureCounts.empty() ? nullptr : erasureCounts.data() + first;
+            std::size_t listed = 0;
+            if (counts)
+                for (std::size_t w = 0; w < count; ++w) listed += static_cast<std::size_t>(counts[w]);
+            require(vekRsDecodeBlocks(code(), codewords.data() + first * n, count,
+                                    counts && listed ? erasures.data() + offset : nullptr, counts,
+                                    static_cast<int>(algorithm), reports, nullptr),
+                  StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks");
+            offset += listed;
+            for (std::size_t w = 0; w < count; ++w) {
+                if (reports[w].status != VekCodesOk)
+                    summary.failedWords.push_back(first + w);
+                else
+                    summary.correctedSymbols += static_cast<std::size_t>(reports[w].corrected);
+            }
         }
         return summary;
     }
 
 private:
-    // Everything one code needs, built once and read-only afterwards. It lives
-    // on the heap so that the encoder and decoder records, which point into
-    // themselves and at the field record, never move.
-    struct Code {
-        CodeOptions options;
-        Field field;      // the caller's field
-        Field codeField;  // the field the records use: the caller's, or an isomorphic one (see below)
-        int n, k;
-        int fullN;        // 2^m - 1
-        int pad;          // fullN - n virtual zero symbols in front
-        bool mapped = false;
-        std::array<uint8_t, 256> toCode{}, fromCode{};
-        std::unique_ptr<unsigned char[]> encoder, decoder;
-
-        static constexpr int kDecodeScratch = 3200;
-
-        Code(int n_, int k_, const CodeOptions& o) : options(o), field(o.polynomial), codeField(o.polynomial), n(n_), k(k_) {
-            fullN = field.order() - 1;
-            if (k < 1 || k >= n || n > fullN)
-                throw Error(StatusOutOfRange, "vekdi::ReedSolomon: need 1 <= k < n <= 2^m - 1");
-            pad = fullN - n;
-            const int step = o.rootStep % fullN;
-            if (o.rootStep < 1 || std::gcd(step, fullN) != 1)
-                throw Error(StatusBadArgument, "vekdi::ReedSolomon: the root step must be positive and coprime to 2^m - 1");
-            if (o.root < 0 || o.root >= field.order())
-                throw Error(StatusOutOfRange, "vekdi::ReedSolomon: the root must be an element of the field");
-            if (o.dualBasis && o.polynomial != 0x187)
-                throw Error(StatusBadArgument, "vekdi::ReedSolomon: the dual basis is defined for polynomial 0x187 only");
-
-            const uint8_t beta = field.pow(field.alpha(), step);
-            const uint8_t firstRoot = o.root != 0 ? static_cast<uint8_t>(o.root) : field.pow(beta, o.fcr);
-            uint8_t root = firstRoot;
-            if (step != 1 || o.dualBasis) buildMaps(beta, root);
-
-            int size = 0;
-            detail::check(veksRSEncodeGetSize_8u(fullN, fullN - (n - k), &size), "vekdi::ReedSolomon: encoder size");
-            encoder = std::make_unique<unsigned char[]>(static_cast<std::size_t>(size));
-            detail::check(veksRSEncodeInit_8u(fullN, fullN - (n - k), codeField.native(), root, encoderRecord()),
-                          "vekdi::ReedSolomon: encoder");
-            detail::check(veksRSDecodeGetSize_8u(fullN, fullN - (n - k), &size), "vekdi::ReedSolomon: decoder size");
-            decoder = std::make_unique<unsigned char[]>(static_cast<std::size_t>(size));
-            detail::check(veksRSDecodeInit_8u(fullN, fullN - (n - k), codeField.native(), root, decoderRecord()),
-                          "vekdi::ReedSolomon: decoder");
-            int bm = 0, ee = 0, enc = 0;
-            detail::check(veksRSDecodeBMGetBufferSize_8u(decoderRecord(), &bm), "vekdi::ReedSolomon: scratch size");
-            detail::check(veksRSDecodeEEGetBufferSize_8u(decoderRecord(), &ee), "vekdi::ReedSolomon: scratch size");
-            detail::check(veksRSEncodeGetBufferSize_8u(encoderRecord(), &enc), "vekdi::ReedSolomon: scratch size");
-            if (std::max({bm, ee, enc}) > kDecodeScratch)
-                throw Error(StatusOutOfRange, "vekdi::ReedSolomon: scratch larger than expected");
-        }
-
-        VeksRSEncoder_8u* encoderRecord() const { return reinterpret_cast<VeksRSEncoder_8u*>(encoder.get()); }
-        VeksRSDecoder_8u* decoderRecord() const { return reinterpret_cast<VeksRSDecoder_8u*>(decoder.get()); }
-
-        // A root step s other than 1 makes beta = alpha^s the element whose
-        // consecutive powers are the roots. The field built on beta's minimal
-        // polynomial has x in beta's place, so there the roots are consecutive
-        // powers of its own alpha, which is what the C records take. The map
-        // beta^i -> x^i carries every symbol over (it preserves sums and
-        // products), and its inverse carries the results back. The dual basis
-        // adds one more map in front.
-        void buildMaps(uint8_t beta, uint8_t& root) {
-            const int m = field.m();
-            uint8_t minimal[9] = {1};  // product of (x - beta^(2^i)), lowest degree first
-            uint8_t conjugate = beta;
-            for (int i = 0; i < m; ++i) {
-                for (int j = i + 1; j > 0; --j) minimal[j] = field.add(minimal[j - 1], field.mul(minimal[j], conjugate));
-                minimal[0] = field.mul(minimal[0], conjugate);
-                conjugate = field.mul(conjugate, conjugate);
-            }
-            unsigned mask = 0;
-            for (int i = 0; i <= m; ++i) mask |= static_cast<unsigned>(minimal[i] & 1u) << i;
-            codeField = Field(mask);
-
-            std::array<uint8_t, 256> iso{};  // caller's field -> code field
-            uint8_t power = 1, image = 1;
-            for (int i = 0; i < fullN; ++i) {
-                iso[power] = image;
-                power = field.mul(power, beta);
-                image = codeField.mul(image, static_cast<uint8_t>(m > 1 ? 2 : 1));
-            }
-            root = iso[root];
-
-            std::array<uint8_t, 256> fromDual{};  // caller's symbol -> element of the caller's field
-            for (int z = 0; z < field.order(); ++z) fromDual[static_cast<std::size_t>(z)] = static_cast<uint8_t>(z);
-            if (options.dualBasis) {
-                for (int z = 0; z < 256; ++z) {
-                    unsigned dual = 0;
-                    uint8_t basis = 1;
-                    for (int j = 0; j < 8; ++j) {
-                        dual |= static_cast<unsigned>(trace(field.mul(static_cast<uint8_t>(z), basis))) << (7 - j);
-                        basis = field.mul(basis, field.exp(117));
-                    }
-                    fromDual[dual] = static_cast<uint8_t>(z);
-                }
-            }
-            for (std::size_t u = 0; u < static_cast<std::size_t>(field.order()); ++u) {
-                toCode[u] = iso[fromDual[u]];
-                fromCode[toCode[u]] = static_cast<uint8_t>(u);
-            }
-            mapped = true;
-        }
-
-        uint8_t trace(uint8_t z) const {
-            uint8_t sum = z, square = z;
-            for (int i = 1; i < field.m(); ++i) {
-                square = field.mul(square, square);
-                sum ^= square;
-            }
-            return sum;
-        }
-
-        void requireSize(std::size_t size, int expected, const char* what) const {
-            if (size != static_cast<std::size_t>(expected)) throw Error(StatusBadArgument, what);
-        }
-        void requireSymbols(const uint8_t* bytes, std::size_t count, const char* what) const {
-            if (field.m() == 8) return;
-            const int order = field.order();
-            for (std::size_t i = 0; i < count; ++i)
-                if (bytes[i] >= order) throw Error(StatusOutOfRange, what);
-        }
-
-        // The full-length word: pad zeros, then the n symbols in the code's field.
-        void load(const uint8_t* symbols, int count, uint8_t* full) const {
-            std::memset(full, 0, static_cast<std::size_t>(pad));
-            if (mapped)
-                for (int i = 0; i < count; ++i) full[pad + i] = toCode[symbols[i]];
-            else
-                std::memcpy(full + pad, symbols, static_cast<std::size_t>(count));
-        }
-
-        // The n - k parity bytes of a k-byte message, in the caller's symbols.
-        void parity(const uint8_t* message, uint8_t* out) const {
-            requireSymbols(message, static_cast<std::size_t>(k), "vekdi::ReedSolomon: message byte outside the field");
-            uint8_t full[256], codeword[256];
-            load(message, k, full);
-            fullParity(full, codeword);
-            const int r = n - k;
-            for (int t = 0; t < r; ++t) out[t] = mapped ? fromCode[codeword[fullN - r + t]] : codeword[fullN - r + t];
-        }
-
-        // Encodes the first fullN - (n - k) bytes of `full` into `codeword`.
-        void fullParity(const uint8_t* full, uint8_t* codeword) const {
-            alignas(16) uint8_t scratch[kDecodeScratch];
-            detail::check(veksRSEncode_8u(full, codeword, encoderRecord(), scratch), "vekdi::ReedSolomon: encode");
-        }
-
-        // Whether a full-length word is a codeword: decoded with all its n - k
-        // parity positions erased, it must come back unchanged. The decoder
-        // returns at once when every syndrome is zero; otherwise it rebuilds
-        // the parity from the message, which then differs from the word's.
-        bool isCodeword(const uint8_t* full) const {
-            const int r = n - k;
-            uint8_t copy[256];
-            int parityPositions[256];
-            std::memcpy(copy, full, static_cast<std::size_t>(fullN));
-            for (int i = 0; i < r; ++i) parityPositions[i] = fullN - r + i;
-            alignas(16) uint8_t scratch[kDecodeScratch];
-            if (veksRSDecodeBM_8u(parityPositions, r, copy, decoderRecord(), scratch) != StatusOk) return false;
-            return std::memcmp(copy + fullN - r, full + fullN - r, static_cast<std::size_t>(r)) == 0;
-        }
-
-        // Decodes `received` (n caller symbols) into `out` without touching
-        // `received`; false when it cannot be corrected to a codeword of this
-        // (possibly shortened) code. `erasures` holds `count` distinct positions.
-        bool solve(const uint8_t* received, uint8_t* out, const int* erasures, int count, Algorithm algorithm) const {
-            const int r = n - k;
-            if (count > r) return false;
-            uint8_t full[256];
-            load(received, n, full);
-            int list[256];
-            for (int i = 0; i < count; ++i) list[i] = erasures[i] + pad;
-            const int* listed = count > 0 ? list : nullptr;
-            alignas(16) uint8_t scratch[kDecodeScratch];
-            const VekStatus status = algorithm == Algorithm::Euclid
-                                         ? veksRSDecodeEE_8u(listed, count, full, decoderRecord(), scratch)
-                                         : veksRSDecodeBM_8u(listed, count, full, decoderRecord(), scratch);
-            if (status == StatusDecodeFailure) return false;
-            detail::check(status, "vekdi::ReedSolomon::decode");
-            // A solution that changes a padding symbol belongs to the full
-            // code only: the padding is known to be zero, so the word was
-            // damaged beyond what the shortened code repairs. (A successful
-            // C decode is always a codeword of the full code.)
-            for (int i = 0; i < pad; ++i)
-                if (full[i] != 0) return false;
-            for (int i = 0; i < n; ++i) out[i] = mapped ? fromCode[full[pad + i]] : full[pad + i];
-            return true;
-        }
+    struct Destroy {
+        void operator()(VekRsCode* code) const noexcept { vekRsCodeDestroy(code); }
     };
 
-    const Code& code() const {
-        if (!code_) throw Error(StatusNullPointer, "vekdi::ReedSolomon: used after being moved from");
-        return *code_;
+    // The VekStatus this interface has always reported for a status of the
+    // C functions: a byte outside the field is out of range; positions and
+    // sizes are bad arguments (outOfRange says which one a call means).
+    static int fromCodes(int32_t status, int outOfRange) {
+        switch (status) {
+        case VekCodesBadSymbol: return StatusOutOfRange;
+        case VekCodesOutOfRange: return outOfRange;
+        case VekCodesBadArgument: return StatusBadArgument;
+        case VekCodesBadField: return StatusBadArgument;
+        case VekCodesUncorrectable: return StatusDecodeFailure;
+        default: return status;
+        }
+    }
+    static void require(int32_t status, int outOfRange, const char* what) {
+        if (status != VekCodesOk) throw Error(fromCodes(status, outOfRange), what);
+    }
+    static void requireSize(std::size_t size, int expected, const char* what) {
+        if (size != static_cast<std::size_t>(expected)) throw Error(StatusBadArgument, what);
+    }
+    void requireSymbols(std::span<const uint8_t> bytes, const char* what) const {
+        if (field_.m() == 8) return;
+        for (uint8_t b : bytes)
+            if (b >= field_.order()) throw Error(StatusOutOfRange, what);
+    }
+    static DecodeResult result(const VekRsReport& report) {
+        DecodeResult r;
+        r.erasurePositions.assign(report.erasurePositions, report.erasurePositions + report.erasureCount);
+        if (report.status != VekCodesOk) {
+            r.status = makeErrorCode(StatusDecodeFailure);
+            return r;
+        }
+        r.corrected = report.corrected;
+        r.errorPositions.assign(report.errorPositions, report.errorPositions + report.errorCount);
+        return r;
     }
 
-    std::unique_ptr<Code> code_;
+    const VekRsCode* code() const {
+        if (!code_) throw Error(StatusNullPointer, "vekdi::ReedSolomon: used after being moved from");
+        return code_.get();
+    }
+
+    CodeOptions options_;
+    Field field_;
+    int n_ = 0, k_ = 0;
+    std::unique_ptr<VekRsCode, Destroy> code_;
 };
 
 // ---- Erasure codes ---------------------------------------------------------------

@@ -125,4 +125,7 @@ VEKDI_CODES_API const char* vekErasureCodeKernelName(void);
 }
 #endif
 
+/* Reed-Solomon codes of every shape (shortened, root steps, dual basis). */
+#include "vekdi_codes_rs.h"
+
 #endif /* VEKDI_CODES_H */

@@ -98,15 +98,30 @@ DecodeOutcome decodeInto(const ReedSolomon& code, std::span<uint8_t> word, const
             std::move(result.erasurePositions)};
 }
 
+// Erasures per word: None, or one sequence of positions per word, flattened
+// into the positions and one count per word that decodeBlocks takes.
+void flattenErasures(const py::object& erasures, std::size_t words, std::vector<int>& flat, std::vector<int>& counts) {
+    if (erasures.is_none()) return;
+    const auto lists = erasures.cast<std::vector<std::vector<int>>>();
+    if (lists.size() != words) throw py::value_error("erasures: one sequence of positions per codeword is needed");
+    counts.reserve(words);
+    for (const auto& list : lists) {
+        counts.push_back(static_cast<int>(list.size()));
+        flat.insert(flat.end(), list.begin(), list.end());
+    }
+}
+
 BlocksOutcome decodeBlocksInto(const ReedSolomon& code, std::span<uint8_t> words, std::string_view algorithm,
-                               py::object holder) {
+                               py::object holder, const py::object& erasures) {
     requireMultiple(words.size(), code.n(), "the codewords");
     requireSymbols(code, words, "the codewords");
     const vekdi::Algorithm which = algorithmNamed(algorithm);
+    std::vector<int> flat, counts;
+    flattenErasures(erasures, words.size() / static_cast<std::size_t>(code.n()), flat, counts);
     vekdi::DecodeSummary summary;
     {
         py::gil_scoped_release unlocked;
-        summary = code.decodeBlocks(words, which);
+        summary = code.decodeBlocks(words, flat, counts, which);
     }
     return {std::move(holder), summary.words, summary.correctedSymbols, std::move(summary.failedWords)};
 }
@@ -343,7 +358,7 @@ cannot be corrected.)doc")
             "Like encode_blocks, writing into a writable buffer of n bytes per message. Runs without the GIL.")
         .def(
             "decode_blocks",
-            [](const ReedSolomon& c, py::handle codewords, std::string_view algorithm) {
+            [](const ReedSolomon& c, py::handle codewords, std::string_view algorithm, py::object erasures) {
                 uint8_t* out = nullptr;
                 py::bytes words;
                 std::size_t size = 0;
@@ -354,19 +369,19 @@ cannot be corrected.)doc")
                     words = newBytes(size, out);
                     std::memcpy(out, in.data(), size);
                 }
-                return decodeBlocksInto(c, {out, size}, algorithm, words);
+                return decodeBlocksInto(c, {out, size}, algorithm, words, erasures);
             },
-            "codewords"_a, "algorithm"_a = "bm",
-            "Decodes n-byte words laid end to end (errors only) and returns a BlocksResult holding the "
-            "decoded words (new bytes); words that cannot be corrected are left as they were and listed in "
-            "its `failed`. Runs without the GIL.")
+            "codewords"_a, "algorithm"_a = "bm", py::kw_only(), "erasures"_a = py::none(),
+            "Decodes n-byte words laid end to end and returns a BlocksResult holding the decoded words "
+            "(new bytes); words that cannot be corrected are left as they were and listed in its `failed`. "
+            "erasures: None, or one sequence of erasure positions (0 ... n - 1) per word. Runs without the GIL.")
         .def(
             "decode_blocks_in_place",
-            [](const ReedSolomon& c, py::object codewords, std::string_view algorithm) {
+            [](const ReedSolomon& c, py::object codewords, std::string_view algorithm, py::object erasures) {
                 ByteView buffer(codewords, true, "codewords");
-                return decodeBlocksInto(c, buffer.mutableBytes(), algorithm, codewords);
+                return decodeBlocksInto(c, buffer.mutableBytes(), algorithm, codewords, erasures);
             },
-            "codewords"_a, "algorithm"_a = "bm",
+            "codewords"_a, "algorithm"_a = "bm", py::kw_only(), "erasures"_a = py::none(),
             "Like decode_blocks, correcting a writable buffer in place. Runs without the GIL.")
         .def("__repr__", [](const ReedSolomon& c) {
             // eval() of it (with vekdi imported) builds the same code.

@@ -187,6 +187,37 @@ TEST(CppReedSolomon, ManyWordsInOneCall) {
     EXPECT_TRUE(std::equal(words.begin() + 3 * 204, words.begin() + 4 * 204, received.begin() + 3 * 204));
 }
 
+TEST(CppReedSolomon, ManyWordsWithErasuresPerWord) {
+    std::mt19937& gen = rng();
+    const ReedSolomon rs(40, 30, CodeOptions::ccsds());
+    std::vector<uint8_t> words(40 * 4);
+    rs.encodeBlocks(randomSymbols(30 * 4, 256, gen), words);
+    const auto original = words;
+    std::vector<int> erasures, counts;
+    for (int w = 0; w < 4; ++w) {  // word w: 2w erasures, 5 - w errors (word 0 one beyond)
+        std::vector<uint8_t> word(words.begin() + w * 40, words.begin() + w * 40 + 40);
+        const Damage d = damage(word, 256, 5 - w + (w == 0 ? 1 : 0), 2 * w, gen);
+        std::copy(word.begin(), word.end(), words.begin() + w * 40);
+        erasures.insert(erasures.end(), d.erasures.begin(), d.erasures.end());
+        counts.push_back(int(d.erasures.size()));
+    }
+    const auto received = words;
+    std::vector<int> outside = erasures;
+    outside.back() = 40;
+    EXPECT_THROW(rs.decodeBlocks(words, outside, counts), Error);
+    EXPECT_THROW(rs.decodeBlocks(words, erasures, std::span(counts).first(3)), Error);
+    EXPECT_EQ(words, received);
+
+    const DecodeSummary summary = rs.decodeBlocks(words, erasures, counts);
+    for (size_t w = 1; w < 4; ++w)
+        EXPECT_TRUE(std::equal(words.begin() + long(w * 40), words.begin() + long(w * 40 + 40),
+                               original.begin() + long(w * 40)));
+    if (summary.failedWords.empty())  // six errors may land on another codeword
+        EXPECT_TRUE(rs.check(std::span(words).first(40)));
+    else
+        EXPECT_TRUE(std::equal(words.begin(), words.begin() + 40, received.begin()));
+}
+
 TEST(CppReedSolomon, BadArgumentsThrowAndWriteNothing) {
     auto statusOf = [](auto&& call) {
         try {

@@ -163,6 +163,21 @@ def test_many_words_and_threads(rng):
     code.encode_blocks_into(messages, out)
     assert out == words
 
+    # Erasures per word: 16 symbols changed and listed (all 16 parity symbols'
+    # worth); half of word 3's are not listed, which puts it beyond capacity.
+    erased = bytearray(words)
+    lists = [rng.sample(range(255), 16) for _ in range(64)]
+    for w, positions in enumerate(lists):
+        for p in positions:
+            erased[w * 255 + p] ^= 0xFF
+    lists[3] = lists[3][:8]
+    result = code.decode_blocks(erased, erasures=lists)
+    assert result.failed == [3] and result.corrected == 16 * 63
+    assert result.codewords[:3 * 255] == words[:3 * 255] and result.codewords[4 * 255:] == words[4 * 255:]
+    with pytest.raises(ValueError):
+        code.decode_blocks(erased, erasures=lists[:63])
+    with pytest.raises(vekdi.Error):
+        code.decode_blocks(erased, erasures=[[255]] + lists[1:])
 
 def test_code_options_shortened_ccsds_and_repr(rng):
     message = bytes((i * 7 + 3) % 256 for i in range(168))
