@@ -224,12 +224,13 @@ struct DecodeSummary {
     explicit operator bool() const noexcept { return failedWords.empty(); }
 };
 
-// One Reed-Solomon code of length n with k message symbols: a shortened code
-// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
-// are never stored or sent). A thin layer over the companion's C functions
-// (vekdi_codes_rs.h), which hold the code.
+/// One Reed-Solomon code of length n with k message symbols: a shortened code
+/// when n < 2^m - 1 (the full code with 2^m - 1 - n leading zero symbols that
+/// are never stored or sent). A thin layer over the companion's C functions
+/// (vekdi_codes_rs.h), which hold the code.
 class ReedSolomon {
 public:
+    /// RS(n, k), 1 <= k < n <= 2^m - 1, as options define it; throws Error for bad parameters.
     ReedSolomon(int n, int k, CodeOptions options = {}) : options_(options), field_(options.polynomial), n_(n), k_(k) {
         const VekRsCodeOptions o{options.polynomial, options.fcr, options.rootStep, options.root,
                                  options.dualBasis ? 1 : 0};
@@ -252,14 +253,19 @@ public:
     ReedSolomon& operator=(ReedSolomon&&) noexcept = default;
     ~ReedSolomon() = default;
 
+    /// Codeword length in symbols.
     int n() const { return (code(), n_); }
+    /// Message length in symbols.
     int k() const { return (code(), k_); }
+    /// n - k.
     int parityCount() const { return n() - k(); }
+    /// Errors correctable without erasures: (n - k) / 2.
     int correctionCapacity() const { return parityCount() / 2; }
+    /// The options the code was made with.
     const CodeOptions& options() const { return (code(), options_); }
-    // The field of the symbols as the caller sees them.
+    /// The field of the symbols as the caller sees them.
     const Field& field() const { return (code(), field_); }
-    // The C code object, for the functions of vekdi_codes_rs.h.
+    /// The C code object, for the functions of vekdi_codes_rs.h.
     const VekRsCode* native() const { return code(); }
 
     /// codeword = message (k bytes) followed by its n - k parity bytes. The
@@ -329,9 +335,9 @@ public:
     DecodeSummary decodeBlocks(std::span<uint8_t> codewords, Algorithm algorithm = Algorithm::BerlekampMassey) const {
         return decodeBlocks(codewords, {}, {}, algorithm);
     }
-    // The same with erasures per word: erasureCounts holds one count per
-    // word (or is empty for none), erasures the positions of word 0, then
-    // those of word 1, and so on.
+    /// The same with erasures per word: erasureCounts holds one count per
+    /// word (or is empty for none), erasures the positions of word 0, then
+    /// those of word 1, and so on.
     DecodeSummary decodeBlocks(std::span<uint8_t> codewords, std::span<const int> erasures,
                                std::span<const int> erasureCounts,
                                Algorithm algorithm = Algorithm::BerlekampMassey) const {

@@ -45,53 +45,53 @@
 extern "C" {
 #endif
 
-/* Status codes: 0 or one of the negative values below (all below -1000). */
+/** Status codes: 0 or one of the negative values below (all below -1000). */
 typedef int32_t VekCodesStatus;
 enum {
     VekCodesOk = 0,
-    VekCodesNullPointer = -1001,     /* a required pointer or buffer is null */
-    VekCodesBadCode = -1002,         /* the code object is not one this library created */
-    VekCodesBadArgument = -1003,     /* unknown matrix kind, or a count below one */
-    VekCodesOutOfRange = -1004,      /* k + m above the matrix's limit, or a shard index outside the code */
-    VekCodesOverlap = -1005,         /* a buffer written by the call overlaps another buffer of the call */
-    VekCodesTooFewSurvivors = -1006, /* more than m shards lost: fewer than k remain */
-    VekCodesSingular = -1007,        /* the surviving shards' rows have rank below k: nothing can be rebuilt */
-    VekCodesNoMemory = -1008         /* the code object could not be allocated */
+    VekCodesNullPointer = -1001,     /**< a required pointer or buffer is null */
+    VekCodesBadCode = -1002,         /**< the code object is not one this library created */
+    VekCodesBadArgument = -1003,     /**< unknown matrix kind, or a count below one */
+    VekCodesOutOfRange = -1004,      /**< k + m above the matrix's limit, or a shard index outside the code */
+    VekCodesOverlap = -1005,         /**< a buffer written by the call overlaps another buffer of the call */
+    VekCodesTooFewSurvivors = -1006, /**< more than m shards lost: fewer than k remain */
+    VekCodesSingular = -1007,        /**< the surviving shards' rows have rank below k: nothing can be rebuilt */
+    VekCodesNoMemory = -1008         /**< the code object could not be allocated */
 };
 
-/* Text for a status of this library (or "unknown status"); never null. */
+/** Text for a status of this library (or "unknown status"); never null. */
 VEKDI_CODES_API const char* vekCodesStatusText(VekCodesStatus status);
 
-/* The parity matrix kinds. Limits are on k + m. */
+/** The parity matrix kinds. Limits are on k + m. */
 typedef enum VekMatrixKind {
-    VekMatrixReedSolomon = 0,         /* systematic shortened RS(k + m, k), roots alpha^1 ... alpha^m; k + m <= 255 */
-    VekMatrixIsalVandermonde = 1,     /* ISA-L gf_gen_rs_matrix; not MDS for every shape; k + m <= 256 */
-    VekMatrixIsalCauchy = 2,          /* ISA-L gf_gen_cauchy1_matrix; k + m <= 256 */
-    VekMatrixJerasureVandermonde = 3, /* Jerasure reed_sol_vandermonde_coding_matrix(k, m, 8); k + m <= 256 */
-    VekMatrixZfec = 4                 /* zfec's code with k of k + m shares needed; k + m <= 256 */
+    VekMatrixReedSolomon = 0,         /**< systematic shortened RS(k + m, k), roots alpha^1 ... alpha^m; k + m <= 255 */
+    VekMatrixIsalVandermonde = 1,     /**< ISA-L gf_gen_rs_matrix; not MDS for every shape; k + m <= 256 */
+    VekMatrixIsalCauchy = 2,          /**< ISA-L gf_gen_cauchy1_matrix; k + m <= 256 */
+    VekMatrixJerasureVandermonde = 3, /**< Jerasure reed_sol_vandermonde_coding_matrix(k, m, 8); k + m <= 256 */
+    VekMatrixZfec = 4                 /**< zfec's code with k of k + m shares needed; k + m <= 256 */
 } VekMatrixKind;
 
 typedef struct VekErasureCode VekErasureCode;
 
-/* Creates the code of the given kind with k data and m parity shards. */
+/** Creates the code of the given kind with k data and m parity shards. */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeCreate(int k, int m, int kind, VekErasureCode** codeOut);
-/* Creates a code from its parity matrix: m rows of k coefficients, row-major;
+/** Creates a code from its parity matrix: m rows of k coefficients, row-major;
  * k + m <= 256. The matrix need not be MDS: reconstruct reports the lost
  * sets it cannot rebuild. */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeCreateFromMatrix(int k, int m, const uint8_t* rows,
                                                               VekErasureCode** codeOut);
-/* Frees a code object; null is ignored. */
+/** Frees a code object; null is ignored. */
 VEKDI_CODES_API void vekErasureCodeDestroy(VekErasureCode* code);
 
-/* k, m and the parity matrix (m * k bytes, row-major, owned by the code). */
+/** k, m and the parity matrix (m * k bytes, row-major, owned by the code). */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeShape(const VekErasureCode* code, int* kOut, int* mOut,
                                                    const uint8_t** matrixOut);
 
-/* parity[r] = sum over j of matrix[r][j] * data[j], for the k data and m parity buffers. */
+/** parity[r] = sum over j of matrix[r][j] * data[j], for the k data and m parity buffers. */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeEncode(const VekErasureCode* code, const uint8_t* const* data,
                                                     uint8_t* const* parity, size_t length);
 
-/* shards holds k + m buffers (data 0 ... k - 1, then parity). The lostCount
+/** shards holds k + m buffers (data 0 ... k - 1, then parity). The lostCount
  * indices in lost (repeats allowed) are rebuilt into their buffers without
  * being read; the other buffers are only read. The survivors used are k
  * shards whose rows are independent, data shards first, then parity shards
@@ -99,7 +99,7 @@ VEKDI_CODES_API VekCodesStatus vekErasureCodeEncode(const VekErasureCode* code, 
 VEKDI_CODES_API VekCodesStatus vekErasureCodeReconstruct(const VekErasureCode* code, uint8_t* const* shards,
                                                          const int* lost, int lostCount, size_t length);
 
-/* The decode matrix of a lost set: the lost shards' distinct indices in
+/** The decode matrix of a lost set: the lost shards' distinct indices in
  * ascending order (rowsOut of them, written to lostOut, at most m), the k
  * survivors reconstruct would read (survivorsOut, ascending), and
  * matrixOut[i * k + j], the coefficient of survivor j in lost shard i. The
@@ -108,24 +108,24 @@ VEKDI_CODES_API VekCodesStatus vekErasureCodeDecodeMatrix(const VekErasureCode* 
                                                           int lostCount, int* rowsOut, int* lostOut,
                                                           int* survivorsOut, uint8_t* matrixOut);
 
-/* Brings every parity buffer up to date after data shard `index` changed:
+/** Brings every parity buffer up to date after data shard `index` changed:
  * delta holds old XOR new bytes of that shard; no other shard is read. */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeUpdate(const VekErasureCode* code, int index, const uint8_t* delta,
                                                     uint8_t* const* parity, size_t length);
 
-/* A scrub of k + m buffers: *matchesOut = 1 when every parity buffer holds
+/** A scrub of k + m buffers: *matchesOut = 1 when every parity buffer holds
  * the parity of the data buffers, else 0. */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeCheck(const VekErasureCode* code, const uint8_t* const* shards,
                                                    size_t length, int* matchesOut);
 
-/* The name of the region kernels this process uses ("avx512-gfni", "neon", ...). */
+/** The name of the region kernels this process uses ("avx512-gfni", "neon", ...). */
 VEKDI_CODES_API const char* vekErasureCodeKernelName(void);
 
 #ifdef __cplusplus
 }
 #endif
 
-/* Reed-Solomon codes of every shape (shortened, root steps, dual basis). */
+/** Reed-Solomon codes of every shape (shortened, root steps, dual basis). */
 #include "vekdi_codes_rs.h"
 
 #endif /* VEKDI_CODES_H */

@@ -36,56 +36,56 @@
 extern "C" {
 #endif
 
-/* Statuses of the Reed-Solomon calls, besides those of vekdi_codes.h. */
+/** Statuses of the Reed-Solomon calls, besides those of vekdi_codes.h. */
 enum {
-    VekCodesUncorrectable = -1101, /* the word could not be corrected; it is left as it was */
-    VekCodesBadSymbol = -1102,     /* a byte is not a symbol of the field (at or above 2^m) */
-    VekCodesBadField = -1103       /* the polynomial's degree is not 1 ... 8, or it is reducible */
+    VekCodesUncorrectable = -1101, /**< the word could not be corrected; it is left as it was */
+    VekCodesBadSymbol = -1102,     /**< a byte is not a symbol of the field (at or above 2^m) */
+    VekCodesBadField = -1103       /**< the polynomial's degree is not 1 ... 8, or it is reducible */
 };
 
-/* Text for any status of vekdi_codes.h, these included; never null. */
+/** Text for any status of vekdi_codes.h, these included; never null. */
 VEKDI_CODES_API const char* vekRsStatusText(int32_t status);
 
-/* How a code is defined (see above). A null options pointer means
+/** How a code is defined (see above). A null options pointer means
  * { 0x11D, 1, 1, 0, 0 }. CCSDS RS(255, 223) is { 0x187, 112, 11, 0, 1 }. */
 typedef struct VekRsCodeOptions {
-    uint32_t polynomial; /* generator mask with its x^m term: 0x11D, 0x187, 0x13, ... */
-    int32_t fcr;         /* first consecutive root, any integer (used when root == 0) */
-    int32_t rootStep;    /* positive, coprime to 2^m - 1 */
-    int32_t root;        /* 0, or the first root itself, an element of the field */
-    int32_t dualBasis;   /* 0 or 1 */
+    uint32_t polynomial; /**< generator mask with its x^m term: 0x11D, 0x187, 0x13, ... */
+    int32_t fcr;         /**< first consecutive root, any integer (used when root == 0) */
+    int32_t rootStep;    /**< positive, coprime to 2^m - 1 */
+    int32_t root;        /**< 0, or the first root itself, an element of the field */
+    int32_t dualBasis;   /**< 0 or 1 */
 } VekRsCodeOptions;
 
 typedef enum VekRsAlgorithm { VekRsBerlekampMassey = 0, VekRsEuclid = 1 } VekRsAlgorithm;
 
-/* What one decode did. Positions are bytes of the codeword (below 255). */
+/** What one decode did. Positions are bytes of the codeword (below 255). */
 typedef struct VekRsReport {
-    int32_t status;              /* VekCodesOk or VekCodesUncorrectable */
-    int32_t corrected;           /* symbols changed (0 when uncorrectable) */
-    int32_t errorCount;          /* changed positions outside the erasure list */
-    int32_t erasureCount;        /* the erasures given, without repeats */
-    uint8_t errorPositions[255]; /* errorCount of them, ascending */
-    uint8_t erasurePositions[255]; /* erasureCount of them, ascending */
+    int32_t status;              /**< VekCodesOk or VekCodesUncorrectable */
+    int32_t corrected;           /**< symbols changed (0 when uncorrectable) */
+    int32_t errorCount;          /**< changed positions outside the erasure list */
+    int32_t erasureCount;        /**< the erasures given, without repeats */
+    uint8_t errorPositions[255]; /**< errorCount of them, ascending */
+    uint8_t erasurePositions[255]; /**< erasureCount of them, ascending */
 } VekRsReport;
 
 typedef struct VekRsCode VekRsCode;
 
-/* Creates RS(n, k) with the given options (null: the defaults). Statuses:
+/** Creates RS(n, k) with the given options (null: the defaults). Statuses:
  * VekCodesBadField, VekCodesOutOfRange (n, k, or root not an element),
  * VekCodesBadArgument (root step, dual basis without 0x187), VekCodesNoMemory. */
 VEKDI_CODES_API int32_t vekRsCodeCreate(int n, int k, const VekRsCodeOptions* options, VekRsCode** codeOut);
-/* Frees a code object; null is ignored. */
+/** Frees a code object; null is ignored. */
 VEKDI_CODES_API void vekRsCodeDestroy(VekRsCode* code);
-/* n, k and the options the code was created with; each output may be null. */
+/** n, k and the options the code was created with; each output may be null. */
 VEKDI_CODES_API int32_t vekRsCodeShape(const VekRsCode* code, int* nOut, int* kOut, VekRsCodeOptions* optionsOut);
 
-/* codeword = message (k bytes) followed by its n - k parity bytes. The
+/** codeword = message (k bytes) followed by its n - k parity bytes. The
  * message may be the first k bytes of the codeword; no other overlap. */
 VEKDI_CODES_API int32_t vekRsEncode(const VekRsCode* code, const uint8_t* message, uint8_t* codeword);
-/* Only the n - k parity bytes of a k-byte message. */
+/** Only the n - k parity bytes of a k-byte message. */
 VEKDI_CODES_API int32_t vekRsParity(const VekRsCode* code, const uint8_t* message, uint8_t* parity);
 
-/* Corrects the n-byte word in place. erasures: erasureCount positions
+/** Corrects the n-byte word in place. erasures: erasureCount positions
  * 0 ... n - 1, repeats allowed (may be null when erasureCount is 0).
  * algorithm: a VekRsAlgorithm. report may be null. Returns VekCodesOk or
  * VekCodesUncorrectable (word untouched, report filled) or an argument
@@ -93,15 +93,15 @@ VEKDI_CODES_API int32_t vekRsParity(const VekRsCode* code, const uint8_t* messag
 VEKDI_CODES_API int32_t vekRsDecode(const VekRsCode* code, uint8_t* codeword, const int* erasures, int erasureCount,
                                     int algorithm, VekRsReport* report);
 
-/* *isCodewordOut = 1 when the n bytes are a codeword, else 0. */
+/** *isCodewordOut = 1 when the n bytes are a codeword, else 0. */
 VEKDI_CODES_API int32_t vekRsCheck(const VekRsCode* code, const uint8_t* codeword, int* isCodewordOut);
 
-/* Encodes `words` messages of k bytes laid end to end into `words` codewords
+/** Encodes `words` messages of k bytes laid end to end into `words` codewords
  * of n bytes laid end to end. The two buffers must not overlap. */
 VEKDI_CODES_API int32_t vekRsEncodeBlocks(const VekRsCode* code, const uint8_t* messages, uint8_t* codewords,
                                           size_t words);
 
-/* Decodes `words` codewords of n bytes laid end to end, each in place.
+/** Decodes `words` codewords of n bytes laid end to end, each in place.
  * Erasures per word: erasureCounts[w] positions of word w (0 ... n - 1,
  * repeats allowed), those of word 0 first in `erasures`, then those of word
  * 1, and so on (erasures holds the sum of the counts). Both may be null for
