@@ -7,15 +7,7 @@
 #include <string.h>
 
 #include "vekdi_codes.h"
-
-static int failures = 0;
-#define EXPECT(cond)                                                  \
-    do {                                                              \
-        if (!(cond)) {                                                \
-            fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                               \
-        }                                                             \
-    } while (0)
+#include "../support/c_check.h"
 
 enum { K = 5, M = 3, N = K + M, LEN = 77 };
 

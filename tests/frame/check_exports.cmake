@@ -1,22 +1,8 @@
 # SPDX-License-Identifier: Apache-2.0
 # Compares the defined dynamic symbols of LIBRARY (read with NM) with the
 # export names of the list EXPECTED (frame/export_list.h).
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
-endif()
-string(REPLACE "\n" ";" lines "${out}")
-set(names "")
-foreach(line IN LISTS lines)
-  if(line MATCHES "^[0-9a-fA-F]+ [TtWwDdRrBbVvi] ([^ ]+)$")
-    set(name "${CMAKE_MATCH_1}")
-    # Version-definition symbols (the soname tag) are not exports.
-    if(NOT line MATCHES " A ")
-      list(APPEND names "${name}")
-    endif()
-  endif()
-endforeach()
-list(SORT names)
+include(${CMAKE_CURRENT_LIST_DIR}/../support/dynamic_symbols.cmake)
+vekdi_dynamic_symbols(${NM} ${LIBRARY} names)
 file(STRINGS ${EXPECTED} lines REGEX "^VEKDI_EXPORT\\([A-Za-z0-9_]+,")
 set(expected "")
 foreach(line IN LISTS lines)

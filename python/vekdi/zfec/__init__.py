@@ -178,8 +178,8 @@ class _Codes:
             raise Error(str(e)) from None
 
 
-class Encoder:
-    """Makes the m shares of k blocks (zfec.Encoder)."""
+class _Coder:
+    """What Encoder and Decoder share: the shape and the codes made for it."""
 
     __slots__ = ("_k", "_m", "_codes")
 
@@ -196,6 +196,15 @@ class Encoder:
     def m(self):
         """Shares made in all."""
         return self._m
+
+    def __repr__(self):
+        return f"vekdi.zfec.{type(self).__name__}({self._k}, {self._m})"
+
+
+class Encoder(_Coder):
+    """Makes the m shares of k blocks (zfec.Encoder)."""
+
+    __slots__ = ()
 
     def encode(self, inblocks, desired_blocknums=None):
         """The shares numbered in desired_blocknums (all m, in order, when None)
@@ -212,28 +221,11 @@ class Encoder:
         made = dict(zip(rows, self._codes.encode(readable, rows))) if rows else {}
         return [items[n] if n < k else made[n - k] for n in wanted]
 
-    def __repr__(self):
-        return f"vekdi.zfec.Encoder({self._k}, {self._m})"
 
-
-class Decoder:
+class Decoder(_Coder):
     """Rebuilds k blocks from any k distinct shares (zfec.Decoder)."""
 
-    __slots__ = ("_k", "_m", "_codes")
-
-    def __init__(self, k, m):
-        self._k, self._m = _check_shape(k, m)
-        self._codes = _Codes(self._k, self._m)
-
-    @property
-    def k(self):
-        """Shares needed to rebuild the data."""
-        return self._k
-
-    @property
-    def m(self):
-        """Shares made in all."""
-        return self._m
+    __slots__ = ()
 
     def decode(self, blocks, sharenums):
         """The k data blocks, in order, from k shares of one length and their
@@ -253,9 +245,6 @@ class Decoder:
         missing = tuple(j for j in range(k) if j not in where)
         rebuilt = dict(zip(missing, self._codes.rebuild(tuple(numbers), readable, missing))) if missing else {}
         return [items[where[j]] if j in where else rebuilt[j] for j in range(k)]
-
-    def __repr__(self):
-        return f"vekdi.zfec.Decoder({self._k}, {self._m})"
 
 
 from . import easyfec  # noqa: E402  (it builds on Encoder and Decoder above)
