@@ -93,7 +93,8 @@ TEST(ErasureCode, EncodesAnyLengthAndAlignmentLikeBitSerialProducts) {
 TEST(ErasureCode, ReconstructsEveryLostSet) {
     std::mt19937 rng(3);
     for (Matrix kind : kKinds)
-        for (auto [k, m] : {std::pair{1, 1}, {1, 3}, {3, 1}, {3, 3}, {5, 4}, {8, 3}}) {
+        for (const std::pair<int, int>& shape : {std::pair{1, 1}, {1, 3}, {3, 1}, {3, 3}, {5, 4}, {8, 3}}) {
+            const int k = shape.first, m = shape.second;  // lambdas below capture them (not bindings)
             const ErasureCode code(k, m, kind);
             Stripe s(k, m, 61, rng, static_cast<std::size_t>(k + m));
             code.encode({s.data(), static_cast<std::size_t>(k)}, {s.parity(), static_cast<std::size_t>(m)}, 61);
