@@ -24,7 +24,7 @@ namespace {
 const bool kLongMode = iterations(0, 1) == 1;
 constexpr int kRedundancies[] = {1, 2, 15, 16, 17, 31, 32, 33, 64, 128, 254};
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(VEKDI_COVERAGE_BUILD)
 constexpr int kSanitizerDivisor = 4;
 #else
 constexpr int kSanitizerDivisor = 1;
