@@ -65,7 +65,12 @@ int vekdi(const std::vector<std::string>& args) {
     argv.push_back(nullptr);
     // _spawnv joins the arguments with spaces: quote each one.
     std::vector<std::string> quoted;
-    for (size_t i = 0; i + 1 < argv.size(); ++i) quoted.push_back("\"" + std::string(argv[i]) + "\"");
+    for (size_t i = 0; i + 1 < argv.size(); ++i) {
+        std::string one(1, '"');  // appended piecewise: GCC 12 warns falsely on "\"" + s + "\""
+        one += argv[i];
+        one += '"';
+        quoted.push_back(std::move(one));
+    }
     std::vector<const char*> q;
     for (const auto& a : quoted) q.push_back(a.c_str());
     q.push_back(nullptr);
