@@ -30,6 +30,11 @@ template <class Ops>
 concept RegionXor3 = requires(typename Ops::V v) {
     Ops::bxor3(v, v, v);
 };
+// Tables that add like their coefficients: table(a) ^ table(b) is the table of a ^ b.
+template <class Ops>
+concept RegionSymmetric = RegionXor3<Ops> && requires(typename Ops::T t) {
+    Ops::tableXor(t, t);
+};
 template <class Ops>
 concept RegionStreams = requires(uint8_t* p, typename Ops::V v) {
     Ops::kStreamMin;
@@ -101,6 +106,58 @@ inline __attribute__((always_inline)) void regionStep(const uint8_t* coefs, cons
         }
 }
 
+// Rows in pairs (r, r + 1) and columns in pairs (c, c + 1) whose 2 x 2 blocks
+// read [[p, q], [q, p]], as in a Cauchy matrix 1 / (i ^ j) whose first row is
+// even: the block's four products are three,
+//   p x0 + q x1 = p (x0 + x1) + (p + q) x1,  q x0 + p x1 = p (x0 + x1) + (p + q) x0.
+// An odd last column takes its products one by one.
+// symTables: per pair of rows g / 2 and column c, (g / 2 * cols + c) * kTableBytes,
+// the table of p at the first column of a pair and that of p + q at the second.
+template <class Ops, int G, int B, bool Stream>
+inline __attribute__((always_inline)) void regionSymmetricStep(const uint8_t* symTables, const uint8_t* tables,
+                                                               std::size_t stride, int cols, const uint8_t* const* in,
+                                                               uint8_t* const* out, std::size_t i,
+                                                               const uint8_t* const* from) {
+    using V = typename Ops::V;
+    constexpr std::size_t W = Ops::kWidth, TB = Ops::kTableBytes;
+    V a[G][B];
+    for (int g = 0; g < G; ++g)
+        for (int b = 0; b < B; ++b) a[g][b] = from != nullptr ? Ops::load(from[g] + i + b * W) : Ops::zero();
+    int c = 0;
+    for (; c + 2 <= cols; c += 2) {
+        V x0[B], x1[B], sum[B];
+        for (int b = 0; b < B; ++b) {
+            x0[b] = Ops::load(in[c] + i + b * W);
+            x1[b] = Ops::load(in[c + 1] + i + b * W);
+            sum[b] = Ops::bxor(x0[b], x1[b]);
+        }
+        for (int g = 0; g < G; g += 2) {
+            const uint8_t* t = symTables + (g / 2 * static_cast<std::size_t>(cols) + c) * TB;
+            const auto p = Ops::table(t), pq = Ops::table(t + TB);
+            for (int b = 0; b < B; ++b) {
+                const V shared = Ops::mul(p, Ops::split(sum[b]));
+                a[g][b] = Ops::bxor3(a[g][b], shared, Ops::mul(pq, Ops::split(x1[b])));
+                a[g + 1][b] = Ops::bxor3(a[g + 1][b], shared, Ops::mul(pq, Ops::split(x0[b])));
+            }
+        }
+    }
+    if (c < cols) {
+        typename Ops::X x[B];
+        for (int b = 0; b < B; ++b) x[b] = Ops::split(Ops::load(in[c] + i + b * W));
+        for (int g = 0; g < G; ++g) {
+            const auto t = Ops::table(tables + (g * stride + c) * TB);
+            for (int b = 0; b < B; ++b) a[g][b] = Ops::bxor(a[g][b], Ops::mul(t, x[b]));
+        }
+    }
+    for (int g = 0; g < G; ++g)
+        for (int b = 0; b < B; ++b) {
+            if constexpr (Stream)
+                Ops::stream(out[g] + i + b * W, a[g][b]);
+            else
+                Ops::store(out[g] + i + b * W, a[g][b]);
+        }
+}
+
 // The last n < kWidth bytes at offset i, through vectors on the stack.
 template <class Ops, int G>
 inline void regionTail(const uint8_t* coefs, const uint8_t* tables, std::size_t stride, int cols,
@@ -136,8 +193,15 @@ inline void regionTail(const uint8_t* coefs, const uint8_t* tables, std::size_t 
 template <class Ops, int G, bool Stream>
 void regionSteps(const uint8_t* coefs, const uint8_t* tables, std::size_t stride, int cols, const bool* plain,
                  const uint8_t* const* in, uint8_t* const* out, std::size_t& i, std::size_t end,
-                 const uint8_t* const* from) {
+                 const uint8_t* const* from, const uint8_t* symTables) {
     constexpr std::size_t W = Ops::kWidth;
+    if constexpr (RegionSymmetric<Ops> && G % 2 == 0) {
+        if (symTables != nullptr) {
+            constexpr int S = G <= 4 ? 4 : 2;  // the accumulators and three vectors per step in registers
+            for (; i + S * W <= end; i += S * W)
+                regionSymmetricStep<Ops, G, S, Stream>(symTables, tables, stride, cols, in, out, i, from);
+        }
+    }
     constexpr int B = Ops::template block<G>();
     for (; i + B * W <= end; i += B * W)
         regionStep<Ops, G, B, Stream>(coefs, tables, stride, cols, plain, in, out, i, from);
@@ -155,10 +219,35 @@ void regionGroup(const uint8_t* coefs, const uint8_t* tables, std::size_t stride
         plain[c] = true;
         for (int g = 0; g < G; ++g) plain[c] = plain[c] && coefs[g * stride + c] > 1;
     }
+    // Symmetric pairs of rows and columns without a 0 or a 1 take three
+    // products in four, from the tables of p and p + q made here.
+    constexpr bool kSymmetric = RegionSymmetric<Ops> && G % 2 == 0;
+    alignas(64) uint8_t symBuffer[kSymmetric ? G / 2 * 256 * Ops::kTableBytes : 1];
+    const uint8_t* symTables = nullptr;
+    if constexpr (kSymmetric) {
+        constexpr std::size_t TB = Ops::kTableBytes;
+        bool symmetric = cols >= 2;
+        for (int c = 0; c < cols; ++c) symmetric = symmetric && plain[c];
+        for (int g = 0; g < G && symmetric; g += 2)
+            for (int c = 0; c + 1 < cols && symmetric; c += 2) {
+                const uint8_t* r0 = coefs + g * stride + c;
+                const uint8_t* r1 = r0 + stride;
+                symmetric = r0[0] == r1[1] && r0[1] == r1[0];
+            }
+        if (symmetric) {
+            for (int g = 0; g < G; g += 2)
+                for (int c = 0; c < cols; ++c) {
+                    uint8_t* t = symBuffer + (g / 2 * static_cast<std::size_t>(cols) + c) * TB;
+                    const uint8_t* p = tables + (g * stride + (c & ~1)) * TB;
+                    for (std::size_t j = 0; j < TB; ++j) t[j] = (c & 1) ? p[j] ^ p[TB + j] : p[j];
+                }
+            symTables = symBuffer;
+        }
+    }
     std::size_t i = begin;
     if constexpr (RegionStreams<Ops>)
-        if (stream) regionSteps<Ops, G, true>(coefs, tables, stride, cols, plain, in, out, i, end, from);
-    regionSteps<Ops, G, false>(coefs, tables, stride, cols, plain, in, out, i, end, from);
+        if (stream) regionSteps<Ops, G, true>(coefs, tables, stride, cols, plain, in, out, i, end, from, symTables);
+    regionSteps<Ops, G, false>(coefs, tables, stride, cols, plain, in, out, i, end, from, symTables);
     if (i < end) regionTail<Ops, G>(coefs, tables, stride, cols, in, out, i, end - i, from);
 }
 
