@@ -14,6 +14,7 @@
 // skipped. Long outputs from many inputs go in tiles of columns
 // (regionColumnTiles). Optional in Ops:
 //   bxor3(a, b, c)          a three-way XOR in one instruction: plain columns go in pairs
+//   kSymmetricBlocks        symmetric 2 x 2 blocks take three products (regionSymmetricStep)
 //   kStreamMin, stream, fence  long outputs aligned to the vector are written
 //                           around the cache (no read for ownership of lines
 //                           that are overwritten whole)
@@ -30,11 +31,8 @@ template <class Ops>
 concept RegionXor3 = requires(typename Ops::V v) {
     Ops::bxor3(v, v, v);
 };
-// Tables that add like their coefficients: table(a) ^ table(b) is the table of a ^ b.
 template <class Ops>
-concept RegionSymmetric = RegionXor3<Ops> && requires(typename Ops::T t) {
-    Ops::tableXor(t, t);
-};
+concept RegionSymmetric = RegionXor3<Ops> && Ops::kSymmetricBlocks;
 template <class Ops>
 concept RegionStreams = requires(uint8_t* p, typename Ops::V v) {
     Ops::kStreamMin;
