@@ -108,7 +108,7 @@ inline __attribute__((always_inline)) void regionStep(const uint8_t* coefs, cons
 // read [[p, q], [q, p]], as in a Cauchy matrix 1 / (i ^ j) whose first row is
 // even: the block's four products are three,
 //   p x0 + q x1 = p (x0 + x1) + (p + q) x1,  q x0 + p x1 = p (x0 + x1) + (p + q) x0.
-// An odd last column takes its products one by one.
+// An odd last row and an odd last column take their products one by one.
 // symTables: per pair of rows g / 2 and column c, (g / 2 * cols + c) * kTableBytes,
 // the table of p at the first column of a pair and that of p + q at the second.
 template <class Ops, int G, int B, bool Stream>
@@ -129,7 +129,7 @@ inline __attribute__((always_inline)) void regionSymmetricStep(const uint8_t* sy
             x1[b] = Ops::load(in[c + 1] + i + b * W);
             sum[b] = Ops::bxor(x0[b], x1[b]);
         }
-        for (int g = 0; g < G; g += 2) {
+        for (int g = 0; g + 1 < G; g += 2) {
             const uint8_t* t = symTables + (g / 2 * static_cast<std::size_t>(cols) + c) * TB;
             const auto p = Ops::table(t), pq = Ops::table(t + TB);
             for (int b = 0; b < B; ++b) {
@@ -137,6 +137,12 @@ inline __attribute__((always_inline)) void regionSymmetricStep(const uint8_t* sy
                 a[g][b] = Ops::bxor3(a[g][b], shared, Ops::mul(pq, Ops::split(x1[b])));
                 a[g + 1][b] = Ops::bxor3(a[g + 1][b], shared, Ops::mul(pq, Ops::split(x0[b])));
             }
+        }
+        if constexpr (G % 2 == 1) {  // an odd last row: both products
+            const auto t0 = Ops::table(tables + ((G - 1) * stride + c) * TB);
+            const auto t1 = Ops::table(tables + ((G - 1) * stride + c + 1) * TB);
+            for (int b = 0; b < B; ++b)
+                a[G - 1][b] = Ops::bxor3(a[G - 1][b], Ops::mul(t0, Ops::split(x0[b])), Ops::mul(t1, Ops::split(x1[b])));
         }
     }
     if (c < cols) {
@@ -193,7 +199,7 @@ void regionSteps(const uint8_t* coefs, const uint8_t* tables, std::size_t stride
                  const uint8_t* const* in, uint8_t* const* out, std::size_t& i, std::size_t end,
                  const uint8_t* const* from, const uint8_t* symTables) {
     constexpr std::size_t W = Ops::kWidth;
-    if constexpr (RegionSymmetric<Ops> && G % 2 == 0) {
+    if constexpr (RegionSymmetric<Ops> && G >= 2) {
         if (symTables != nullptr) {
             constexpr int S = G <= 4 ? 4 : 2;  // the accumulators and three vectors per step in registers
             for (; i + S * W <= end; i += S * W)
@@ -219,21 +225,21 @@ void regionGroup(const uint8_t* coefs, const uint8_t* tables, std::size_t stride
     }
     // Symmetric pairs of rows and columns without a 0 or a 1 take three
     // products in four, from the tables of p and p + q made here.
-    constexpr bool kSymmetric = RegionSymmetric<Ops> && G % 2 == 0;
+    constexpr bool kSymmetric = RegionSymmetric<Ops> && G >= 2;
     alignas(64) uint8_t symBuffer[kSymmetric ? G / 2 * 256 * Ops::kTableBytes : 1];
     const uint8_t* symTables = nullptr;
     if constexpr (kSymmetric) {
         constexpr std::size_t TB = Ops::kTableBytes;
         bool symmetric = cols >= 2;
         for (int c = 0; c < cols; ++c) symmetric = symmetric && plain[c];
-        for (int g = 0; g < G && symmetric; g += 2)
+        for (int g = 0; g + 1 < G && symmetric; g += 2)
             for (int c = 0; c + 1 < cols && symmetric; c += 2) {
                 const uint8_t* r0 = coefs + g * stride + c;
                 const uint8_t* r1 = r0 + stride;
                 symmetric = r0[0] == r1[1] && r0[1] == r1[0];
             }
         if (symmetric) {
-            for (int g = 0; g < G; g += 2)
+            for (int g = 0; g + 1 < G; g += 2)
                 for (int c = 0; c < cols; ++c) {
                     uint8_t* t = symBuffer + (g / 2 * static_cast<std::size_t>(cols) + c) * TB;
                     const uint8_t* p = tables + (g * stride + (c & ~1)) * TB;

@@ -137,13 +137,15 @@ TEST(RegionKernels, DenseAndLongAlignedOutputsMatchPortable) {
                             {10, 3, longLength, false, true, true},
                             {3, 5, longLength, true, true, true},
                             {3, 17, longLength, false, false, false},
-                            // Symmetric blocks take three products in four, an odd column one by one.
+                            // Symmetric blocks take three products in four, an odd row or column one by one.
                             {4, 7, 3000, false, true, false, true},
                             {2, 10, 1000, true, true, false, true},
                             {8, 6, 3000, false, true, false, true},
                             {6, 5, 700, false, true, false, true},
                             {4, 10, longLength, false, true, true, true},
-                            {4, 6, 3000, false, false, false, true}};
+                            {4, 6, 3000, false, false, false, true},
+                            {3, 8, 3000, false, true, false, true},
+                            {5, 7, 1000, true, true, false, true}};
     std::mt19937 rng(13);
     int compared = 0;
     for (const RegionKernels* k : regionVariants()) {
