@@ -72,15 +72,15 @@ void buildDecodeTables(const Code& c, BatchTables& t) {
     for (int u = 0; u < 256; ++u) fromWork[toWork[u]] = static_cast<uint8_t>(u);
 
     const int n = c.n, r = c.r, b = c.codeRootLog;
-    t.syndrome.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(r));
+    t.syndrome.resize(static_cast<std::size_t>(r) * static_cast<std::size_t>(r));
     t.chien.resize(3 * static_cast<std::size_t>(n));
     for (int p = 0; p < n; ++p) {
         const int e = n - 1 - p;  // X = gamma^e
-        for (int j = 0; j < r; ++j) {
+        for (int j = 0; j < r && p >= c.k; ++j) {
             const uint8_t factor = gammaPow(static_cast<long long>(b + j) * e);
             uint8_t images[8];
             for (int bit = 0; bit < 8; ++bit) images[bit] = workMul(toWork[1u << bit], factor);
-            t.syndrome[static_cast<std::size_t>(p) * r + j] = bitMatrix(images);
+            t.syndrome[static_cast<std::size_t>(p - c.k) * r + j] = bitMatrix(images);
         }
         t.chien[3 * static_cast<std::size_t>(p)] = workMulMatrix(gammaPow(-e));
         t.chien[3 * static_cast<std::size_t>(p) + 1] = workMulMatrix(gammaPow(-2LL * e));

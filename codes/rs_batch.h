@@ -34,10 +34,13 @@ struct BatchTables {
     // Parity: matrix (i, j) at encode[i * r + j] maps message symbol i to its
     // share of parity symbol j (both the caller's symbols).
     std::vector<uint64_t> encode;
-    // Decoding (fields of 256 elements, n - k <= kMaxDecodeParity): matrix
-    // (p, j) at syndrome[p * r + j] maps received symbol p to its share of
-    // syndrome j; chien[3 * p ...] multiply by X^-1, X^-2 and X^-b for the
-    // position's locator X and first root alpha^b; fromWork maps a value back
+    // Decoding (fields of 256 elements, n - k <= kMaxDecodeParity): the
+    // remainder of a word modulo the generator (its parity recomputed, plus
+    // the parity received) has the word's syndromes. Matrix (p, j) at
+    // syndrome[p * r + j] maps symbol p of the remainder (the parity
+    // position k + p) to its share of syndrome j in the work field;
+    // chien[3 * p ...] multiply by X^-1, X^-2 and X^-b for the locator X of
+    // codeword position p and first root alpha^b; fromWork maps a value back
     // to the caller's symbols.
     bool decode = false;
     std::vector<uint64_t> syndrome, chien;
