@@ -43,17 +43,30 @@ inline void transposeQwords(V* a) {
     }
 }
 
-// Byte 8p + i of the result is byte 8i + p of y (an 8x8 byte transpose per
-// qword pair of rows and columns): bytes to 16-bit pairs inside each 128-bit
-// lane, then the pairs across lanes.
-inline V transposeBytes(V y) {
-    alignas(64) static constexpr int8_t kPairs[64] = {
-        0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15,
-        0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15};
-    alignas(64) static constexpr int16_t kWords[32] = {0, 8,  16, 24, 1, 9,  17, 25, 2, 10, 18, 26, 3, 11, 19, 27,
-                                                       4, 12, 20, 28, 5, 13, 21, 29, 6, 14, 22, 30, 7, 15, 23, 31};
-    const V paired = _mm512_shuffle_epi8(y, _mm512_load_si512(kPairs));
-    return _mm512_permutexvar_epi16(_mm512_load_si512(kWords), paired);
+// Rows a[0 ... 7] of 64 bytes become eight registers of qwords, each qword
+// one column (byte position) x of all eight rows, row i in byte i: three
+// rounds of interleaving bytes, pairs and quads inside each 128-bit lane.
+// Register m holds in qword q the column 16 (q / 2) + 2 m + q % 2.
+inline void interleaveRows(V* a) {
+    V b[8], c[8];
+    for (int k = 0; k < 4; ++k) {
+        b[2 * k] = _mm512_unpacklo_epi8(a[2 * k], a[2 * k + 1]);
+        b[2 * k + 1] = _mm512_unpackhi_epi8(a[2 * k], a[2 * k + 1]);
+    }
+    // c[4 Q + 2 hh + h]: rows 4Q ... 4Q+3, columns 8h + 4hh + e within the lane
+    for (int q = 0; q < 2; ++q)
+        for (int h = 0; h < 2; ++h) {
+            c[4 * q + h] = _mm512_unpacklo_epi16(b[4 * q + h], b[4 * q + 2 + h]);
+            c[4 * q + 2 + h] = _mm512_unpackhi_epi16(b[4 * q + h], b[4 * q + 2 + h]);
+        }
+    // a[4h + 2hh + hhh]: all rows, columns 8h + 4hh + 2hhh + e within the lane
+    for (int h = 0; h < 2; ++h)
+        for (int hh = 0; hh < 2; ++hh) {
+            // (the masked forms: GCC 12 warns about the plain ones' undefined pass-through)
+            const V x = c[2 * hh + h], y = c[4 + 2 * hh + h];
+            a[4 * h + 2 * hh] = _mm512_mask_unpacklo_epi32(x, 0xFFFF, x, y);
+            a[4 * h + 2 * hh + 1] = _mm512_mask_unpackhi_epi32(x, 0xFFFF, x, y);
+        }
 }
 
 // dst row c, byte r = src row r, byte c, for r < rows, c < cols (both <= 64):
@@ -64,7 +77,11 @@ void transposeBlock(const uint8_t* src, std::size_t srcStride, int rows, int col
     V s[8][8];
     const __mmask64 colMask = laneMask(cols), rowMask = laneMask(rows);
     for (int g = 0; g < 8; ++g) {
-        V a[8];
+        if (8 * g >= rows) {
+            for (int m = 0; m < 8; ++m) s[g][m] = _mm512_setzero_si512();
+            continue;
+        }
+        V* a = s[g];
         for (int i = 0; i < 8; ++i) {
             const int row = 8 * g + i;
             a[i] = row < rows ? _mm512_maskz_loadu_epi8(colMask, src + static_cast<std::size_t>(row) * srcStride)
@@ -72,15 +89,19 @@ void transposeBlock(const uint8_t* src, std::size_t srcStride, int rows, int col
             if (copy != nullptr && row < rows)
                 _mm512_mask_storeu_epi8(copy + static_cast<std::size_t>(row) * copyStride, colMask, a[i]);
         }
-        if (8 * g < rows) transposeQwords(a);
-        for (int b = 0; b < 8; ++b) s[g][b] = 8 * g < rows ? transposeBytes(a[b]) : _mm512_setzero_si512();
+        interleaveRows(a);
     }
-    for (int b = 0; 8 * b < cols; ++b) {
+    // Register m of every group: qword q holds column 16 (q / 2) + 2 m + q % 2
+    // of rows 8g ... 8g + 7; gathering qword q of each group gives that column.
+    for (int m = 0; m < 8; ++m) {
         V a[8];
-        for (int g = 0; g < 8; ++g) a[g] = s[g][b];
+        for (int g = 0; g < 8; ++g) a[g] = s[g][m];
         transposeQwords(a);
-        for (int p = 0; p < 8 && 8 * b + p < cols; ++p)
-            _mm512_mask_storeu_epi8(dst + static_cast<std::size_t>(8 * b + p) * dstStride, rowMask, a[p]);
+        for (int q = 0; q < 8; ++q) {
+            const int column = 16 * (q / 2) + 2 * m + q % 2;
+            if (column < cols)
+                _mm512_mask_storeu_epi8(dst + static_cast<std::size_t>(column) * dstStride, rowMask, a[q]);
+        }
     }
 }
 
