@@ -62,7 +62,8 @@ void batchEncodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* cod
 // nor written. For the others, bit w of *clean is set when word w is a
 // codeword, of *fixed when it was corrected here (the word rewritten);
 // changed[w] then lists its changed positions ascending, changedCount[w]
-// their number. Words in neither set are left for the single-word decoder.
+// their number. Words in neither set are left for the single-word decoder
+// (all of them when fewer than four words need correcting: cheaper so).
 void batchDecodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,
                      uint64_t* fixed, uint8_t (*changed)[kMaxDecodeParity / 2], int* changedCount);
 

@@ -19,6 +19,8 @@ constexpr uint64_t kIdentity = 0x0102040810204080ull;  // the identity in GF2P8A
 inline V apply(V x, uint64_t matrix) { return _mm512_gf2p8affine_epi64_epi8(x, _mm512_set1_epi64(static_cast<long long>(matrix)), 0); }
 inline V mul(V a, V b) { return _mm512_gf2p8mul_epi8(a, b); }
 inline V inverse(V a) { return _mm512_gf2p8affineinv_epi64_epi8(a, _mm512_set1_epi64(static_cast<long long>(kIdentity)), 0); }
+constexpr int kMinDirtyLanes = 4;
+
 inline uint64_t laneMask(int lanes) { return lanes >= 64 ? ~uint64_t(0) : (uint64_t(1) << lanes) - 1; }
 
 // Transposes the 8x8 matrix of qwords a[row].q[col].
@@ -217,8 +219,10 @@ void batchDecodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64
     const uint64_t zero = remainderLanes(t, rows, rem);
     *clean = lanes & zero;
     *fixed = 0;
+    // The lanes cost about as much for one word as for 64: a few words that
+    // are not codewords are cheaper one at a time.
     const uint64_t dirty = lanes & ~zero;
-    if (dirty == 0) return;
+    if (__builtin_popcountll(dirty) < kMinDirtyLanes) return;
     dot(rem, r, t.syndrome.data(), r, syn);
 
     V lambda[kMaxDecodeParity / 2 + 1], omega[kMaxDecodeParity / 2], length;
