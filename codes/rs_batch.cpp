@@ -94,13 +94,15 @@ void buildDecodeTables(const Code& c, BatchTables& t) {
 
 }  // namespace
 
-bool batchSupported() {
+const BatchKernels* batchKernels() {
+    static const BatchKernels* const chosen = []() -> const BatchKernels* {
 #if defined(VEKDI_CODES_BATCH_AVX512)
-    const unsigned need = tower::kCpuAvx512 | tower::kCpuGfni;
-    return (tower::cpuFeatures() & need) == need;
-#else
-    return false;
+        const unsigned need = tower::kCpuAvx512 | tower::kCpuGfni;
+        if ((tower::cpuFeatures() & need) == need) return &batchAvx512;
 #endif
+        return nullptr;
+    }();
+    return chosen;
 }
 
 void buildBatchTables(const Code& c, BatchTables& t) {
@@ -131,7 +133,7 @@ void buildBatchTables(const Code& c, BatchTables& t) {
 }
 
 const BatchTables* Code::batchTables() const {
-    if (!batchSupported()) return nullptr;
+    if (batchKernels() == nullptr) return nullptr;
     try {
         std::call_once(batchOnce, [this] {
             auto tables = std::make_unique<BatchTables>();

@@ -50,21 +50,29 @@ struct BatchTables {
 constexpr int kBatchTile = 64;
 constexpr int kMaxDecodeParity = 64;
 
-// Whether this machine runs the batch kernels.
-bool batchSupported();
+// The batch kernels of one instruction set. words <= kBatchTile.
+struct BatchKernels {
+    const char* name;
+    // codewords = messages, each followed by its parity.
+    void (*encodeTile)(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words);
+    // Decodes a tile in place: lanes whose bit is set in `skip` are not
+    // written. For the others, bit w of *clean is set when word w is a
+    // codeword, of *fixed when it was corrected here (the word rewritten);
+    // changed[w] then lists its changed positions ascending, changedCount[w]
+    // their number. Words in neither set are left for the single-word decoder
+    // (all of them when fewer than four words need correcting: cheaper so).
+    void (*decodeTile)(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,
+                       uint64_t* fixed, uint8_t (*changed)[kMaxDecodeParity / 2], int* changedCount);
+};
+
+#if defined(VEKDI_CODES_BATCH_AVX512)
+extern const BatchKernels batchAvx512;  // AVX-512 F and BW with GFNI
+#endif
+
+// The kernels this machine runs, chosen once; null where there are none
+// (the batch calls then take one word at a time).
+const BatchKernels* batchKernels();
 // Builds the tables for a validated code.
 void buildBatchTables(const Code& code, BatchTables& tables);
-
-// The kernels (rs_batch_avx512.cpp). words <= kBatchTile.
-// codewords = messages, each followed by its parity.
-void batchEncodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words);
-// Decodes a tile in place: lanes whose bit is set in `skip` are neither read
-// nor written. For the others, bit w of *clean is set when word w is a
-// codeword, of *fixed when it was corrected here (the word rewritten);
-// changed[w] then lists its changed positions ascending, changedCount[w]
-// their number. Words in neither set are left for the single-word decoder
-// (all of them when fewer than four words need correcting: cheaper so).
-void batchDecodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,
-                     uint64_t* fixed, uint8_t (*changed)[kMaxDecodeParity / 2], int* changedCount);
 
 }  // namespace vekdi::codes

@@ -200,9 +200,7 @@ uint64_t remainderLanes(const BatchTables& t, const V* rows, V* rem) {
     return zeroLanes(rem, t.r);
 }
 
-}  // namespace
-
-void batchEncodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words) {
+void encodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words) {
     alignas(64) V rows[255], parity[255];
     const std::size_t k = static_cast<std::size_t>(t.k), n = static_cast<std::size_t>(t.n);
     toRows(messages, k, words, t.k, rows, codewords, n);
@@ -210,7 +208,7 @@ void batchEncodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* cod
     fromRows(parity, t.r, words, codewords + k, n);
 }
 
-void batchDecodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,
+void decodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,
                      uint64_t* fixed, uint8_t (*changed)[kMaxDecodeParity / 2], int* changedCount) {
     const int n = t.n, r = t.r, half = r / 2;
     alignas(64) V rows[255], rem[kMaxDecodeParity], syn[kMaxDecodeParity];
@@ -285,5 +283,9 @@ void batchDecodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64
         *fixed |= uint64_t(1) << w;
     }
 }
+
+}  // namespace
+
+const BatchKernels batchAvx512{"avx512-gfni", encodeTile, decodeTile};
 
 }  // namespace vekdi::codes

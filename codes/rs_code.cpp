@@ -383,6 +383,7 @@ std::size_t decodeTiles(const Code& c, const vekdi::codes::BatchTables& t, uint8
                         const int* erasures, const int* erasureCounts, int algorithm, VekRsReport* reports) {
     using vekdi::codes::kBatchTile;
     const auto n = static_cast<std::size_t>(c.n);
+    const auto decodeTile = vekdi::codes::batchKernels()->decodeTile;
     std::size_t failed = 0, offset = 0;
     uint8_t changed[kBatchTile][vekdi::codes::kMaxDecodeParity / 2];
     int changedCount[kBatchTile];
@@ -392,7 +393,7 @@ std::size_t decodeTiles(const Code& c, const vekdi::codes::BatchTables& t, uint8
         if (erasureCounts != nullptr)
             for (int i = 0; i < lanes; ++i)
                 if (erasureCounts[w0 + static_cast<std::size_t>(i)] > 0) skip |= uint64_t(1) << i;
-        vekdi::codes::batchDecodeTile(t, codewords + w0 * n, lanes, skip, &clean, &fixed, changed, changedCount);
+        decodeTile(t, codewords + w0 * n, lanes, skip, &clean, &fixed, changed, changedCount);
         for (int i = 0; i < lanes; ++i) {
             const std::size_t w = w0 + static_cast<std::size_t>(i);
             const int count = erasureCounts ? erasureCounts[w] : 0;
@@ -483,9 +484,10 @@ VEKDI_CODES_API int32_t vekRsEncodeBlocks(const VekRsCode* code, const uint8_t* 
     if (overlaps(messages, words * k, codewords, words * n)) return VekCodesOverlap;
     if (!symbolsValid(c->field, messages, words * k)) return VekCodesBadSymbol;
     if (const vekdi::codes::BatchTables* t = c->batchTables()) {
+        const auto encodeTile = vekdi::codes::batchKernels()->encodeTile;
         for (std::size_t w = 0; w < words; w += vekdi::codes::kBatchTile)
-            vekdi::codes::batchEncodeTile(*t, messages + w * k, codewords + w * n,
-                                          static_cast<int>(std::min<std::size_t>(vekdi::codes::kBatchTile, words - w)));
+            encodeTile(*t, messages + w * k, codewords + w * n,
+                       static_cast<int>(std::min<std::size_t>(vekdi::codes::kBatchTile, words - w)));
         return VekCodesOk;
     }
     for (std::size_t w = 0; w < words; ++w) {
