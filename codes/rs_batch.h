@@ -50,12 +50,12 @@ struct BatchTables {
 constexpr int kBatchTile = 64;
 constexpr int kMaxDecodeParity = 64;
 
-// The batch kernels of one instruction set. words <= kBatchTile.
+// The batch kernels of one instruction set.
 struct BatchKernels {
     const char* name;
-    // codewords = messages, each followed by its parity.
+    // codewords = messages, each followed by its parity; words <= 2 kBatchTile.
     void (*encodeTile)(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words);
-    // Decodes a tile in place: lanes whose bit is set in `skip` are not
+    // Decodes a tile (words <= kBatchTile) in place: lanes whose bit is set in `skip` are not
     // written. For the others, bit w of *clean is set when word w is a
     // codeword, of *fixed when it was corrected here (the word rewritten);
     // changed[w] then lists its changed positions ascending, changedCount[w]

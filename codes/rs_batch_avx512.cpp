@@ -156,6 +156,53 @@ void dot(const V* rows, int count, const uint64_t* matrices, int outputs, V* out
     }
 }
 
+// dot for two tiles at once, each matrix broadcast once for both: blocks of
+// eight outputs per tile keep their sums in registers.
+template <int J>
+void dotBlock2(const V* a, const V* b, int count, const uint64_t* matrices, int stride, int j0, V* outA, V* outB) {
+    V accA[J], accB[J];
+    for (int j = 0; j < J; ++j) accA[j] = accB[j] = _mm512_setzero_si512();
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const V xa = _mm512_load_si512(a + i), ya = _mm512_load_si512(a + i + 1);
+        const V xb = _mm512_load_si512(b + i), yb = _mm512_load_si512(b + i + 1);
+        const uint64_t* m = matrices + static_cast<std::size_t>(i) * stride + j0;
+        for (int j = 0; j < J; ++j) {
+            const V mx = _mm512_set1_epi64(static_cast<long long>(m[j]));
+            const V my = _mm512_set1_epi64(static_cast<long long>(m[j + stride]));
+            accA[j] = _mm512_ternarylogic_epi64(accA[j], _mm512_gf2p8affine_epi64_epi8(xa, mx, 0),
+                                                _mm512_gf2p8affine_epi64_epi8(ya, my, 0), 0x96);
+            accB[j] = _mm512_ternarylogic_epi64(accB[j], _mm512_gf2p8affine_epi64_epi8(xb, mx, 0),
+                                                _mm512_gf2p8affine_epi64_epi8(yb, my, 0), 0x96);
+        }
+    }
+    if (i < count) {
+        const V xa = _mm512_load_si512(a + i), xb = _mm512_load_si512(b + i);
+        const uint64_t* m = matrices + static_cast<std::size_t>(i) * stride + j0;
+        for (int j = 0; j < J; ++j) {
+            accA[j] = _mm512_xor_si512(accA[j], apply(xa, m[j]));
+            accB[j] = _mm512_xor_si512(accB[j], apply(xb, m[j]));
+        }
+    }
+    for (int j = 0; j < J; ++j) {
+        outA[j] = accA[j];
+        outB[j] = accB[j];
+    }
+}
+
+void dot2(const V* a, const V* b, int count, const uint64_t* matrices, int outputs, V* outA, V* outB) {
+    int j0 = 0;
+    for (; j0 + 8 <= outputs; j0 += 8) dotBlock2<8>(a, b, count, matrices, outputs, j0, outA + j0, outB + j0);
+    switch (outputs - j0) {
+#define VEKDI_DOT2_CASE(J) \
+    case J: dotBlock2<J>(a, b, count, matrices, outputs, j0, outA + j0, outB + j0); break;
+        VEKDI_DOT2_CASE(1) VEKDI_DOT2_CASE(2) VEKDI_DOT2_CASE(3) VEKDI_DOT2_CASE(4) VEKDI_DOT2_CASE(5)
+        VEKDI_DOT2_CASE(6) VEKDI_DOT2_CASE(7)
+#undef VEKDI_DOT2_CASE
+    default: break;
+    }
+}
+
 // Lanes whose syndromes are all zero.
 uint64_t zeroLanes(const V* syndromes, int r) {
     V any = _mm512_setzero_si512();
@@ -201,11 +248,23 @@ uint64_t remainderLanes(const BatchTables& t, const V* rows, V* rem) {
 }
 
 void encodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words) {
-    alignas(64) V rows[255], parity[255];
     const std::size_t k = static_cast<std::size_t>(t.k), n = static_cast<std::size_t>(t.n);
-    toRows(messages, k, words, t.k, rows, codewords, n);
-    dot(rows, t.k, t.encode.data(), t.r, parity);
-    fromRows(parity, t.r, words, codewords + k, n);
+    if (words <= kBatchTile) {
+        alignas(64) V rows[255], parity[255];
+        toRows(messages, k, words, t.k, rows, codewords, n);
+        dot(rows, t.k, t.encode.data(), t.r, parity);
+        fromRows(parity, t.r, words, codewords + k, n);
+        return;
+    }
+    // Two tiles: the second holds words 64 ... words - 1.
+    alignas(64) V rows[2][255], parity[2][255];
+    const int second = words - kBatchTile;
+    const std::size_t skip = static_cast<std::size_t>(kBatchTile);
+    toRows(messages, k, kBatchTile, t.k, rows[0], codewords, n);
+    toRows(messages + skip * k, k, second, t.k, rows[1], codewords + skip * n, n);
+    dot2(rows[0], rows[1], t.k, t.encode.data(), t.r, parity[0], parity[1]);
+    fromRows(parity[0], t.r, kBatchTile, codewords + k, n);
+    fromRows(parity[1], t.r, second, codewords + skip * n + k, n);
 }
 
 void decodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,

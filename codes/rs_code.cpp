@@ -485,9 +485,9 @@ VEKDI_CODES_API int32_t vekRsEncodeBlocks(const VekRsCode* code, const uint8_t* 
     if (!symbolsValid(c->field, messages, words * k)) return VekCodesBadSymbol;
     if (const vekdi::codes::BatchTables* t = c->batchTables()) {
         const auto encodeTile = vekdi::codes::batchKernels()->encodeTile;
-        for (std::size_t w = 0; w < words; w += vekdi::codes::kBatchTile)
-            encodeTile(*t, messages + w * k, codewords + w * n,
-                       static_cast<int>(std::min<std::size_t>(vekdi::codes::kBatchTile, words - w)));
+        constexpr std::size_t kStep = 2 * vekdi::codes::kBatchTile;
+        for (std::size_t w = 0; w < words; w += kStep)
+            encodeTile(*t, messages + w * k, codewords + w * n, static_cast<int>(std::min(kStep, words - w)));
         return VekCodesOk;
     }
     for (std::size_t w = 0; w < words; ++w) {
