@@ -118,6 +118,7 @@ int32_t Code::build(int n_, int k_, const VekRsCodeOptions& o) {
         g[0] = field.mul(g[0], rootValue);
         rootValue = field.mul(rootValue, beta);
     }
+    std::memcpy(generator, g, static_cast<std::size_t>(r) + 1);
     // The table costs about one step per message symbol and parity word
     // (eight parity bytes at a time up to r = 8, one byte at a time above);
     // vekdi.h's encoder costs the full length 2^m - 1 but runs whole vectors
@@ -169,6 +170,7 @@ int32_t Code::build(int n_, int k_, const VekRsCodeOptions& o) {
     } else {
         codeField = field;
     }
+    codeRootLog = codeField.log[root];
 
     int size = 0;
     if (!tableEncode) {
@@ -373,6 +375,48 @@ const Code* codeOf(const VekRsCode* code) {
     const Code* c = reinterpret_cast<const Code*>(code);
     return c->valid() ? c : nullptr;
 }
+
+// Arguments validated: the words a tile at a time. Clean words and words the
+// lanes correct get their reports here; words with erasures and those the
+// lanes leave go to the single-word decoder. Returns the failed words.
+std::size_t decodeTiles(const Code& c, const vekdi::codes::BatchTables& t, uint8_t* codewords, std::size_t words,
+                        const int* erasures, const int* erasureCounts, int algorithm, VekRsReport* reports) {
+    using vekdi::codes::kBatchTile;
+    const auto n = static_cast<std::size_t>(c.n);
+    const auto decodeTile = vekdi::codes::batchKernels()->decodeTile;
+    std::size_t failed = 0, offset = 0;
+    uint8_t changed[kBatchTile][vekdi::codes::kMaxDecodeParity / 2];
+    int changedCount[kBatchTile];
+    for (std::size_t w0 = 0; w0 < words; w0 += kBatchTile) {
+        const int lanes = static_cast<int>(std::min<std::size_t>(kBatchTile, words - w0));
+        uint64_t skip = 0, clean = 0, fixed = 0;
+        if (erasureCounts != nullptr)
+            for (int i = 0; i < lanes; ++i)
+                if (erasureCounts[w0 + static_cast<std::size_t>(i)] > 0) skip |= uint64_t(1) << i;
+        decodeTile(t, codewords + w0 * n, lanes, skip, &clean, &fixed, changed, changedCount);
+        for (int i = 0; i < lanes; ++i) {
+            const std::size_t w = w0 + static_cast<std::size_t>(i);
+            const int count = erasureCounts ? erasureCounts[w] : 0;
+            VekRsReport* report = reports ? reports + w : nullptr;
+            const uint64_t bit = uint64_t(1) << i;
+            if ((clean | fixed) & bit) {
+                if (report) {
+                    const int changes = (fixed & bit) ? changedCount[i] : 0;
+                    report->status = VekCodesOk;
+                    report->corrected = changes;
+                    report->errorCount = changes;
+                    report->erasureCount = 0;
+                    std::memcpy(report->errorPositions, changed[i], static_cast<std::size_t>(changes));
+                }
+            } else if (c.decodeOne(codewords + w * n, count ? erasures + offset : nullptr, count, algorithm, report) !=
+                       VekCodesOk) {
+                ++failed;
+            }
+            offset += static_cast<std::size_t>(count);
+        }
+    }
+    return failed;
+}
 }  // namespace
 
 VEKDI_CODES_API int32_t vekRsCodeShape(const VekRsCode* code, int* nOut, int* kOut, VekRsCodeOptions* optionsOut) {
@@ -439,6 +483,13 @@ VEKDI_CODES_API int32_t vekRsEncodeBlocks(const VekRsCode* code, const uint8_t* 
     if (words > SIZE_MAX / n) return VekCodesOutOfRange;
     if (overlaps(messages, words * k, codewords, words * n)) return VekCodesOverlap;
     if (!symbolsValid(c->field, messages, words * k)) return VekCodesBadSymbol;
+    if (const vekdi::codes::BatchTables* t = c->batchTables()) {
+        const auto encodeTile = vekdi::codes::batchKernels()->encodeTile;
+        constexpr std::size_t kStep = 2 * vekdi::codes::kBatchTile;
+        for (std::size_t w = 0; w < words; w += kStep)
+            encodeTile(*t, messages + w * k, codewords + w * n, static_cast<int>(std::min(kStep, words - w)));
+        return VekCodesOk;
+    }
     for (std::size_t w = 0; w < words; ++w) {
         std::memcpy(codewords + w * n, messages + w * k, k);
         c->parity(messages + w * k, codewords + w * n + k);
@@ -469,6 +520,12 @@ VEKDI_CODES_API int32_t vekRsDecodeBlocks(const VekRsCode* code, uint8_t* codewo
     }
     if (!symbolsValid(c->field, codewords, words * n)) return VekCodesBadSymbol;
     std::size_t failed = 0, offset = 0;
+    const vekdi::codes::BatchTables* t = c->batchTables();
+    if (t != nullptr && t->decode) {
+        failed = decodeTiles(*c, *t, codewords, words, erasures, erasureCounts, algorithm, reports);
+        if (failedWordsOut) *failedWordsOut = failed;
+        return VekCodesOk;
+    }
     for (std::size_t w = 0; w < words; ++w) {
         const int count = erasureCounts ? erasureCounts[w] : 0;
         if (c->decodeOne(codewords + w * n, count ? erasures + offset : nullptr, count, algorithm,

@@ -9,7 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
+
+#include "codes/rs_batch.h"
 
 namespace vekdi::codes {
 
@@ -40,6 +43,8 @@ struct Code {
     std::vector<uint64_t> rows64;                      // the same rows in one word each, for r <= 8
     bool tableEncode = false;                          // the table, or vekdi.h's full-length encoder
     std::unique_ptr<unsigned char[]> encoder, decoder;
+    uint8_t generator[256] = {};  // g in the caller's field, lowest degree first, monic
+    int codeRootLog = 0;          // the first root of the decoder's field, as a power of its alpha
 
     int32_t build(int n, int k, const VekRsCodeOptions& options);
     bool valid() const;
@@ -55,6 +60,12 @@ struct Code {
     int32_t checkErasures(const int* erasures, int count) const;
     // Arguments validated: corrects word in place and fills the report.
     int32_t decodeOne(uint8_t* word, const int* erasures, int count, int algorithm, VekRsReport* report) const;
+    // The batch tables, built on first use; null where the machine has no batch kernels.
+    const BatchTables* batchTables() const;
+
+  private:
+    mutable std::once_flag batchOnce;
+    mutable std::unique_ptr<BatchTables> batch;
 };
 
 // False when a byte is at or above 2^m.

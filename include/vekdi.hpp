@@ -366,7 +366,7 @@ public:
         } else if (!erasures.empty()) {
             throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: erasures without counts");
         }
-        constexpr std::size_t kChunk = 32;
+        constexpr std::size_t kChunk = 64;  // the library decodes 64 words at a time
         VekRsReport reports[kChunk];
         std::size_t offset = 0;
         for (std::size_t first = 0; first < summary.words; first += kChunk) {

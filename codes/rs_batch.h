@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: Apache-2.0
+// Many codewords at once (internal to vekdi-codes).
+//
+// A tile of up to 64 words is transposed so that each position of the code
+// is one 64-byte row holding that position of every word, one word per byte
+// lane. Encoding is then a linear map from the k message rows to the n - k
+// parity rows, and the syndromes a map from the n rows of received words to
+// n - k syndrome rows: every symbol enters through an 8x8 bit matrix (the
+// product by a constant, composed with the symbol basis), applied to all 64
+// words in one instruction. Words that are not codewords are decoded in the
+// lanes too (Berlekamp-Massey, then the search and the error values over the
+// code's own n positions); a lane's result is taken only when the corrected
+// word is a codeword within the radius, which makes it the one the
+// single-word decoder returns. Everything else (words with erasures, lanes
+// that fail) goes through the single-word decoder.
+//
+// The syndromes and the lane decoder work in GF(256) over x^8 + x^4 + x^3 +
+// x + 1, where the instruction set multiplies and inverts whole vectors: the
+// code's field is carried over by an isomorphism folded into the matrices.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include <vekdi_codes.h>
+
+namespace vekdi::codes {
+
+struct Code;
+
+struct BatchTables {
+    int n = 0, k = 0, r = 0;
+    // Parity: matrix (i, j) at encode[i * r + j] maps message symbol i to its
+    // share of parity symbol j (both the caller's symbols).
+    std::vector<uint64_t> encode;
+    // Decoding (fields of 256 elements, n - k <= kMaxDecodeParity): the
+    // remainder of a word modulo the generator (its parity recomputed, plus
+    // the parity received) has the word's syndromes. Matrix (p, j) at
+    // syndrome[p * r + j] maps symbol p of the remainder (the parity
+    // position k + p) to its share of syndrome j in the work field;
+    // chien[3 * p ...] multiply by X^-1, X^-2 and X^-b for the locator X of
+    // codeword position p and first root alpha^b; fromWork maps a value back
+    // to the caller's symbols.
+    bool decode = false;
+    std::vector<uint64_t> syndrome, chien;
+    uint64_t fromWork = 0;
+};
+
+constexpr int kBatchTile = 64;
+constexpr int kMaxDecodeParity = 64;
+
+// The batch kernels of one instruction set.
+struct BatchKernels {
+    const char* name;
+    // codewords = messages, each followed by its parity; words <= 2 kBatchTile.
+    void (*encodeTile)(const BatchTables& t, const uint8_t* messages, uint8_t* codewords, int words);
+    // Decodes a tile (words <= kBatchTile) in place: lanes whose bit is set in `skip` are not
+    // written. For the others, bit w of *clean is set when word w is a
+    // codeword, of *fixed when it was corrected here (the word rewritten);
+    // changed[w] then lists its changed positions ascending, changedCount[w]
+    // their number. Words in neither set are left for the single-word decoder
+    // (all of them when fewer than four words need correcting: cheaper so).
+    void (*decodeTile)(const BatchTables& t, uint8_t* codewords, int words, uint64_t skip, uint64_t* clean,
+                       uint64_t* fixed, uint8_t (*changed)[kMaxDecodeParity / 2], int* changedCount);
+};
+
+#if defined(VEKDI_CODES_BATCH_AVX512)
+extern const BatchKernels batchAvx512;  // AVX-512 F and BW with GFNI
+#endif
+
+// The kernels this machine runs, chosen once; null where there are none
+// (the batch calls then take one word at a time).
+const BatchKernels* batchKernels();
+// Builds the tables for a validated code.
+void buildBatchTables(const Code& code, BatchTables& tables);
+
+}  // namespace vekdi::codes
