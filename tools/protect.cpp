@@ -8,6 +8,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <new>
 #include <iostream>
 #include <thread>
 #include <vector>
@@ -32,12 +33,16 @@ namespace vekdi::tool {
 
 namespace {
 
-// Parity held in memory while the file is read once, in order; beyond it the
-// file is read in stripe order and then again in order for the whole-file hash.
+// Parity held in memory while the file is read once, in order; beyond it (or
+// when one row of blocks exceeds a window) the file is read in stripe order
+// and then again in order for the whole-file hash.
 constexpr uint64_t kParityInMemory = 256u << 20;
 // Bytes of the file read at once (whole rows of blocks); two windows are held,
-// one being read and hashed while the other is encoded.
-constexpr uint64_t kWindowBytes = 64u << 20;
+// one being read and hashed while the other is encoded. Each window reads and
+// writes all the parity once: larger windows mean less of that traffic.
+constexpr uint64_t kWindowBytes = 128u << 20;
+// Bytes read and hashed at once.
+constexpr size_t kPieceBytes = 1u << 20;
 // Bytes of each block encoded at once.
 constexpr size_t kTile = 16u << 10;
 
@@ -47,13 +52,19 @@ constexpr size_t kTile = 16u << 10;
 class LargeBuffer {
 public:
     explicit LargeBuffer(size_t size) {
-        constexpr size_t kHuge = size_t{2} << 20;
-        const size_t rounded = (std::max<size_t>(size, 1) + kHuge - 1) / kHuge * kHuge;
-        data_ = static_cast<uint8_t*>(std::aligned_alloc(kHuge, rounded));
-        if (!data_) throw std::bad_alloc();
 #if defined(__linux__)
-        (void)::madvise(data_, rounded, MADV_HUGEPAGE);
+        constexpr size_t kHuge = size_t{2} << 20;
+        if (size >= kHuge) {
+            const size_t rounded = (size + kHuge - 1) / kHuge * kHuge;
+            data_ = static_cast<uint8_t*>(std::aligned_alloc(kHuge, rounded));
+            if (data_) (void)::madvise(data_, rounded, MADV_HUGEPAGE);
+        } else {
+            data_ = static_cast<uint8_t*>(std::malloc(std::max<size_t>(size, 1)));
+        }
+#else
+        data_ = static_cast<uint8_t*>(std::malloc(std::max<size_t>(size, 1)));
 #endif
+        if (!data_) throw std::bad_alloc();
     }
     ~LargeBuffer() { std::free(data_); }
     LargeBuffer(const LargeBuffer&) = delete;
@@ -61,7 +72,7 @@ public:
     uint8_t* get() const { return data_; }
 
 private:
-    uint8_t* data_;
+    uint8_t* data_ = nullptr;
 };
 
 struct Hashes {
@@ -88,20 +99,37 @@ void protectInOrder(const File& input, const Layout& L, const StripeCode& code, 
     WholeFileHasher whole;
 
     // Rows [w * perWindow, ...) into buffers[w % 2]: bytes past the file's end
-    // (the last block's tail and the virtual blocks) read as zero.
+    // (the last block's tail and the virtual blocks) read as zero. Read and
+    // hashed in pieces, each hashed while it is still in the core's cache.
+    BlockHasher partial;
     auto readWindow = [&](uint64_t w) {
         uint8_t* buf = buffers[w % 2].get();
         const uint64_t start = w * perWindow * rowBytes;
-        const uint64_t want = std::min<uint64_t>(windowBytes, L.fileSize - std::min(L.fileSize, start));
-        const size_t got = want ? input.readAt(start, buf, static_cast<size_t>(want)) : 0;
-        std::memset(buf + got, 0, windowBytes - got);
-        whole.update(buf, got);
-        const uint64_t first = start / L.blockSize;
-        const uint64_t last = std::min(L.dataBlocks, first + perWindow * L.stripes);
-        for (uint64_t b = first; b < last; ++b)
-            hashes.blocks[static_cast<size_t>(b)] =
-                hash64(buf + (b - first) * block, static_cast<size_t>(L.blockLength(b)), dataHashSeed(b));
-        progress.add(got);
+        const uint64_t end = std::min<uint64_t>(start + windowBytes, std::max(start, L.fileSize));
+        uint64_t at = start;
+        while (at < end) {
+            uint8_t* piece = buf + (at - start);
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(kPieceBytes, end - at));
+            const size_t got = input.readAt(at, piece, want);
+            whole.update(piece, got);
+            for (size_t i = 0; i < got;) {
+                const uint64_t pos = at + i, b = pos / L.blockSize, inBlock = pos % L.blockSize;
+                const uint64_t blockLen = L.blockLength(b);
+                const size_t n = static_cast<size_t>(std::min<uint64_t>(got - i, blockLen - inBlock));
+                if (inBlock == 0 && n == blockLen) {
+                    hashes.blocks[static_cast<size_t>(b)] = hash64(piece + i, n, dataHashSeed(b));
+                } else {
+                    if (inBlock == 0) partial.reset(dataHashSeed(b));
+                    partial.update(piece + i, n);
+                    if (inBlock + n == blockLen) hashes.blocks[static_cast<size_t>(b)] = partial.digest();
+                }
+                i += n;
+            }
+            progress.add(got);
+            at += got;
+            if (got < want) break;  // the file shrank: the check after the read says so
+        }
+        std::memset(buf + (at - start), 0, windowBytes - static_cast<size_t>(at - start));
     };
 
     std::future<void> next = std::async(std::launch::async, readWindow, 0);
@@ -251,7 +279,7 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
         Hashes hashes;
         hashes.blocks.assign(static_cast<size_t>(header.hashEntries()), 0);
         const uint64_t parityBytes = L.parityBlocks() * L.blockSize;
-        const bool inOrder = parityBytes <= kParityInMemory;
+        const bool inOrder = parityBytes <= kParityInMemory && L.stripes * L.blockSize <= kWindowBytes;
         Progress progress("protect", inOrder ? fileSize : fileSize * 2, !run.quiet && stderrIsTerminal());
         if (!L.dataBlocks) {
             WholeFileHasher empty;
