@@ -4,11 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <memory>
-#include <new>
 #include <iostream>
 #include <thread>
 #include <vector>
@@ -23,10 +21,6 @@
 #include "report.h"
 #include "stripe_io.h"
 #include "temp_output.h"
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 
 namespace vekdi::tool {
@@ -45,35 +39,6 @@ constexpr uint64_t kWindowBytes = 128u << 20;
 constexpr size_t kPieceBytes = 1u << 20;
 // Bytes of each block encoded at once.
 constexpr size_t kTile = 16u << 10;
-
-// A large buffer, left uninitialised. On Linux it asks for huge pages: the
-// encode walks dozens of blocks at once, and small pages would cost a TLB
-// miss on nearly every one of them (and a page fault per 4 KiB first touched).
-class LargeBuffer {
-public:
-    explicit LargeBuffer(size_t size) {
-#if defined(__linux__)
-        constexpr size_t kHuge = size_t{2} << 20;
-        if (size >= kHuge) {
-            const size_t rounded = (size + kHuge - 1) / kHuge * kHuge;
-            data_ = static_cast<uint8_t*>(std::aligned_alloc(kHuge, rounded));
-            if (data_) (void)::madvise(data_, rounded, MADV_HUGEPAGE);
-        } else {
-            data_ = static_cast<uint8_t*>(std::malloc(std::max<size_t>(size, 1)));
-        }
-#else
-        data_ = static_cast<uint8_t*>(std::malloc(std::max<size_t>(size, 1)));
-#endif
-        if (!data_) throw std::bad_alloc();
-    }
-    ~LargeBuffer() { std::free(data_); }
-    LargeBuffer(const LargeBuffer&) = delete;
-    LargeBuffer& operator=(const LargeBuffer&) = delete;
-    uint8_t* get() const { return data_; }
-
-private:
-    uint8_t* data_ = nullptr;
-};
 
 struct Hashes {
     std::vector<uint64_t> blocks;    // data blocks, then parity blocks
@@ -94,8 +59,10 @@ void protectInOrder(const File& input, const Layout& L, const StripeCode& code, 
     const size_t windowBytes = static_cast<size_t>(perWindow * rowBytes);
     const size_t block = static_cast<size_t>(L.blockSize);
     const size_t parityRow = static_cast<size_t>(L.p) * block;
-    const LargeBuffer parity(static_cast<size_t>(L.stripes) * parityRow);
-    const LargeBuffer buffers[2] = {LargeBuffer(windowBytes), LargeBuffer(windowBytes)};
+    // Left uninitialised: every byte is written before it is read.
+    const std::unique_ptr<uint8_t[]> parity(new uint8_t[static_cast<size_t>(L.stripes) * parityRow]);
+    const std::unique_ptr<uint8_t[]> buffers[2] = {std::unique_ptr<uint8_t[]>(new uint8_t[windowBytes]),
+                                                   std::unique_ptr<uint8_t[]>(new uint8_t[windowBytes])};
     WholeFileHasher whole;
 
     // Rows [w * perWindow, ...) into buffers[w % 2]: bytes past the file's end
