@@ -30,11 +30,13 @@ namespace {
 // Parity held in memory while the file is read once, in order; beyond it (or
 // when one row of blocks exceeds a window) the file is read in stripe order
 // and then again in order for the whole-file hash.
-constexpr uint64_t kParityInMemory = 256u << 20;
+// (A 32-bit process keeps to less: its address space is a few GiB at most.)
+constexpr bool kWide = sizeof(void*) >= 8;
+constexpr uint64_t kParityInMemory = kWide ? 256u << 20 : 64u << 20;
 // Bytes of the file read at once (whole rows of blocks); two windows are held,
 // one being read and hashed while the other is encoded. Each window reads and
 // writes all the parity once: larger windows mean less of that traffic.
-constexpr uint64_t kWindowBytes = 128u << 20;
+constexpr uint64_t kWindowBytes = kWide ? 128u << 20 : 32u << 20;
 // Bytes read and hashed at once.
 constexpr size_t kPieceBytes = 1u << 20;
 // Bytes of each block encoded at once.
@@ -246,7 +248,8 @@ int protectCommand(const ProtectOptions& options, const RunOptions& run) {
         Hashes hashes;
         hashes.blocks.assign(static_cast<size_t>(header.hashEntries()), 0);
         const uint64_t parityBytes = L.parityBlocks() * L.blockSize;
-        const bool inOrder = parityBytes <= kParityInMemory && L.stripes * L.blockSize <= kWindowBytes;
+        const uint64_t inMemory = options.parityInMemory ? options.parityInMemory : kParityInMemory;
+        const bool inOrder = parityBytes <= inMemory && L.stripes * L.blockSize <= kWindowBytes;
         Progress progress("protect", inOrder ? fileSize : fileSize * 2, !run.quiet && stderrIsTerminal());
         if (!L.dataBlocks) {
             WholeFileHasher empty;
