@@ -101,6 +101,18 @@ void protectInOrder(const File& input, const Layout& L, const StripeCode& code, 
         std::memset(buf + (at - start), 0, windowBytes - static_cast<size_t>(at - start));
     };
 
+    // A stripe's parity is final after the last window: hashed and written
+    // while it is still in the core's cache.
+    auto finishStripe = [&](uint64_t s) {
+        const uint8_t* row = parity.get() + s * parityRow;
+        for (int r = 0; r < L.p; ++r) {
+            const uint64_t index = s * L.p + static_cast<uint64_t>(r);
+            hashes.blocks[static_cast<size_t>(L.dataBlocks + index)] =
+                hash64(row + static_cast<size_t>(r) * block, block, parityHashSeed(index));
+        }
+        out.writeAt(parityOffset + s * parityRow, row, parityRow);
+    };
+
     std::future<void> next = std::async(std::launch::async, readWindow, 0);
     for (uint64_t w = 0; w < windows; ++w) {
         next.get();
@@ -124,6 +136,7 @@ void protectInOrder(const File& input, const Layout& L, const StripeCode& code, 
                     for (int c = 0; c < cols; ++c) in[c] += len;
                     for (int r = 0; r < L.p; ++r) out[r] += len;
                 }
+                if (w + 1 == windows) finishStripe(s);
             });
         } catch (...) {
             if (next.valid()) next.wait();
@@ -131,15 +144,6 @@ void protectInOrder(const File& input, const Layout& L, const StripeCode& code, 
         }
     }
     hashes.file = whole.digest();
-    parallelFor(L.stripes, workers, [&](uint64_t s, unsigned) {
-        const uint8_t* row = parity.get() + s * parityRow;
-        for (int r = 0; r < L.p; ++r) {
-            const uint64_t index = s * L.p + static_cast<uint64_t>(r);
-            hashes.blocks[static_cast<size_t>(L.dataBlocks + index)] =
-                hash64(row + static_cast<size_t>(r) * block, block, parityHashSeed(index));
-        }
-        out.writeAt(parityOffset + s * parityRow, row, parityRow);
-    });
 }
 
 struct Worker {
