@@ -40,7 +40,7 @@ constexpr uint64_t kParityInMemory = kWide ? 256u << 20 : 64u << 20;
 // Bytes of the file read at once (whole rows of blocks); two windows are held,
 // one being read and hashed while the other is encoded. Each window reads and
 // writes all the parity once: larger windows mean less of that traffic.
-constexpr uint64_t kWindowBytes = kWide ? 128u << 20 : 32u << 20;
+constexpr uint64_t kWindowBytes = kWide ? 64u << 20 : 32u << 20;
 // Bytes read and hashed at once.
 constexpr size_t kPieceBytes = 1u << 20;
 // Bytes of each block encoded at once.
