@@ -320,6 +320,30 @@ VEKDI_CODES_API VekCodesStatus vekErasureCodeDecodeMatrix(const VekErasureCode* 
     return VekCodesOk;
 }
 
+VEKDI_CODES_API VekCodesStatus vekErasureCodeEncodePart(const VekErasureCode* code, int first, int count,
+                                                        const uint8_t* const* data, uint8_t* const* parity,
+                                                        size_t length, int accumulate) {
+    if (code == nullptr || data == nullptr || parity == nullptr) return VekCodesNullPointer;
+    if (!valid(code)) return VekCodesBadCode;
+    const int k = code->k, m = code->m;
+    if (count < 1) return VekCodesBadArgument;
+    if (first < 0 || first >= k || count > k - first) return VekCodesOutOfRange;
+    Range ranges[kMaxShards];
+    for (int j = 0; j < count; ++j) {
+        if (data[j] == nullptr) return VekCodesNullPointer;
+        ranges[j] = range(data[j], length, false);
+    }
+    for (int r = 0; r < m; ++r) {
+        if (parity[r] == nullptr) return VekCodesNullPointer;
+        ranges[count + r] = range(parity[r], length, true);
+    }
+    if (anyOverlap(ranges, count + m)) return VekCodesOverlap;
+    const size_t at = static_cast<size_t>(first);
+    code->kernels->dot(code->matrix + at, code->tables + at * code->kernels->tableBytes, static_cast<size_t>(k), m,
+                       count, data, parity, length, accumulate != 0);
+    return VekCodesOk;
+}
+
 VEKDI_CODES_API VekCodesStatus vekErasureCodeUpdate(const VekErasureCode* code, int index, const uint8_t* delta,
                                                     uint8_t* const* parity, size_t length) {
     if (code == nullptr || delta == nullptr || parity == nullptr) return VekCodesNullPointer;

@@ -539,6 +539,20 @@ public:
         return d;
     }
 
+    /// The share of data shards first ... first + data.size() - 1 in the
+    /// parity, written over the m parity buffers or added to them
+    /// (accumulate). Consecutive parts, the first written and the others
+    /// added, give encode()'s parity; a shard in no part counts as zero.
+    void encodePart(int first, std::span<const uint8_t* const> data, std::span<uint8_t* const> parity,
+                    std::size_t length, bool accumulate) const {
+        count(parity.size(), m_, "vekdi::ErasureCode::encodePart: m parity buffers are needed");
+        if (data.size() > static_cast<std::size_t>(k_))
+            throw Error(VekCodesOutOfRange, "vekdi::ErasureCode::encodePart: more data buffers than k");
+        detail::checkCodes(vekErasureCodeEncodePart(code_.get(), first, static_cast<int>(data.size()), data.data(),
+                                                    parity.data(), length, accumulate ? 1 : 0),
+                           "vekdi::ErasureCode::encodePart");
+    }
+
     /// delta = old XOR new bytes of data shard `index`: every parity buffer
     /// (delta.size() bytes each) is brought up to date without reading the
     /// other shards. From zeroed parity, one update per shard encodes.

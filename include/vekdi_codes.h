@@ -108,6 +108,16 @@ VEKDI_CODES_API VekCodesStatus vekErasureCodeDecodeMatrix(const VekErasureCode* 
                                                           int lostCount, int* rowsOut, int* lostOut,
                                                           int* survivorsOut, uint8_t* matrixOut);
 
+/** The share of data shards first ... first + count - 1 in the parity:
+ * parity[r] = sum over j < count of matrix[r][first + j] * data[j], written
+ * over the parity buffers, or added to them (XOR) when accumulate is nonzero.
+ * Encoding the data shards in consecutive parts, the first part written and
+ * the others added, gives encode's parity (a shard in no part counts as
+ * zero), so data that arrives in pieces needs no copy of the whole stripe. */
+VEKDI_CODES_API VekCodesStatus vekErasureCodeEncodePart(const VekErasureCode* code, int first, int count,
+                                                        const uint8_t* const* data, uint8_t* const* parity,
+                                                        size_t length, int accumulate);
+
 /** Brings every parity buffer up to date after data shard `index` changed:
  * delta holds old XOR new bytes of that shard; no other shard is read. */
 VEKDI_CODES_API VekCodesStatus vekErasureCodeUpdate(const VekErasureCode* code, int index, const uint8_t* delta,

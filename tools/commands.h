@@ -24,6 +24,9 @@ struct ProtectOptions {
     int percent = 12;
     uint64_t blockSize = 0; // 0: chosen from the file size
     bool force = false;
+    // Most parity protect holds in memory to read the file once (0: the
+    // default; tests lower it to take the path of larger files).
+    uint64_t parityInMemory = 0;
 };
 
 struct VerifyOptions {

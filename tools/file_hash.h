@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // Every hash the tool computes: block hashes (XXH3-64 with a seed, at once or
 // fed piece by piece), and the whole-file hash (XXH3-128) of a file's first
-// bytes, read in order. The only place that includes xxHash.
+// bytes, read in order. The only place that includes xxHash (through
+// file_hash_body.h, once per instruction set).
 #pragma once
 
 #include <array>
@@ -43,7 +44,7 @@ public:
     std::array<uint8_t, 16> digest() const;
 
 private:
-    void* state_; // XXH3_state_t (xxhash.h stays inside file_hash.cpp)
+    void* state_; // XXH3_state_t (xxhash.h stays inside the file_hash units)
 };
 
 // XXH3-128 of the first `length` bytes of `file` (fewer if it is shorter), in

@@ -21,6 +21,7 @@ struct Scratch {
     std::vector<uint8_t> pieces;    // k + p received (then corrected) chunks
     std::vector<uint8_t> recomputed;// p chunks: parity of the received data
     std::vector<uint8_t> spare;     // one chunk
+    std::vector<uint8_t> zeros;     // one chunk of zeros: virtual blocks, and rows not read
     std::vector<BlockHasher> states;
 };
 
@@ -79,35 +80,50 @@ void writePiece(const Context& c, uint64_t b, uint64_t x, const uint8_t* piece, 
     if (c.output && own) c.output->writeAt(layoutOf(c).blockOffset(b) + x, piece, own);
 }
 
-// Erasures only: the lost data rows from the other rows and as many intact parity rows.
+// Erasures only: the lost data rows from the other rows and the first intact
+// parity rows (`use`, as many as lost), which are the rows the library's
+// reconstruct reads; damaged parity rows before the last of them are rebuilt
+// into scratch so that they are not read.
 bool solveErasures(const Context& c, uint64_t s, const std::vector<int>& lost, const std::vector<int>& use,
                    Scratch& w, StripeResult& res) {
     const Layout& L = layoutOf(c);
-    LinearMap map;
-    if (!c.code.erasureMap(lost, use, map)) return false;
     const int e = static_cast<int>(lost.size());
-    std::vector<const uint8_t*> in(static_cast<size_t>(L.k + e), nullptr);
+    std::vector<uint8_t*> shards(static_cast<size_t>(L.k + L.p), w.zeros.data());
+    std::vector<int> gone(lost.begin(), lost.end());
     std::vector<uint8_t*> out(static_cast<size_t>(e));
     for (int l = 0; l < e; ++l) {
         out[l] = &w.recomputed[static_cast<size_t>(l) * c.chunk];
+        shards[static_cast<size_t>(lost[l])] = out[l];
         w.states[l].reset(dataHashSeed(L.blockAt(s, lost[l])));
+    }
+    std::vector<int> read;
+    for (int r = 0, spare = e; r <= use.back(); ++r) {
+        if (std::find(use.begin(), use.end(), r) != use.end()) {
+            read.push_back(r);
+            shards[static_cast<size_t>(L.k + r)] = &w.pieces[static_cast<size_t>(L.k + r) * c.chunk];
+        } else {
+            gone.push_back(L.k + r);
+            shards[static_cast<size_t>(L.k + r)] = &w.recomputed[static_cast<size_t>(spare++) * c.chunk];
+        }
     }
     uint64_t changed = 0;
     for (uint64_t x = 0; x < L.blockSize; x += c.chunk) {
         const size_t len = static_cast<size_t>(std::min<uint64_t>(c.chunk, L.blockSize - x));
         for (int j = 0; j < L.k; ++j) {
-            in[j] = nullptr;
             const uint64_t b = L.blockAt(s, j);
             if (b >= L.dataBlocks || isLostData(c, s, j)) continue;
             uint8_t* piece = &w.pieces[static_cast<size_t>(j) * c.chunk];
-            if (readDataChunk(c.file, c.damage.fileSize, L, b, x, len, piece)) in[j] = piece;
+            readDataChunk(c.file, c.damage.fileSize, L, b, x, len, piece);
+            shards[static_cast<size_t>(j)] = piece;
         }
-        for (int i = 0; i < e; ++i) {
-            uint8_t* piece = &w.pieces[static_cast<size_t>(L.k + i) * c.chunk];
-            readParityChunk(c.parityFile, c.info.actualSize, parityBlockOffset(c, s, use[i]) + x, len, piece);
-            in[L.k + i] = piece;
+        for (int r : read)
+            readParityChunk(c.parityFile, c.info.actualSize, parityBlockOffset(c, s, r) + x, len,
+                            shards[static_cast<size_t>(L.k + r)]);
+        try {
+            c.code.regions().reconstruct(shards, gone, len);
+        } catch (const vekdi::Error&) {
+            return false;  // a singular survivor set: never for this code
         }
-        map.apply(in.data(), out.data(), len);
         for (int l = 0; l < e; ++l) {
             const uint64_t b = L.blockAt(s, lost[l]);
             const uint64_t bl = L.blockLength(b);
@@ -187,7 +203,7 @@ bool decodeErrors(const Context& c, uint64_t s, Scratch& w, StripeResult& res) {
         }
         for (int r = 0; r < L.p; ++r)
             readParityChunk(c.parityFile, c.info.actualSize, parityBlockOffset(c, s, r) + x, len, piece(L.k + r));
-        c.code.encode(data.data(), recomputed.data(), len);
+        c.code.regions().encode(data, recomputed, len);
 
         std::fill(changes.begin(), changes.end(), 0);
         failed.clear();
@@ -296,6 +312,7 @@ RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& 
             w.pieces.resize(n * c.chunk);
             w.recomputed.resize(static_cast<size_t>(L.p) * c.chunk);
             w.spare.resize(c.chunk);
+            w.zeros.assign(c.chunk, 0);
             w.states.resize(n);
         }
         const StripeResult r = rebuildStripe(c, stripes[task], w);

@@ -94,6 +94,8 @@ int main(void) {
         shards[6] = saved;
         EXPECT(vekErasureCodeEncode(code, data, (uint8_t* const*)shards + 1, LEN) == VekCodesOverlap);
         EXPECT(vekErasureCodeUpdate(code, K, data[0], shards + K, LEN) == VekCodesOutOfRange);
+        EXPECT(vekErasureCodeEncodePart(code, 0, 0, data, shards + K, LEN, 0) == VekCodesBadArgument);
+        EXPECT(vekErasureCodeEncodePart(code, 1, K, data, shards + K, LEN, 0) == VekCodesOutOfRange);
         EXPECT(vekErasureCodeCheck(code, (const uint8_t* const*)shards, LEN, NULL) == VekCodesNullPointer);
     }
     for (i = K; i < N; ++i) EXPECT(allBytes(shards[i], LEN, 0xA5));
@@ -104,6 +106,10 @@ int main(void) {
     EXPECT(vekErasureCodeCheck(code, (const uint8_t* const*)shards, LEN, &matches) == VekCodesOk && matches == 1);
     shards[K + 2][LEN - 1] ^= 1;
     EXPECT(vekErasureCodeCheck(code, (const uint8_t* const*)shards, LEN, &matches) == VekCodesOk && matches == 0);
+    /* So does encoding in two parts, the second added. */
+    EXPECT(vekErasureCodeEncodePart(code, 0, 1, data, shards + K, LEN, 0) == VekCodesOk);
+    EXPECT(vekErasureCodeEncodePart(code, 1, K - 1, data + 1, shards + K, LEN, 1) == VekCodesOk);
+    EXPECT(vekErasureCodeCheck(code, (const uint8_t* const*)shards, LEN, &matches) == VekCodesOk && matches == 1);
     vekErasureCodeDestroy(code);
     vekErasureCodeDestroy(NULL);
 

@@ -181,6 +181,13 @@ TEST(ErasureCode, UpdateAndCheck) {
         EXPECT_TRUE(code.check({s.data(), static_cast<std::size_t>(k + m)}, length));
         const auto want = s.referenceParity(code.parityMatrix().data());
         for (int r = 0; r < m; ++r) ASSERT_EQ(s.bytes(k + r), want[static_cast<std::size_t>(r)]);
+        // The same in parts over stale parity: shards 0-1 written, 2-4 and 5 added.
+        for (int r = 0; r < m; ++r) std::fill(s.shard(k + r), s.shard(k + r) + length, uint8_t{0x5A});
+        const std::span<const uint8_t* const> all(s.data(), static_cast<std::size_t>(k));
+        code.encodePart(0, all.subspan(0, 2), {s.parity(), static_cast<std::size_t>(m)}, length, false);
+        code.encodePart(2, all.subspan(2, 3), {s.parity(), static_cast<std::size_t>(m)}, length, true);
+        code.encodePart(5, all.subspan(5, 1), {s.parity(), static_cast<std::size_t>(m)}, length, true);
+        for (int r = 0; r < m; ++r) ASSERT_EQ(s.bytes(k + r), want[static_cast<std::size_t>(r)]);
 
         // A changed data shard: update with old XOR new.
         std::vector<uint8_t> delta(length, 0);
@@ -238,6 +245,9 @@ TEST(ErasureCode, BadInputIsAnErrorAndWritesNothing) {
     EXPECT_EQ(statusOf([&] { code.update(1, {s.shard(4) + 10, 50}, std::vector<uint8_t*>{s.shard(4), s.shard(5)}); }), VekCodesOverlap);
     EXPECT_EQ(statusOf([&] { code.update(4, {s.shard(0), 100}, std::vector<uint8_t*>{s.shard(4), s.shard(5)}); }), VekCodesOutOfRange);
     EXPECT_EQ(statusOf([&] { code.update(-1, {s.shard(0), 100}, std::vector<uint8_t*>{s.shard(4), s.shard(5)}); }), VekCodesOutOfRange);
+    const std::vector<uint8_t*> parity{s.shard(4), s.shard(5)};
+    EXPECT_EQ(statusOf([&] { code.encodePart(3, std::vector<const uint8_t*>{s.shard(0), s.shard(1)}, parity, 100, true); }), VekCodesOutOfRange);
+    EXPECT_EQ(statusOf([&] { code.encodePart(0, std::vector<const uint8_t*>{s.shard(4)}, parity, 100, false); }), VekCodesOverlap);
     EXPECT_TRUE(untouched());
 
     // Reconstruct: the lost shards (4, 5 here, holding canaries) must stay as they are.

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <random>
+#include <string_view>
+#include <vector>
 
+#include "file_hash_calls.h"
 #include "format.h"
 #include "layout.h"
+#include "vekdi.hpp"
 
 namespace vekdi::tool {
 namespace {
@@ -124,6 +128,49 @@ TEST(FormatReader, LayoutKeepsItsBurstPromiseAndItsSize) {
                 << size << " " << r;
         }
     }
+}
+
+// The AVX2 copy of the hash calls gives the baseline's hashes, at once and
+// fed in uneven pieces, at lengths around xxHash's internal sizes.
+TEST(ToolHashes, Avx2CallsGiveTheBaselineHashes) {
+#if defined(VEKDI_TOOL_HASH_AVX2)
+    const std::string_view kernels = vekdi::ErasureCode::kernelName();
+    if (kernels != "avx2" && kernels != "avx2-gfni" && kernels != "avx512-gfni") GTEST_SKIP() << "no AVX2 here";
+    const HashCalls* variants[] = {&hashCallsBaseline, &hashCallsAvx2};
+    std::mt19937 rng(42);
+    std::vector<uint8_t> data(5000);
+    for (auto& b : data) b = static_cast<uint8_t>(rng());
+    alignas(64) unsigned char state64[kHashStateBytes], state128[kHashStateBytes];
+    for (size_t len : {0, 1, 3, 16, 17, 128, 129, 240, 241, 1023, 1024, 1025, 4096, 4999}) {
+        for (size_t offset : {0, 1}) {
+            if (offset + len > data.size()) continue;
+            const uint8_t* p = data.data() + offset;
+            const uint64_t seed = rng() | uint64_t{rng()} << 32;
+            uint64_t at[2], fed[2];
+            uint8_t whole[2][16];
+            for (int v = 0; v < 2; ++v) {
+                const HashCalls& c = *variants[v];
+                at[v] = c.hash64(p, len, seed);
+                c.reset64(state64, seed);
+                c.reset128(state128);
+                for (size_t i = 0; i < len;) {
+                    const size_t n = std::min<size_t>(len - i, 1 + rng() % 300);
+                    c.update64(state64, p + i, n);
+                    c.update128(state128, p + i, n);
+                    i += n;
+                }
+                fed[v] = c.digest64(state64);
+                c.digest128(state128, whole[v]);
+            }
+            EXPECT_EQ(at[0], at[1]) << len;
+            EXPECT_EQ(fed[0], at[0]) << len;
+            EXPECT_EQ(fed[1], at[0]) << len;
+            EXPECT_EQ(std::memcmp(whole[0], whole[1], 16), 0) << len;
+        }
+    }
+#else
+    GTEST_SKIP() << "one set of hash calls on this target";
+#endif
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // the interesting sizes.
 #include <gtest/gtest.h>
 
+#include "file_io.h"
+#include "format.h"
 #include "tool_run.h"
 
 namespace vekdi::test {
@@ -42,6 +44,48 @@ TEST(ToolRoundTrip, SizesFromEmptyToSeveralStripes) {
     Bytes stripedBad = striped;
     for (uint64_t b = 0; b < l.dataBlocks; b += 11) clobberBlock(stripedBad, l, b, static_cast<uint32_t>(b));
     expectRepaired(striped, stripedBad, {"-b", "256"});
+}
+
+// data/sample.bin.vekdi was written by an earlier build for randomBytes(150001,
+// 2501) named sample.bin, with -b 512: two stripes of 147 + 17 blocks, the
+// last block partial and one virtual. Protect must still write exactly these
+// bytes, and this file (and its version 1 form, without the name) must still
+// repair the file's erasures and its scattered errors.
+TEST(ToolRoundTrip, StoredParityFileOfEarlierVersions) {
+    ScratchDir dir;
+    const std::string f = dir.path("sample.bin"), p = dir.path("sample.bin.vekdi"), out = dir.path("out");
+    const std::string g = dir.path("copy/sample.bin");
+    const Bytes original = randomBytes(150001, 2501);
+    const Bytes stored = readFile(VEKDI_TOOL_TEST_DATA "/sample.bin.vekdi");
+    ASSERT_EQ(stored.size(), 22912u);
+    writeFile(f, original);
+    ASSERT_EQ(vekdi({"protect", f, "-b", "512"}), 0);
+    EXPECT_TRUE(readFile(p) == stored) << "protect writes what earlier builds wrote";
+
+    Bytes burst = original, scattered = original;
+    std::fill(burst.begin() + 10000, burst.begin() + 15000, uint8_t{0});  // ten blocks: erasures
+    for (size_t b = 0; b < 293; b += 3) scattered[std::min<size_t>(b * 512 + b * 37 % 512, 150000)] ^= 0x5A;
+    for (int version : {2, 1}) {
+        SCOPED_TRACE(version);
+        Bytes parity = stored;
+        if (version == 1) {
+            tool::File par(p, tool::File::Mode::Read);
+            tool::Header h = tool::readParityInfo(par).header;
+            h.version = 1;
+            h.nameHash = 0;
+            const auto head = h.encode();
+            std::copy(head.begin(), head.end(), parity.begin());
+            std::copy(head.begin(), head.end(), parity.end() - static_cast<std::ptrdiff_t>(head.size()));
+        }
+        writeFile(p, parity);
+        EXPECT_EQ(vekdi({"verify", f}), 0);
+        for (const Bytes& damaged : {burst, scattered}) {
+            writeFile(g, damaged);
+            EXPECT_EQ(vekdi({"verify", g, p}), 1);
+            EXPECT_EQ(vekdi({"repair", g, p, "-o", out, "--force"}), 0);
+            EXPECT_TRUE(readFile(out) == original);
+        }
+    }
 }
 
 TEST(ToolRoundTrip, PromisedBurstAtFiveTwelveAndFiftyPercent) {

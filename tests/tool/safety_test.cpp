@@ -8,6 +8,8 @@
 #include <thread>
 #include <gtest/gtest.h>
 
+#include "commands.h"
+#include "errors.h"
 #include "file_io.h"
 #include "format.h"
 #include "tool_run.h"
@@ -140,6 +142,33 @@ TEST(ToolSafety, InPlaceRepairFollowsSymlinksAndKeepsHardLinks) {
 
 // While protect reads the file, another writer changes a byte now and then
 // without changing its size.
+// Protect in this process with too little memory for the parity, so that
+// it reads the file in stripe order and again in order; the exit status.
+int protectTwice(const std::string& file, const std::string& parity, bool force, uint64_t blockSize = 0) {
+    tool::ProtectOptions options;
+    options.blockSize = blockSize;
+    options.file = file;
+    options.parity = parity;
+    options.force = force;
+    options.parityInMemory = 1;
+    tool::RunOptions run;
+    run.quiet = true;
+    try {
+        return tool::protectCommand(options, run);
+    } catch (const tool::Failure& failure) {
+        return failure.status();
+    }
+}
+
+TEST(ToolSafety, ReadingTwiceWritesTheSameParityFile) {
+    ScratchDir dir;
+    const std::string f = dir.path("f"), p = dir.path("f.vekdi"), q = dir.path("q");
+    writeFile(f, randomBytes(300001, 23));
+    ASSERT_EQ(vekdi({"protect", f, "-b", "512"}), 0);
+    ASSERT_EQ(protectTwice(f, q, false, 512), 0);
+    EXPECT_TRUE(readFile(p) == readFile(q));
+}
+
 TEST(ToolSafety, FileChangedWhileProtectedLeavesNoParityFile) {
     ScratchDir dir;
     const std::string f = dir.path("db"), p = dir.path("db.vekdi");
@@ -156,10 +185,14 @@ TEST(ToolSafety, FileChangedWhileProtectedLeavesNoParityFile) {
     const int fresh = vekdi({"protect", f});
     writeFile(p, {9, 9, 9});
     const int existing = vekdi({"protect", f, "--force"});
+    // Parity too large to hold: the file is read twice, and a change between
+    // the reads is seen too.
+    const int twice = protectTwice(f, p, true);
     stop = true;
     writer.join();
     EXPECT_EQ(fresh, 6);
     EXPECT_EQ(existing, 6);
+    EXPECT_EQ(twice, 6);
     EXPECT_TRUE(readFile(p) == Bytes({9, 9, 9})) << "an existing parity file stays untouched";
     EXPECT_TRUE(dir.strayTemporaries().empty());
 }
