@@ -257,7 +257,10 @@ bool Code::isCodeword(const uint8_t* word) const {
 
 bool Code::solve(const uint8_t* received, uint8_t* out, const int* erasures, int count, int algorithm) const {
     if (count > r) return false;
-    uint8_t full[256];
+    // A full-length code in the caller's field is decoded in `out` itself.
+    const bool direct = pad == 0 && !mapped;
+    uint8_t padded[256];
+    uint8_t* full = direct ? out : padded;
     std::memset(full, 0, static_cast<std::size_t>(pad));
     if (mapped)
         for (int i = 0; i < n; ++i) full[pad + i] = toCode[received[i]];
@@ -270,6 +273,7 @@ bool Code::solve(const uint8_t* received, uint8_t* out, const int* erasures, int
     const VekStatus status = algorithm == VekRsEuclid ? veksRSDecodeEE_8u(listed, count, full, decoderRecord(), scratch)
                                                       : veksRSDecodeBM_8u(listed, count, full, decoderRecord(), scratch);
     if (status != StatusOk) return false;
+    if (direct) return true;
     // A solution that changes a padding symbol belongs to the full code
     // only: the padding is known to be zero, so the word was damaged beyond
     // what the shortened code repairs. (No early exit: the loop vectorises.)
