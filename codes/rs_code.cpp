@@ -61,10 +61,20 @@ uint8_t trace(const Field& f, uint8_t z) {
 
 bool symbolsValid(const Field& f, const uint8_t* bytes, std::size_t count) {
     if (f.m == 8) return true;
-    uint8_t any = 0;
-    const uint8_t high = static_cast<uint8_t>(0xFFu << f.m);
-    for (std::size_t i = 0; i < count; ++i) any |= bytes[i] & high;
-    return any == 0;
+    // Eight bytes at a time; the last eight overlap the ones before.
+    const uint64_t high = (0xFFu << f.m & 0xFFu) * 0x0101010101010101ull;
+    if (count < 8) {
+        uint8_t any = 0;
+        for (std::size_t i = 0; i < count; ++i) any |= bytes[i];
+        return (any & high) == 0;
+    }
+    uint64_t any = 0, chunk;
+    for (std::size_t i = 0; i + 8 <= count; i += 8) {
+        std::memcpy(&chunk, bytes + i, 8);
+        any |= chunk;
+    }
+    std::memcpy(&chunk, bytes + count - 8, 8);
+    return ((any | chunk) & high) == 0;
 }
 
 bool overlaps(const void* a, std::size_t aLength, const void* b, std::size_t bLength) {
@@ -255,17 +265,34 @@ bool Code::isCodeword(const uint8_t* word) const {
     return std::memcmp(expected, word + k, static_cast<std::size_t>(r)) == 0;
 }
 
+namespace {
+
+// n <= 255 bytes from `from` to `to`; a few moves for short words.
+inline void copyShort(uint8_t* to, const uint8_t* from, int n) {
+    if (n >= 8 && n <= 16) {
+        uint64_t a, b;
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + n - 8, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + n - 8, &b, 8);
+    } else {
+        std::memcpy(to, from, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
 bool Code::solve(const uint8_t* received, uint8_t* out, const int* erasures, int count, int algorithm) const {
     if (count > r) return false;
     // A full-length code in the caller's field is decoded in `out` itself.
     const bool direct = pad == 0 && !mapped;
     uint8_t padded[256];
     uint8_t* full = direct ? out : padded;
-    std::memset(full, 0, static_cast<std::size_t>(pad));
+    if (pad != 0) std::memset(full, 0, static_cast<std::size_t>(pad));
     if (mapped)
         for (int i = 0; i < n; ++i) full[pad + i] = toCode[received[i]];
     else
-        std::memcpy(full + pad, received, static_cast<std::size_t>(n));
+        copyShort(full + pad, received, n);
     int list[256];
     for (int i = 0; i < count; ++i) list[i] = erasures[i] + pad;
     const int* listed = count > 0 ? list : nullptr;
@@ -326,15 +353,17 @@ int32_t Code::decodeOne(uint8_t* word, const int* erasures, int count, int algor
             if (report && !((erased[i >> 6] >> (i & 63)) & 1u)) report->errorPositions[errors++] = static_cast<uint8_t>(i);
         }
     };
-    int base = 0;
-    for (; base + 8 <= n; base += 8) {
+    auto differ = [&](int at) {
         uint64_t a, b;
-        std::memcpy(&a, word + base, 8);
-        std::memcpy(&b, fixed + base, 8);
-        if (a != b) note(base, base + 8);
-    }
-    note(base, n);
-    if (changed != 0) std::memcpy(word, fixed, static_cast<std::size_t>(n));
+        std::memcpy(&a, word + at, 8);
+        std::memcpy(&b, fixed + at, 8);
+        return a != b;
+    };
+    int base = 0;
+    for (; base + 8 <= n; base += 8)
+        if (differ(base)) note(base, base + 8);
+    if (base < n && (n < 8 || differ(n - 8))) note(base, n);  // the last bytes, overlapping the group before
+    if (changed != 0) copyShort(word, fixed, n);
     if (report) {
         report->corrected = changed;
         report->errorCount = errors;
