@@ -22,6 +22,7 @@
 #include <dlfcn.h>
 #include <vekdi.hpp>
 #include <vekdi_codes.h>
+#include <vekdi.hpp>
 
 #include <ctime>
 #include <cstdio>
@@ -337,9 +338,12 @@ struct FecParams {
 bool runFecCode(const FecParams& p, std::vector<Row>* rows) {
     const std::string prefix = std::string(p.name) + " ";
     const std::string errors = std::to_string(p.nroots / 2) + (p.nroots / 2 == 1 ? " error" : " errors");
-    if (!wanted(prefix + "encode, libvekdi-fec") && !wanted(prefix + "encode, vekRsEncode") &&
-        !wanted(prefix + "decode " + errors + ", libvekdi-fec") && !wanted(prefix + "decode " + errors + ", vekRsDecode"))
-        return true;
+    bool any = false;
+    for (const char* layer : {"libvekdi-fec", "vekRsEncode", "vekdi::ReedSolomon"})
+        any = any || wanted(prefix + "encode, " + layer);
+    for (const char* layer : {"libvekdi-fec", "vekRsDecode", "vekdi::ReedSolomon"})
+        any = any || wanted(prefix + "decode " + errors + ", " + layer);
+    if (!any) return true;
     const FecApi* api = vekdiFec();
     if (api == nullptr) return true;
     const int nn = (1 << p.symsize) - 1, n = nn - p.pad, k = n - p.nroots, t = p.nroots / 2;
@@ -400,6 +404,10 @@ bool runFecCode(const FecParams& p, std::vector<Row>* rows) {
     addRow(rows, prefix + "encode, vekRsEncode", [&](size_t i) {
         vekRsEncode(code, words[i % kSamples].data(), buffer);
     }, encodePeer);
+    const vekdi::ReedSolomon cpp(n, k, vekdi::CodeOptions{unsigned(p.gfpoly), p.fcr, p.prim, 0, false});
+    addRow(rows, prefix + "encode, vekdi::ReedSolomon", [&](size_t i) {
+        cpp.encode(std::span<const uint8_t>(words[i % kSamples].data(), size_t(k)), std::span<uint8_t>(buffer, size_t(n)));
+    }, encodePeer);
     Peer decodePeer{[&](size_t i) {
         std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
         decode_rs_char(theirs, buffer, positions, 0);
@@ -411,6 +419,10 @@ bool runFecCode(const FecParams& p, std::vector<Row>* rows) {
     addRow(rows, prefix + "decode " + errors + ", vekRsDecode", [&](size_t i) {
         std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
         vekRsDecode(code, buffer, nullptr, 0, VekRsBerlekampMassey, &report);
+    }, decodePeer);
+    addRow(rows, prefix + "decode " + errors + ", vekdi::ReedSolomon", [&](size_t i) {
+        std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
+        cpp.decode(std::span<uint8_t>(buffer, size_t(n)));
     }, decodePeer);
     vekRsCodeDestroy(code);
     api->release(ours);

@@ -13,6 +13,7 @@
 #include <vekdi.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <numeric>
@@ -60,10 +61,20 @@ uint8_t trace(const Field& f, uint8_t z) {
 
 bool symbolsValid(const Field& f, const uint8_t* bytes, std::size_t count) {
     if (f.m == 8) return true;
-    uint8_t any = 0;
-    const uint8_t high = static_cast<uint8_t>(0xFFu << f.m);
-    for (std::size_t i = 0; i < count; ++i) any |= bytes[i] & high;
-    return any == 0;
+    // Eight bytes at a time; the last eight overlap the ones before.
+    const uint64_t high = (0xFFu << f.m & 0xFFu) * 0x0101010101010101ull;
+    if (count < 8) {
+        uint8_t any = 0;
+        for (std::size_t i = 0; i < count; ++i) any |= bytes[i];
+        return (any & high) == 0;
+    }
+    uint64_t any = 0, chunk;
+    for (std::size_t i = 0; i + 8 <= count; i += 8) {
+        std::memcpy(&chunk, bytes + i, 8);
+        any |= chunk;
+    }
+    std::memcpy(&chunk, bytes + count - 8, 8);
+    return ((any | chunk) & high) == 0;
 }
 
 bool overlaps(const void* a, std::size_t aLength, const void* b, std::size_t bLength) {
@@ -256,14 +267,34 @@ bool Code::isCodeword(const uint8_t* word) const {
     return std::memcmp(expected, word + k, static_cast<std::size_t>(r)) == 0;
 }
 
+namespace {
+
+// n <= 255 bytes from `from` to `to`; a few moves for short words.
+inline void copyShort(uint8_t* to, const uint8_t* from, int n) {
+    if (n >= 8 && n <= 16) {
+        uint64_t a, b;
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + n - 8, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + n - 8, &b, 8);
+    } else {
+        std::memcpy(to, from, static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
 bool Code::solve(const uint8_t* received, uint8_t* out, const int* erasures, int count, int algorithm) const {
     if (count > r) return false;
-    uint8_t full[256];
-    std::memset(full, 0, static_cast<std::size_t>(pad));
+    // A full-length code in the caller's field is decoded in `out` itself.
+    const bool direct = pad == 0 && !mapped;
+    uint8_t padded[256];
+    uint8_t* full = direct ? out : padded;
+    if (pad != 0) std::memset(full, 0, static_cast<std::size_t>(pad));
     if (mapped)
         for (int i = 0; i < n; ++i) full[pad + i] = toCode[received[i]];
     else
-        std::memcpy(full + pad, received, static_cast<std::size_t>(n));
+        copyShort(full + pad, received, n);
     int list[256];
     for (int i = 0; i < count; ++i) list[i] = erasures[i] + pad;
     const int* listed = count > 0 ? list : nullptr;
@@ -271,11 +302,13 @@ bool Code::solve(const uint8_t* received, uint8_t* out, const int* erasures, int
     const VekStatus status = algorithm == VekRsEuclid ? veksRSDecodeEE_8u(listed, count, full, decoderRecord(), scratch)
                                                       : veksRSDecodeBM_8u(listed, count, full, decoderRecord(), scratch);
     if (status != StatusOk) return false;
+    if (direct) return true;
     // A solution that changes a padding symbol belongs to the full code
     // only: the padding is known to be zero, so the word was damaged beyond
-    // what the shortened code repairs.
-    for (int i = 0; i < pad; ++i)
-        if (full[i] != 0) return false;
+    // what the shortened code repairs. (No early exit: the loop vectorises.)
+    uint8_t padding = 0;
+    for (int i = 0; i < pad; ++i) padding |= full[i];
+    if (padding != 0) return false;
     if (mapped)
         for (int i = 0; i < n; ++i) out[i] = fromCode[full[pad + i]];
     else
@@ -292,12 +325,14 @@ int32_t Code::checkErasures(const int* erasures, int count) const {
 }
 
 int32_t Code::decodeOne(uint8_t* word, const int* erasures, int count, int algorithm, VekRsReport* report) const {
-    bool erased[256] = {};
+    // The erasures as a set of positions (repeats collapse), listed in
+    // ascending order: the work follows the list, not the code's length.
+    uint64_t erased[4] = {};
+    for (int i = 0; i < count; ++i) erased[erasures[i] >> 6] |= uint64_t{1} << (erasures[i] & 63);
     int list[256];
     int distinct = 0;
-    for (int i = 0; i < count; ++i) erased[erasures[i]] = true;
-    for (int p = 0; p < n; ++p)
-        if (erased[p]) list[distinct++] = p;
+    for (int w = 0; w < 4; ++w)
+        for (uint64_t bits = erased[w]; bits != 0; bits &= bits - 1) list[distinct++] = w * 64 + std::countr_zero(bits);
     if (report) {
         report->status = VekCodesOk;
         report->corrected = 0;
@@ -310,13 +345,27 @@ int32_t Code::decodeOne(uint8_t* word, const int* erasures, int count, int algor
         if (report) report->status = VekCodesUncorrectable;
         return VekCodesUncorrectable;
     }
+    // The changed positions: eight bytes compared at a time, the bytes of a
+    // differing group (and of the last, short one) one by one.
     int changed = 0, errors = 0;
-    for (int i = 0; i < n; ++i) {
-        if (fixed[i] == word[i]) continue;
-        ++changed;
-        if (!erased[i] && report) report->errorPositions[errors++] = static_cast<uint8_t>(i);
-    }
-    if (changed != 0) std::memcpy(word, fixed, static_cast<std::size_t>(n));
+    auto note = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            if (word[i] == fixed[i]) continue;
+            ++changed;
+            if (report && !((erased[i >> 6] >> (i & 63)) & 1u)) report->errorPositions[errors++] = static_cast<uint8_t>(i);
+        }
+    };
+    auto differ = [&](int at) {
+        uint64_t a, b;
+        std::memcpy(&a, word + at, 8);
+        std::memcpy(&b, fixed + at, 8);
+        return a != b;
+    };
+    int base = 0;
+    for (; base + 8 <= n; base += 8)
+        if (differ(base)) note(base, base + 8);
+    if (base < n && (n < 8 || differ(n - 8))) note(base, n);  // the last bytes, overlapping the group before
+    if (changed != 0) copyShort(word, fixed, n);
     if (report) {
         report->corrected = changed;
         report->errorCount = errors;

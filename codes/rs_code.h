@@ -54,8 +54,8 @@ struct Code {
     // The r parity bytes of k message bytes (caller's symbols, validated).
     void parity(const uint8_t* message, uint8_t* out) const;
     bool isCodeword(const uint8_t* word) const;
-    // Decodes n received symbols into out; false when not correctable.
-    // erasures: count distinct positions.
+    // Decodes n received symbols into out (room for 2^m - 1 bytes, its
+    // scratch); false when not correctable. erasures: count distinct positions.
     bool solve(const uint8_t* received, uint8_t* out, const int* erasures, int count, int algorithm) const;
     int32_t checkErasures(const int* erasures, int count) const;
     // Arguments validated: corrects word in place and fills the report.

@@ -9,11 +9,11 @@
 //   x^symsize term is implied, as libfec's field tables do;
 // - a decode returns the number of symbols it changed and lists their
 //   positions in the order libfec's root search visits them: the symbol of
-//   the full-length word at index (i * prim^-1 - 1) mod NN for i = 1 ... NN.
+//   the full-length word at index (i * prim^-1 - 1) mod NN for i = 1 ... NN;
+//   without erasures the list may be null, and then nothing is listed.
 #include <vekdi/fec.h>
 #include <vekdi_codes.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -108,8 +108,14 @@ int decode(const FecCode* c, uint8_t* data, int* erasPos, int noEras) {
         for (int j = report.errorCount; j < count && !seen; ++j) seen = changed[j] == p;
         if (!seen) changed[count++] = static_cast<uint8_t>(p);
     }
-    std::sort(changed, changed + count, [c](uint8_t a, uint8_t b) { return c->rank[a] < c->rank[b]; });
-    for (int i = 0; i < count; ++i) erasPos[i] = changed[i];
+    // A caller without erasures may pass no list: then nothing is listed.
+    // Insertion by rank: at most nroots entries, usually a few.
+    for (int i = 0; erasPos != nullptr && i < count; ++i) {
+        const uint8_t p = changed[i];
+        int j = i;
+        for (; j > 0 && c->rank[erasPos[j - 1]] > c->rank[p]; --j) erasPos[j] = erasPos[j - 1];
+        erasPos[j] = p;
+    }
     return count;
 }
 
@@ -165,7 +171,7 @@ int decode_rs_int(void* rs, unsigned int* data, int* eras_pos, int no_eras) {
     }
     const int changed = decode(c, word, eras_pos, no_eras);
     if (changed > 0)
-        for (int i = 0; i < changed; ++i) data[eras_pos[i]] = word[eras_pos[i]];
+        for (int i = 0; i < c->n; ++i) data[i] = word[i];
     return changed;
 }
 

@@ -12,8 +12,9 @@
  * Parity bytes are those of libfec for every parameter set.
  *
  * Decoding: eras_pos holds no_eras erasure positions in the block (0 ...
- * NN - pad - 1) and room for nroots entries. It returns the number of
- * symbols it changed and lists their positions in eras_pos, or -1. It
+ * NN - pad - 1) and room for nroots entries, or is NULL when no_eras is 0
+ * (then no positions are listed). It returns the number of symbols it
+ * changed and lists their positions in eras_pos, or -1. It
  * succeeds only with a codeword within the correction radius of the
  * received word (2 * errors + erasures <= nroots); otherwise it returns -1
  * and leaves the block and eras_pos untouched, where libfec may hand back a

@@ -80,7 +80,7 @@ static void failuresWriteNothing(void) {
     VekRsCodeOptions badStep = {0x11D, 1, 3, 0, 0}, dual = {0x11D, 1, 1, 0, 1}, reducible = {0x105, 1, 1, 0, 0};
     uint8_t message[11] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, word[15], copy[15], parity14;
     VekRsReport report;
-    int erasure = 15, isCodeword = 7, i;
+    int erasure = 15, isCodeword = 7, i, p;
 
     EXPECT(vekRsCodeCreate(16, 8, &gf16, &code) == VekCodesOutOfRange && code == NULL);
     EXPECT(vekRsCodeCreate(20, 20, NULL, &code) == VekCodesOutOfRange);
@@ -98,7 +98,14 @@ static void failuresWriteNothing(void) {
     memset(&report, 0xA5, sizeof report);
     EXPECT(vekRsDecode(code, word, NULL, 0, 0, &report) == VekCodesBadSymbol);
     EXPECT(vekRsCheck(code, word, &isCodeword) == VekCodesBadSymbol && isCodeword == 7);
-    word[14] = copy[14] = parity14;
+    word[14] = parity14;
+    for (p = 0; p < 15; ++p) { /* a byte above the field is found wherever it is */
+        const uint8_t kept = word[p];
+        word[p] = (uint8_t)(16u << (p % 4));
+        EXPECT(vekRsCheck(code, word, &isCodeword) == VekCodesBadSymbol && isCodeword == 7);
+        word[p] = kept;
+    }
+    copy[14] = parity14;
     EXPECT(vekRsDecode(code, word, &erasure, 1, 0, &report) == VekCodesOutOfRange);
     EXPECT(vekRsDecode(code, word, NULL, 0, 2, &report) == VekCodesBadArgument);
     EXPECT(vekRsDecode(NULL, word, NULL, 0, 0, &report) == VekCodesNullPointer);
