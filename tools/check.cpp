@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // verify, repair and info: they share opening the inputs and finding damage.
 #include <algorithm>
-#include <map>
-#include <mutex>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -173,45 +171,117 @@ struct FileWriter final : BlockWriter {
     void writeAt(uint64_t offset, const uint8_t* data, size_t len) override { file.writeAt(offset, data, len); }
 };
 
-// Rebuilt pieces kept in memory, so that verify can hash the rebuilt file
-// without writing it: the file's own bytes everywhere else.
-struct MemoryWriter final : BlockWriter {
-    std::mutex lock;
-    std::map<uint64_t, std::vector<uint8_t>> pieces;
+// Rebuilt bytes verify holds at once: with the rebuild's own pieces (about
+// 48 MiB) it stays well under 100 MiB whatever the file.
+constexpr uint64_t kRebuiltWindow = 32u << 20;
+
+// A window of the file in order, [from, to): the byte ranges of damaged
+// blocks within it, holding what the rebuild writes there (the file's bytes,
+// zero past its end, where the rebuild leaves a block as read).
+struct Window final : BlockWriter {
+    struct Span {
+        uint64_t from, to;
+        size_t at; // in bytes
+    };
+    uint64_t from = 0, to = 0;
+    std::vector<Span> spans; // in file order, disjoint
+    std::vector<uint8_t> bytes;
+
+    // Called from several threads, for distinct bytes: nothing moves here.
     void writeAt(uint64_t offset, const uint8_t* data, size_t len) override {
-        std::vector<uint8_t> piece(data, data + len);
-        const std::lock_guard<std::mutex> hold(lock);
-        pieces[offset] = std::move(piece);
-    }
-    // XXH3-128 of the first `length` bytes of the rebuilt file.
-    std::array<uint8_t, 16> hash(const File& file, uint64_t available, uint64_t length) const {
-        WholeFileHasher h;
-        std::vector<uint8_t> buf(1u << 20);
-        uint64_t at = 0;
-        auto fromFile = [&](uint64_t end) {
-            while (at < end) {
-                const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
-                size_t got = at < available ? file.readAt(at, buf.data(), static_cast<size_t>(std::min<uint64_t>(want, available - at))) : 0;
-                std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.begin() + static_cast<std::ptrdiff_t>(want), 0);
-                h.update(buf.data(), want);
-                at += want;
-            }
-        };
-        for (const auto& [offset, piece] : pieces) {
-            fromFile(std::min(offset, length));
-            if (offset >= length) break;
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), length - offset));
-            h.update(piece.data(), n);
-            at = offset + n;
+        auto it = std::upper_bound(spans.begin(), spans.end(), offset,
+                                   [](uint64_t x, const Span& s) { return x < s.from; });
+        if (it != spans.begin()) --it;
+        for (; it != spans.end() && it->from < offset + len; ++it) {
+            const uint64_t a = std::max(offset, it->from), b = std::min(offset + len, it->to);
+            if (a < b) std::memcpy(&bytes[it->at + (a - it->from)], data + (a - offset), static_cast<size_t>(b - a));
         }
-        fromFile(length);
-        return h.digest();
+    }
+
+    // The window from `start` on: damaged bytes up to `budget`, and the
+    // intact bytes up to the next damaged byte past them (or the file's end).
+    void plan(const Layout& L, const Damage& d, uint64_t start, uint64_t budget) {
+        from = to = start;
+        spans.clear();
+        uint64_t held = 0;
+        for (uint64_t b = start / L.blockSize; b < L.dataBlocks; ++b) {
+            if (d.data[b] == BlockState::Good) continue;
+            const uint64_t a = std::max(start, L.blockOffset(b)), e = L.blockOffset(b) + L.blockLength(b);
+            if (held == budget) {
+                to = a;
+                return;
+            }
+            const uint64_t n = std::min(e - a, budget - held);
+            if (!spans.empty() && spans.back().to == a)
+                spans.back().to += n;
+            else
+                spans.push_back({a, a + n, static_cast<size_t>(held)});
+            held += n;
+            if (a + n < e) {
+                to = a + n;
+                return;
+            }
+        }
+        to = L.fileSize;
     }
 };
 
-// Rebuilt bytes verify holds in memory at most; beyond, it rebuilds into a
-// temporary file.
-constexpr uint64_t kVerifyInMemory = 32u << 20;
+// Hashes bytes [at, end) of the file as it is, zero past `available`.
+void hashFileBytes(const File& file, uint64_t available, uint64_t at, uint64_t end, std::vector<uint8_t>& buf,
+                   WholeFileHasher& h, Progress& progress) {
+    while (at < end) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
+        const size_t have = at < available ? static_cast<size_t>(std::min<uint64_t>(want, available - at)) : 0;
+        const size_t got = have ? file.readAt(at, buf.data(), have) : 0;
+        std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.begin() + static_cast<std::ptrdiff_t>(want), 0);
+        h.update(buf.data(), want);
+        progress.add(want);
+        at += want;
+    }
+}
+
+// Whether the file as repair would write it matches the whole-file hash,
+// found without writing anything: the file is walked in order, a window at a
+// time whose damaged bytes fit kRebuiltWindow. For each window the stripes
+// with damaged blocks in it are rebuilt and only the rebuilt bytes inside it
+// kept, then the window is hashed, rebuilt bytes where blocks are damaged and
+// the file's elsewhere. Memory stays bounded for any file; more damaged bytes
+// than one window cost a rebuild per window. Throws what verify reports when
+// a stripe cannot be rebuilt.
+bool rebuiltFileMatches(const Inputs& in, const Damage& d, const RunOptions& run, const std::string& file) {
+    const Layout& L = in.info.header.layout;
+    Progress progress("verify", L.fileSize, !run.quiet && stderrIsTerminal());
+    WholeFileHasher h;
+    std::vector<uint8_t> buf(1u << 20);
+    Window w;
+    for (uint64_t at = 0; at < L.fileSize;) {
+        w.plan(L, d, at, kRebuiltWindow);
+        if (!w.spans.empty()) {
+            const Window::Span& last = w.spans.back();
+            w.bytes.resize(static_cast<size_t>(last.at + (last.to - last.from)));
+            for (const Window::Span& s : w.spans) {
+                const uint64_t have = s.from < d.fileSize ? std::min(s.to, d.fileSize) - s.from : 0;
+                const size_t got = have ? in.file.readAt(s.from, &w.bytes[s.at], static_cast<size_t>(have)) : 0;
+                std::fill(w.bytes.begin() + static_cast<std::ptrdiff_t>(s.at + got),
+                          w.bytes.begin() + static_cast<std::ptrdiff_t>(s.at + (s.to - s.from)), 0);
+            }
+            const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &w, workerCount(run.threads), nullptr,
+                                            w.spans.front().from / L.blockSize,
+                                            (last.to + L.blockSize - 1) / L.blockSize);
+            if (r.failedStripes) throw notRepairable(file, false);
+        }
+        for (const Window::Span& s : w.spans) {
+            hashFileBytes(in.file, d.fileSize, at, s.from, buf, h, progress);
+            h.update(&w.bytes[s.at], static_cast<size_t>(s.to - s.from));
+            progress.add(s.to - s.from);
+            at = s.to;
+        }
+        hashFileBytes(in.file, d.fileSize, at, w.to, buf, h, progress);
+        at = w.to;
+    }
+    progress.finish();
+    return h.digest() == in.info.header.fileHash;
+}
 
 // The repaired file in `out` (cut or extended to its recorded length, the
 // rebuilt blocks over it, runs of zeros left as holes), checked against the
@@ -267,20 +337,10 @@ int verifyCommand(const VerifyOptions& options, const RunOptions& run) {
     if (damagedBlocksHashed(in, d)) {
         const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
         if (r.failedStripes) throw notRepairable(filePath, false);
-    } else if (d.damagedBytes <= kVerifyInMemory) {
+    } else if (!rebuiltFileMatches(in, d, run, filePath)) {
         // Without their hashes only the whole-file hash of the rebuilt file
-        // tells whether the repair would hold: the rebuilt blocks are hashed
-        // in place of the file's, nothing written.
-        MemoryWriter rebuilt;
-        const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &rebuilt, workerCount(run.threads), nullptr);
-        if (r.failedStripes) throw notRepairable(filePath, false);
-        if (rebuilt.hash(in.file, d.fileSize, L.fileSize) != in.info.header.fileHash)
-            throw Failure(kExitNotRepairable, filePath + ": the rebuilt file does not match the recorded whole-file hash");
-    } else {
-        // More than that: rebuild into a temporary file beside the file (no
-        // more readable than the file), then remove it.
-        TempOutput scratch(filePath, in.file.status(), 0600);
-        rebuildInto(in, d, scratch.file(), run, "verify", filePath, false);
+        // tells whether the repair would hold.
+        throw Failure(kExitNotRepairable, filePath + ": the rebuilt file does not match the recorded whole-file hash");
     }
     if (!run.quiet) std::printf("%s: repairable\n", filePath.c_str());
     return kExitRepairable;
