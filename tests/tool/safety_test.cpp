@@ -235,6 +235,25 @@ TEST(ToolSafety, SignalsRemoveTemporariesAndKillLeavesNoTornFile) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
         EXPECT_TRUE(dir.strayTemporaries().empty());
     }
+    // Many files at once: every temporary file under way is removed, even
+    // one being created on another thread as the signal arrives.
+    std::vector<std::string> many{"-q", "protect", "-j", "4", "-R", dir.path("many")};
+    for (int i = 0; i < 600; ++i) writeFile(dir.path("many/" + std::to_string(i)), randomBytes(2000, i));
+    for (int delay : {5, 40, 150}) {
+        SCOPED_TRACE(delay);
+        for (const auto& e : fs::directory_iterator(dir.path("many")))
+            if (e.path().extension() == ".vekdi") fs::remove(e.path());
+        const int pid = startProgram(many);
+        std::string temp;
+        const bool caught = awaitTemporary(dir, pid, &temp);
+        if (caught) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            ::kill(pid, SIGINT);
+            ::waitpid(pid, nullptr, 0);
+        }
+        EXPECT_TRUE(dir.strayTemporaries().empty());
+    }
+    fs::remove_all(dir.path("many"));
     ASSERT_EQ(vekdi({"protect", f, "--force"}), 0);
     // kill -9 while repair replaces the file: the old file or the whole new one.
     Bytes damaged = original;
