@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // verify, repair and info: they share opening the inputs and finding damage.
 #include <algorithm>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -173,57 +176,63 @@ struct FileWriter final : BlockWriter {
 
 // Rebuilt bytes verify holds at once: with the rebuild's own pieces (about
 // 48 MiB) it stays well under 100 MiB whatever the file.
-constexpr uint64_t kRebuiltWindow = 32u << 20;
+constexpr uint64_t kRebuiltBudget = 24u << 20;
 
-// A window of the file in order, [from, to): the byte ranges of damaged
-// blocks within it, holding what the rebuild writes there (the file's bytes,
-// zero past its end, where the rebuild leaves a block as read).
-struct Window final : BlockWriter {
-    struct Span {
-        uint64_t from, to;
-        size_t at; // in bytes
-    };
-    uint64_t from = 0, to = 0;
-    std::vector<Span> spans; // in file order, disjoint
-    std::vector<uint8_t> bytes;
+// The bytes a rebuild writes that differ from the file's (zero past its
+// end), from `from` on, kept up to a budget: past it the pieces furthest in
+// the file are dropped, and limit() says up to where every one is kept.
+class ChangedBytes final : public BlockWriter {
+public:
+    ChangedBytes(const File& file, uint64_t available, uint64_t budget)
+        : file_(file), available_(available), budget_(budget) {}
 
-    // Called from several threads, for distinct bytes: nothing moves here.
+    void start(uint64_t from) {
+        pieces_.clear();
+        held_ = 0;
+        from_ = from;
+        limit_ = UINT64_MAX;
+    }
+
+    // Called from several threads, for distinct bytes.
     void writeAt(uint64_t offset, const uint8_t* data, size_t len) override {
-        auto it = std::upper_bound(spans.begin(), spans.end(), offset,
-                                   [](uint64_t x, const Span& s) { return x < s.from; });
-        if (it != spans.begin()) --it;
-        for (; it != spans.end() && it->from < offset + len; ++it) {
-            const uint64_t a = std::max(offset, it->from), b = std::min(offset + len, it->to);
-            if (a < b) std::memcpy(&bytes[it->at + (a - it->from)], data + (a - offset), static_cast<size_t>(b - a));
+        if (offset + len <= from_) return;
+        if (offset < from_) {
+            data += from_ - offset;
+            len -= static_cast<size_t>(from_ - offset);
+            offset = from_;
+        }
+        thread_local std::vector<uint8_t> own;
+        own.resize(len);
+        const size_t have = offset < available_ ? static_cast<size_t>(std::min<uint64_t>(len, available_ - offset)) : 0;
+        const size_t got = have ? file_.readAt(offset, own.data(), have) : 0;
+        std::fill(own.begin() + static_cast<std::ptrdiff_t>(got), own.end(), 0);
+        size_t a = 0, b = len;
+        while (a < b && own[a] == data[a]) ++a;
+        while (b > a && own[b - 1] == data[b - 1]) --b;
+        if (a == b) return;
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (offset + a >= limit_) return;
+        pieces_.emplace(offset + a, std::vector<uint8_t>(data + a, data + b));
+        held_ += (b - a) + kPieceCost;
+        // The first piece always stays, so that every pass gets further.
+        while (held_ > budget_ && pieces_.size() > 1) {
+            const auto last = std::prev(pieces_.end());
+            limit_ = last->first;
+            held_ -= last->second.size() + kPieceCost;
+            pieces_.erase(last);
         }
     }
 
-    // The window from `start` on: damaged bytes up to `budget`, and the
-    // intact bytes up to the next damaged byte past them (or the file's end).
-    void plan(const Layout& L, const Damage& d, uint64_t start, uint64_t budget) {
-        from = to = start;
-        spans.clear();
-        uint64_t held = 0;
-        for (uint64_t b = start / L.blockSize; b < L.dataBlocks; ++b) {
-            if (d.data[b] == BlockState::Good) continue;
-            const uint64_t a = std::max(start, L.blockOffset(b)), e = L.blockOffset(b) + L.blockLength(b);
-            if (held == budget) {
-                to = a;
-                return;
-            }
-            const uint64_t n = std::min(e - a, budget - held);
-            if (!spans.empty() && spans.back().to == a)
-                spans.back().to += n;
-            else
-                spans.push_back({a, a + n, static_cast<size_t>(held)});
-            held += n;
-            if (a + n < e) {
-                to = a + n;
-                return;
-            }
-        }
-        to = L.fileSize;
-    }
+    const std::map<uint64_t, std::vector<uint8_t>>& pieces() const { return pieces_; }
+    uint64_t limit() const { return limit_; }
+
+private:
+    static constexpr uint64_t kPieceCost = 96; // what holding a piece costs beside its bytes
+    const File& file_;
+    uint64_t available_, budget_;
+    std::mutex lock_;
+    std::map<uint64_t, std::vector<uint8_t>> pieces_;
+    uint64_t held_ = 0, from_ = 0, limit_ = UINT64_MAX;
 };
 
 // Hashes bytes [at, end) of the file as it is, zero past `available`.
@@ -241,43 +250,33 @@ void hashFileBytes(const File& file, uint64_t available, uint64_t at, uint64_t e
 }
 
 // Whether the file as repair would write it matches the whole-file hash,
-// found without writing anything: the file is walked in order, a window at a
-// time whose damaged bytes fit kRebuiltWindow. For each window the stripes
-// with damaged blocks in it are rebuilt and only the rebuilt bytes inside it
-// kept, then the window is hashed, rebuilt bytes where blocks are damaged and
-// the file's elsewhere. Memory stays bounded for any file; more damaged bytes
-// than one window cost a rebuild per window. Throws what verify reports when
-// a stripe cannot be rebuilt.
+// found without writing anything: the file is hashed in order with the
+// rebuilt bytes that differ from it in their place. A rebuild keeps those up
+// to kRebuiltBudget; when more differ, the file is hashed up to where they
+// are all known and the stripes with damaged blocks further on are rebuilt
+// again for the next ones. Memory stays bounded for any file; only more than
+// kRebuiltBudget of changed bytes costs more than one rebuild. Throws what
+// verify reports when a stripe cannot be rebuilt.
 bool rebuiltFileMatches(const Inputs& in, const Damage& d, const RunOptions& run, const std::string& file) {
     const Layout& L = in.info.header.layout;
     Progress progress("verify", L.fileSize, !run.quiet && stderrIsTerminal());
     WholeFileHasher h;
     std::vector<uint8_t> buf(1u << 20);
-    Window w;
+    ChangedBytes changed(in.file, d.fileSize, kRebuiltBudget);
     for (uint64_t at = 0; at < L.fileSize;) {
-        w.plan(L, d, at, kRebuiltWindow);
-        if (!w.spans.empty()) {
-            const Window::Span& last = w.spans.back();
-            w.bytes.resize(static_cast<size_t>(last.at + (last.to - last.from)));
-            for (const Window::Span& s : w.spans) {
-                const uint64_t have = s.from < d.fileSize ? std::min(s.to, d.fileSize) - s.from : 0;
-                const size_t got = have ? in.file.readAt(s.from, &w.bytes[s.at], static_cast<size_t>(have)) : 0;
-                std::fill(w.bytes.begin() + static_cast<std::ptrdiff_t>(s.at + got),
-                          w.bytes.begin() + static_cast<std::ptrdiff_t>(s.at + (s.to - s.from)), 0);
-            }
-            const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &w, workerCount(run.threads), nullptr,
-                                            w.spans.front().from / L.blockSize,
-                                            (last.to + L.blockSize - 1) / L.blockSize);
-            if (r.failedStripes) throw notRepairable(file, false);
+        changed.start(at);
+        const RebuildResult r =
+            rebuild(in.info, d, in.file, in.parity, &changed, workerCount(run.threads), nullptr, at / L.blockSize);
+        if (r.failedStripes) throw notRepairable(file, false);
+        for (const auto& [offset, bytes] : changed.pieces()) {
+            hashFileBytes(in.file, d.fileSize, at, offset, buf, h, progress);
+            h.update(bytes.data(), bytes.size());
+            progress.add(bytes.size());
+            at = offset + bytes.size();
         }
-        for (const Window::Span& s : w.spans) {
-            hashFileBytes(in.file, d.fileSize, at, s.from, buf, h, progress);
-            h.update(&w.bytes[s.at], static_cast<size_t>(s.to - s.from));
-            progress.add(s.to - s.from);
-            at = s.to;
-        }
-        hashFileBytes(in.file, d.fileSize, at, w.to, buf, h, progress);
-        at = w.to;
+        const uint64_t end = std::min(changed.limit(), L.fileSize);
+        hashFileBytes(in.file, d.fileSize, at, end, buf, h, progress);
+        at = end;
     }
     progress.finish();
     return h.digest() == in.info.header.fileHash;

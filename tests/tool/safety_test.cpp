@@ -355,8 +355,8 @@ std::string folderState(const std::string& dir) {
 
 TEST(ToolSafety, VerifyNeverWritesEvenToLearnWhetherARepairHolds) {
     // Every block hash lost (the table is one segment, damaged in both
-    // copies): only the whole-file hash of the rebuilt file tells, and the
-    // rebuilt bytes (the whole 36 MiB file) exceed what verify holds at once.
+    // copies): only the whole-file hash of the rebuilt file tells, and every
+    // block of the 36 MiB file is rebuilt, more than verify may hold.
     ScratchDir dir;
     const std::string ro = dir.path("ro"), f = dir.path("ro/f"), p = dir.path("ro/f.vekdi"), out = dir.path("out");
     const uint64_t block = 4u << 20;
