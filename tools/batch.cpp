@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // protect, verify and repair over many files: listed, or every regular file
 // under a folder (-R). Each file is handled as the single-file command does,
-// one line each, then a summary; the exit status is the worst file's.
+// the files spread over the worker threads (small ones side by side, a large
+// one with several threads); one line each in the order given, then a
+// summary; the exit status is the worst file's.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "file_hash.h"
 #include "file_io.h"
 #include "format.h"
+#include "parallel.h"
 #include "report.h"
 
 namespace vekdi::tool {
@@ -51,48 +54,60 @@ std::vector<std::string> collect(const std::string& dir, bool quiet) {
     return files;
 }
 
-// Runs `command` on one file: its exit status, with a failure's message on
-// stderr and in the file's record (--json).
-template <typename Command>
-int outcome(const char* name, const std::string& file, RunOptions& run, Command&& command) {
+// What handling one file gives: its exit status, its line on stdout, its
+// failure's line on stderr, and its record (--json).
+struct Outcome {
+    int status = kExitOk;
+    bool ok = false;
+    std::string line;
+    std::string error;
     FileRecord record;
-    record.path = file;
-    if (run.report) run.record = &record;
+};
+
+// Runs `command` on one file into `out`, a failure's message kept for stderr
+// and the file's record.
+template <typename Command>
+void attempt(const char* name, const std::string& file, RunOptions& run, Outcome& out, Command&& command) {
+    out.record.path = file;
+    run.record = &out.record;
     int status = kExitOk;
     try {
         status = command();
     } catch (const Failure& e) {
-        std::fprintf(stderr, "vekdi: %s\n", e.what());
-        record.message = e.what();
+        out.error = e.what();
         status = e.status();
     } catch (const IoError& e) {
-        std::fprintf(stderr, "vekdi: %s\n", e.what());
-        record.message = e.what();
+        out.error = e.what();
         status = kExitIo;
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "vekdi: out of memory\n");
-        record.message = "out of memory";
+        out.error = "out of memory";
         status = kExitNoMemory;
+    } catch (const std::exception& e) {
+        out.error = std::string("internal error: ") + e.what();
+        status = kExitInternal;
     }
     run.record = nullptr;
-    if (run.report) {
-        record.status = status;
-        record.result = resultName(name, status);
-        run.report->files.push_back(std::move(record));
-    }
-    return status;
+    out.status = status;
+    out.record.message = out.error;
+    out.record.status = status;
+    out.record.result = resultName(name, status);
 }
 
-void noteFile(JsonReport& report, const std::string& file, const std::string& parity, int status, const char* result,
-              const std::string& message) {
-    FileRecord r;
-    r.path = file;
-    r.parity = parity;
-    r.status = status;
-    r.result = result;
-    r.message = message;
-    report.files.push_back(std::move(r));
+// A file's share of the worker threads, in quarters: a small file (mostly
+// opening, syncing and renaming) a quarter, so that several wait on the disk
+// side by side; a larger one a thread per 8 MiB, so that a large one still
+// gets several.
+constexpr unsigned kQuarters = 4;
+unsigned quartersFor(const std::string& file, unsigned workers) {
+    constexpr uint64_t kSmallFile = 1u << 20, kBytesPerThread = 8u << 20;
+    const uint64_t size = statusOf(file).size;
+    if (size < kSmallFile) return 1;
+    return kQuarters * static_cast<unsigned>(std::min<uint64_t>(workers, size / kBytesPerThread + 1));
 }
+
+// Files handled at once at most: each holds its buffers and possibly a
+// temporary output.
+constexpr unsigned kFilesAtOnce = 16;
 
 struct Tally {
     size_t files = 0, good = 0;
@@ -109,6 +124,37 @@ struct Tally {
     }
 };
 
+// Handles every file with `each` over the worker threads, then prints each
+// file's lines in order and the summary.
+template <typename Each>
+int runMany(const std::vector<std::string>& files, const RunOptions& run, const char* verb, Each&& each) {
+    const unsigned workers = workerCount(run.threads);
+    std::vector<unsigned> quarters;
+    quarters.reserve(files.size());
+    for (const std::string& file : files) quarters.push_back(quartersFor(file, workers));
+    std::vector<Outcome> outcomes(files.size());
+    Tally tally;
+    shareThreads(
+        quarters, kQuarters * workers, kFilesAtOnce,
+        [&](uint64_t i, unsigned held) {
+            RunOptions one = run;
+            one.quiet = true;
+            one.report = nullptr;
+            one.threads = std::max(1u, held / kQuarters);
+            each(files[static_cast<size_t>(i)], one, outcomes[static_cast<size_t>(i)]);
+        },
+        [&](uint64_t i) {
+            Outcome& o = outcomes[static_cast<size_t>(i)];
+            if (!o.error.empty()) std::fprintf(stderr, "vekdi: %s\n", o.error.c_str());
+            if (!run.quiet && !o.line.empty()) std::printf("%s\n", o.line.c_str());
+            std::fflush(stdout);
+            if (run.report) run.report->files.push_back(std::move(o.record));
+            tally.add(o.status, o.ok);
+            o = Outcome{};
+        });
+    return tally.finish(verb, run.quiet);
+}
+
 std::vector<std::string> inputs(const std::vector<std::string>& files, const std::string& dir, bool quiet) {
     std::vector<std::string> all = files;
     if (!dir.empty()) {
@@ -118,25 +164,34 @@ std::vector<std::string> inputs(const std::vector<std::string>& files, const std
     return all;
 }
 
+// With -R, the files without a parity file are left out.
+std::vector<std::string> protectedOnly(std::vector<std::string> files, const std::string& dir) {
+    if (!dir.empty())
+        files.erase(std::remove_if(files.begin(), files.end(),
+                                   [](const std::string& f) { return !statusOf(f + ".vekdi").exists; }),
+                    files.end());
+    return files;
+}
+
 } // namespace
 
 int protectMany(const std::vector<std::string>& files, const std::string& dir, const ProtectOptions& base,
                 const RunOptions& run) {
-    RunOptions quiet = run;
-    quiet.quiet = true;
-    Tally tally;
-    for (const std::string& file : inputs(files, dir, run.quiet)) {
-        ProtectOptions one = base;
-        one.file = file;
-        one.parity = file + ".vekdi";
+    return runMany(inputs(files, dir, run.quiet), run, "protected", [&](const std::string& file, RunOptions& one,
+                                                                         Outcome& out) {
+        ProtectOptions options = base;
+        options.file = file;
+        options.parity = file + ".vekdi";
+        out.record.path = file;
+        out.record.parity = options.parity;
         // An existing parity file recording the file's size is current when
         // it is newer than the file or records the file's hash; another one
         // is replaced only with --force.
-        const FileStatus fileStatus = statusOf(file), parityStatus = statusOf(one.parity);
+        const FileStatus fileStatus = statusOf(file), parityStatus = statusOf(options.parity);
         if (parityStatus.exists && parityStatus.regular && fileStatus.regular) {
             bool current = false;
             try {
-                const File parity(one.parity, File::Mode::Read);
+                const File parity(options.parity, File::Mode::Read);
                 const Header h = readParityInfo(parity).header;
                 current = h.layout.fileSize == fileStatus.size &&
                           (fileStatus.modified <= parityStatus.modified ||
@@ -144,60 +199,52 @@ int protectMany(const std::vector<std::string>& files, const std::string& dir, c
             } catch (const std::exception&) {
             }
             if (current) {
-                if (!run.quiet) std::printf("%s: unchanged since protected, skipped\n", file.c_str());
-                if (run.report) noteFile(*run.report, file, one.parity, kExitOk, "skipped", {});
-                tally.add(kExitOk, true);
-                continue;
+                out.line = file + ": unchanged since protected, skipped";
+                out.ok = true;
+                out.record.result = "skipped";
+                return;
             }
             if (!base.force) {
-                const std::string message = file + ": changed since protected (use --force to protect it again)";
-                std::fprintf(stderr, "vekdi: %s\n", message.c_str());
-                if (run.report) noteFile(*run.report, file, one.parity, kExitUsage, "changed", message);
-                tally.add(kExitUsage, false);
-                continue;
+                out.error = file + ": changed since protected (use --force to protect it again)";
+                out.status = kExitUsage;
+                out.record.status = kExitUsage;
+                out.record.result = "changed";
+                out.record.message = out.error;
+                return;
             }
-            one.force = true;
+            options.force = true;
         }
-        const int status = outcome("protect", file, quiet, [&] { return protectCommand(one, quiet); });
-        if (status == kExitOk && !run.quiet) std::printf("%s: protected\n", file.c_str());
-        tally.add(status, status == kExitOk);
-    }
-    return tally.finish("protected", run.quiet);
+        attempt("protect", file, one, out, [&] { return protectCommand(options, one); });
+        out.ok = out.status == kExitOk;
+        if (out.ok) out.line = file + ": protected";
+    });
 }
 
 int verifyMany(const std::vector<std::string>& files, const std::string& dir, const VerifyOptions& base,
                const RunOptions& run) {
-    RunOptions quiet = run;
-    quiet.quiet = true;
-    Tally tally;
-    for (const std::string& file : inputs(files, dir, run.quiet)) {
-        if (!dir.empty() && !statusOf(file + ".vekdi").exists) continue;  // not protected
-        VerifyOptions one = base;
-        one.file = file;
-        one.parity.clear();
-        const int status = outcome("verify", file, quiet, [&] { return verifyCommand(one, quiet); });
-        if (!run.quiet && status <= kExitRepairable)
-            std::printf("%s: %s\n", file.c_str(), status == kExitOk ? "intact" : "damaged, repairable");
-        tally.add(status, status == kExitOk);
-    }
-    return tally.finish("intact", run.quiet);
+    const std::vector<std::string> all = protectedOnly(inputs(files, dir, run.quiet), dir);
+    return runMany(all, run, "intact", [&](const std::string& file, RunOptions& one, Outcome& out) {
+        VerifyOptions options = base;
+        options.file = file;
+        options.parity.clear();
+        attempt("verify", file, one, out, [&] { return verifyCommand(options, one); });
+        out.ok = out.status == kExitOk;
+        if (out.status <= kExitRepairable)
+            out.line = file + (out.ok ? ": intact" : ": damaged, repairable");
+    });
 }
 
 int repairMany(const std::vector<std::string>& files, const std::string& dir, const RepairOptions& base,
                const RunOptions& run) {
-    RunOptions quiet = run;
-    quiet.quiet = true;
-    Tally tally;
-    for (const std::string& file : inputs(files, dir, run.quiet)) {
-        if (!dir.empty() && !statusOf(file + ".vekdi").exists) continue;
-        RepairOptions one = base;
-        one.file = file;
-        one.parity.clear();
-        const int status = outcome("repair", file, quiet, [&] { return repairCommand(one, quiet); });
-        if (!run.quiet && status == kExitOk) std::printf("%s: intact or repaired\n", file.c_str());
-        tally.add(status, status == kExitOk);
-    }
-    return tally.finish("intact or repaired", run.quiet);
+    const std::vector<std::string> all = protectedOnly(inputs(files, dir, run.quiet), dir);
+    return runMany(all, run, "intact or repaired", [&](const std::string& file, RunOptions& one, Outcome& out) {
+        RepairOptions options = base;
+        options.file = file;
+        options.parity.clear();
+        attempt("repair", file, one, out, [&] { return repairCommand(options, one); });
+        out.ok = out.status == kExitOk;
+        if (out.ok) out.line = file + ": intact or repaired";
+    });
 }
 
 } // namespace vekdi::tool

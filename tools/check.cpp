@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // verify, repair and info: they share opening the inputs and finding damage.
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <cstdio>
@@ -173,45 +174,113 @@ struct FileWriter final : BlockWriter {
     void writeAt(uint64_t offset, const uint8_t* data, size_t len) override { file.writeAt(offset, data, len); }
 };
 
-// Rebuilt pieces kept in memory, so that verify can hash the rebuilt file
-// without writing it: the file's own bytes everywhere else.
-struct MemoryWriter final : BlockWriter {
-    std::mutex lock;
-    std::map<uint64_t, std::vector<uint8_t>> pieces;
+// Rebuilt bytes verify holds at once: with the rebuild's own pieces (about
+// 48 MiB) it stays well under 100 MiB whatever the file.
+constexpr uint64_t kRebuiltBudget = 24u << 20;
+
+// The bytes a rebuild writes that differ from the file's (zero past its
+// end), from `from` on, kept up to a budget: past it the pieces furthest in
+// the file are dropped, and limit() says up to where every one is kept.
+class ChangedBytes final : public BlockWriter {
+public:
+    ChangedBytes(const File& file, uint64_t available, uint64_t budget)
+        : file_(file), available_(available), budget_(budget) {}
+
+    void start(uint64_t from) {
+        pieces_.clear();
+        held_ = 0;
+        from_ = from;
+        limit_ = UINT64_MAX;
+    }
+
+    // Called from several threads, for distinct bytes.
     void writeAt(uint64_t offset, const uint8_t* data, size_t len) override {
-        std::vector<uint8_t> piece(data, data + len);
-        const std::lock_guard<std::mutex> hold(lock);
-        pieces[offset] = std::move(piece);
-    }
-    // XXH3-128 of the first `length` bytes of the rebuilt file.
-    std::array<uint8_t, 16> hash(const File& file, uint64_t available, uint64_t length) const {
-        WholeFileHasher h;
-        std::vector<uint8_t> buf(1u << 20);
-        uint64_t at = 0;
-        auto fromFile = [&](uint64_t end) {
-            while (at < end) {
-                const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
-                size_t got = at < available ? file.readAt(at, buf.data(), static_cast<size_t>(std::min<uint64_t>(want, available - at))) : 0;
-                std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.begin() + static_cast<std::ptrdiff_t>(want), 0);
-                h.update(buf.data(), want);
-                at += want;
-            }
-        };
-        for (const auto& [offset, piece] : pieces) {
-            fromFile(std::min(offset, length));
-            if (offset >= length) break;
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), length - offset));
-            h.update(piece.data(), n);
-            at = offset + n;
+        if (offset + len <= from_) return;
+        if (offset < from_) {
+            data += from_ - offset;
+            len -= static_cast<size_t>(from_ - offset);
+            offset = from_;
         }
-        fromFile(length);
-        return h.digest();
+        thread_local std::vector<uint8_t> own;
+        own.resize(len);
+        const size_t have = offset < available_ ? static_cast<size_t>(std::min<uint64_t>(len, available_ - offset)) : 0;
+        const size_t got = have ? file_.readAt(offset, own.data(), have) : 0;
+        std::fill(own.begin() + static_cast<std::ptrdiff_t>(got), own.end(), 0);
+        size_t a = 0, b = len;
+        while (a < b && own[a] == data[a]) ++a;
+        while (b > a && own[b - 1] == data[b - 1]) --b;
+        if (a == b) return;
+        const std::lock_guard<std::mutex> hold(lock_);
+        if (offset + a >= limit_) return;
+        pieces_.emplace(offset + a, std::vector<uint8_t>(data + a, data + b));
+        held_ += (b - a) + kPieceCost;
+        // The first piece always stays, so that every pass gets further.
+        while (held_ > budget_ && pieces_.size() > 1) {
+            const auto last = std::prev(pieces_.end());
+            limit_ = last->first;
+            held_ -= last->second.size() + kPieceCost;
+            pieces_.erase(last);
+        }
     }
+
+    const std::map<uint64_t, std::vector<uint8_t>>& pieces() const { return pieces_; }
+    uint64_t limit() const { return limit_; }
+
+private:
+    static constexpr uint64_t kPieceCost = 96; // what holding a piece costs beside its bytes
+    const File& file_;
+    uint64_t available_, budget_;
+    std::mutex lock_;
+    std::map<uint64_t, std::vector<uint8_t>> pieces_;
+    uint64_t held_ = 0, from_ = 0, limit_ = UINT64_MAX;
 };
 
-// Rebuilt bytes verify holds in memory at most; beyond, it rebuilds into a
-// temporary file.
-constexpr uint64_t kVerifyInMemory = 32u << 20;
+// Hashes bytes [at, end) of the file as it is, zero past `available`.
+void hashFileBytes(const File& file, uint64_t available, uint64_t at, uint64_t end, std::vector<uint8_t>& buf,
+                   WholeFileHasher& h, Progress& progress) {
+    while (at < end) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), end - at));
+        const size_t have = at < available ? static_cast<size_t>(std::min<uint64_t>(want, available - at)) : 0;
+        const size_t got = have ? file.readAt(at, buf.data(), have) : 0;
+        std::fill(buf.begin() + static_cast<std::ptrdiff_t>(got), buf.begin() + static_cast<std::ptrdiff_t>(want), 0);
+        h.update(buf.data(), want);
+        progress.add(want);
+        at += want;
+    }
+}
+
+// Whether the file as repair would write it matches the whole-file hash,
+// found without writing anything: the file is hashed in order with the
+// rebuilt bytes that differ from it in their place. A rebuild keeps those up
+// to kRebuiltBudget; when more differ, the file is hashed up to where they
+// are all known and the stripes with damaged blocks further on are rebuilt
+// again for the next ones. Memory stays bounded for any file; only more than
+// kRebuiltBudget of changed bytes costs more than one rebuild. Throws what
+// verify reports when a stripe cannot be rebuilt.
+bool rebuiltFileMatches(const Inputs& in, const Damage& d, const RunOptions& run, const std::string& file) {
+    const Layout& L = in.info.header.layout;
+    Progress progress("verify", L.fileSize, !run.quiet && stderrIsTerminal());
+    WholeFileHasher h;
+    std::vector<uint8_t> buf(1u << 20);
+    ChangedBytes changed(in.file, d.fileSize, kRebuiltBudget);
+    for (uint64_t at = 0; at < L.fileSize;) {
+        changed.start(at);
+        const RebuildResult r =
+            rebuild(in.info, d, in.file, in.parity, &changed, workerCount(run.threads), nullptr, at / L.blockSize);
+        if (r.failedStripes) throw notRepairable(file, false);
+        for (const auto& [offset, bytes] : changed.pieces()) {
+            hashFileBytes(in.file, d.fileSize, at, offset, buf, h, progress);
+            h.update(bytes.data(), bytes.size());
+            progress.add(bytes.size());
+            at = offset + bytes.size();
+        }
+        const uint64_t end = std::min(changed.limit(), L.fileSize);
+        hashFileBytes(in.file, d.fileSize, at, end, buf, h, progress);
+        at = end;
+    }
+    progress.finish();
+    return h.digest() == in.info.header.fileHash;
+}
 
 // The repaired file in `out` (cut or extended to its recorded length, the
 // rebuilt blocks over it, runs of zeros left as holes), checked against the
@@ -267,20 +336,10 @@ int verifyCommand(const VerifyOptions& options, const RunOptions& run) {
     if (damagedBlocksHashed(in, d)) {
         const RebuildResult r = rebuild(in.info, d, in.file, in.parity, nullptr, workerCount(run.threads), nullptr);
         if (r.failedStripes) throw notRepairable(filePath, false);
-    } else if (d.damagedBytes <= kVerifyInMemory) {
+    } else if (!rebuiltFileMatches(in, d, run, filePath)) {
         // Without their hashes only the whole-file hash of the rebuilt file
-        // tells whether the repair would hold: the rebuilt blocks are hashed
-        // in place of the file's, nothing written.
-        MemoryWriter rebuilt;
-        const RebuildResult r = rebuild(in.info, d, in.file, in.parity, &rebuilt, workerCount(run.threads), nullptr);
-        if (r.failedStripes) throw notRepairable(filePath, false);
-        if (rebuilt.hash(in.file, d.fileSize, L.fileSize) != in.info.header.fileHash)
-            throw Failure(kExitNotRepairable, filePath + ": the rebuilt file does not match the recorded whole-file hash");
-    } else {
-        // More than that: rebuild into a temporary file beside the file (no
-        // more readable than the file), then remove it.
-        TempOutput scratch(filePath, in.file.status(), 0600);
-        rebuildInto(in, d, scratch.file(), run, "verify", filePath, false);
+        // tells whether the repair would hold.
+        throw Failure(kExitNotRepairable, filePath + ": the rebuilt file does not match the recorded whole-file hash");
     }
     if (!run.quiet) std::printf("%s: repairable\n", filePath.c_str());
     return kExitRepairable;

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <vector>
@@ -86,6 +88,88 @@ void parallelFor(uint64_t count, unsigned workers, const std::function<void(uint
     for (unsigned w = 1; w < workers; ++w) threads.emplace_back(run, w);
     run(0);
     for (auto& t : threads) t.join();
+    if (error) std::rethrow_exception(error);
+}
+
+void shareThreads(const std::vector<unsigned>& units, unsigned capacity, unsigned maxTasks,
+                  const std::function<void(uint64_t, unsigned)>& body, const std::function<void(uint64_t)>& done) {
+    const uint64_t count = units.size();
+    if (count == 0) return;
+    capacity = std::max(1u, capacity);
+    maxTasks = std::clamp(maxTasks, 1u, capacity);
+    std::mutex lock;
+    std::condition_variable changed;
+    unsigned idle = capacity; // units not held by a started or waiting task
+    std::deque<std::pair<uint64_t, unsigned>> waiting;
+    std::vector<bool> finished(static_cast<size_t>(count), false);
+    bool closing = false;
+    std::exception_ptr error;
+
+    auto serve = [&] {
+        std::unique_lock<std::mutex> hold(lock);
+        for (;;) {
+            changed.wait(hold, [&] { return closing || !waiting.empty(); });
+            if (waiting.empty()) return;
+            const auto [task, held] = waiting.front();
+            waiting.pop_front();
+            hold.unlock();
+            std::exception_ptr failure;
+            try {
+                body(task, held);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            hold.lock();
+            if (failure && !error) error = failure;
+            finished[static_cast<size_t>(task)] = true;
+            idle += held;
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> pool;
+    // Stops the pool however the caller leaves (done() may throw).
+    struct Closer {
+        std::mutex& lock;
+        std::condition_variable& changed;
+        bool& closing;
+        std::deque<std::pair<uint64_t, unsigned>>& waiting;
+        std::vector<std::thread>& pool;
+        ~Closer() {
+            {
+                const std::lock_guard<std::mutex> hold(lock);
+                closing = true;
+                waiting.clear();
+            }
+            changed.notify_all();
+            for (auto& t : pool) t.join();
+        }
+    } closer{lock, changed, closing, waiting, pool};
+    for (unsigned i = 0; i < maxTasks; ++i) pool.emplace_back(serve);
+
+    uint64_t next = 0, reported = 0;
+    std::unique_lock<std::mutex> hold(lock);
+    for (;;) {
+        while (reported < next && finished[static_cast<size_t>(reported)]) {
+            hold.unlock();
+            done(reported);
+            hold.lock();
+            ++reported;
+        }
+        if (next < count && !error) {
+            const unsigned want = std::clamp(units[static_cast<size_t>(next)], 1u, capacity);
+            if (idle >= want) {
+                idle -= want;
+                waiting.emplace_back(next++, want);
+                changed.notify_all();
+                continue;
+            }
+        } else if (reported == next) {
+            break;
+        }
+        changed.wait(hold);
+    }
+    hold.unlock();
+    // Every started task has finished: the closer only stops idle threads.
     if (error) std::rethrow_exception(error);
 }
 

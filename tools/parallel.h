@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vekdi::tool {
 
@@ -42,5 +43,16 @@ unsigned workerCount(unsigned asked);
 // threads (worker < workers). After a task throws, no new tasks start and the
 // first exception is rethrown.
 void parallelFor(uint64_t count, unsigned workers, const std::function<void(uint64_t task, unsigned worker)>& body);
+
+// Runs body(task, units) for every task in [0, units.size()), sharing
+// `capacity` units (of threads, memory: the caller's measure) between them:
+// tasks start in order, task i holding units[i] (1 to capacity) while it
+// runs, at most `maxTasks` at once. done(task) is called on the calling
+// thread for each task in order, as soon as it and every task before it have
+// finished. After a body throws no new task starts, and the first exception
+// is rethrown once the running tasks have finished.
+void shareThreads(const std::vector<unsigned>& units, unsigned capacity, unsigned maxTasks,
+                  const std::function<void(uint64_t task, unsigned units)>& body,
+                  const std::function<void(uint64_t task)>& done);
 
 } // namespace vekdi::tool

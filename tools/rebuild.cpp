@@ -287,13 +287,14 @@ StripeResult rebuildStripe(const Context& c, uint64_t s, Scratch& w) {
 } // namespace
 
 RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& file, const File& parityFile,
-                      BlockWriter* output, unsigned workers, Progress* progress) {
+                      BlockWriter* output, unsigned workers, Progress* progress, uint64_t firstBlock,
+                      uint64_t endBlock) {
     const Layout& L = info.header.layout;
     RebuildResult result;
     if (damage.damagedData == 0 || L.dataBlocks == 0) return result;
     std::vector<uint64_t> stripes;
     std::vector<bool> marked(static_cast<size_t>(L.stripes), false);
-    for (uint64_t b = 0; b < L.dataBlocks; ++b)
+    for (uint64_t b = firstBlock; b < std::min(endBlock, L.dataBlocks); ++b)
         if (damage.data[b] != BlockState::Good) marked[b % L.stripes] = true;
     for (uint64_t s = 0; s < L.stripes; ++s)
         if (marked[s]) stripes.push_back(s);

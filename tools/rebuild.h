@@ -35,8 +35,11 @@ struct RebuildResult {
 };
 
 // With `output` null nothing is written and stripes that erasures alone
-// repair are counted without being computed.
+// repair are counted without being computed. Only the stripes with a damaged
+// block among blocks [firstBlock, endBlock) are rebuilt (every block by
+// default); each is rebuilt whole.
 RebuildResult rebuild(const ParityInfo& info, const Damage& damage, const File& file, const File& parityFile,
-                      BlockWriter* output, unsigned workers, Progress* progress);
+                      BlockWriter* output, unsigned workers, Progress* progress, uint64_t firstBlock = 0,
+                      uint64_t endBlock = UINT64_MAX);
 
 } // namespace vekdi::tool

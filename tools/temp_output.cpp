@@ -2,8 +2,10 @@
 #include "temp_output.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "errors.h"
 
@@ -19,7 +21,7 @@ namespace {
 
 // Paths of the temporary files in progress, readable from a signal handler:
 // a slot's path is complete before its flag is set.
-constexpr int kSlots = 16;
+constexpr int kSlots = 64;
 constexpr size_t kPathMax = 4096;
 struct Slot {
     std::atomic<bool> used{false};
@@ -47,7 +49,16 @@ void releaseSlot(int i) {
     slots[i].used.store(false, std::memory_order_release);
 }
 
-extern "C" void removeAndDie(int sig) {
+// Other threads may be creating temporary files when a signal arrives. The
+// handler must not wait for them (one may need a lock the interrupted thread
+// holds): when some are under way it leaves ending the process to the last
+// of them, which removes the temporary files once its own is registered.
+// None is created after the signal.
+std::atomic<bool> dying{false};
+std::atomic<int> dyingSignal{0};
+std::atomic<int> creating{0};
+
+void removeLive() {
     for (auto& s : slots)
         if (s.live.load(std::memory_order_acquire)) {
 #if defined(_WIN32)
@@ -57,9 +68,28 @@ extern "C" void removeAndDie(int sig) {
             (void)::unlink(s.path);
 #endif
         }
+}
+
+extern "C" void removeAndDie(int sig) {
     std::signal(sig, SIG_DFL);
+    dyingSignal.store(sig);
+    dying.store(true);
+    if (creating.load() != 0) return;
+    removeLive();
     std::raise(sig);
 }
+
+// Marks a creation under way; the last to finish after a signal ends the
+// process (the signal, held in this thread, arrives once it is released).
+struct Creating {
+    Creating() { creating.fetch_add(1); }
+    ~Creating() {
+        if (creating.fetch_sub(1) == 1 && dying.load()) {
+            removeLive();
+            std::raise(dyingSignal.load());
+        }
+    }
+};
 
 } // namespace
 
@@ -89,13 +119,19 @@ TempOutput::TempOutput(const std::string& target, const FileStatus& model, uint3
     {
         SignalsHeld held;
         (void)held;
-        try {
-            file_ = createTemporaryBeside(target);
-        } catch (const IoError& e) {
-            throw Failure(kExitIo, target + ": cannot write beside it (" + e.what() + ")");
+        const Creating under;
+        if (!dying.load()) {
+            try {
+                file_ = createTemporaryBeside(target);
+            } catch (const IoError& e) {
+                throw Failure(kExitIo, target + ": cannot write beside it (" + e.what() + ")");
+            }
+            temp_ = file_.path();
+            slot_ = claimSlot(temp_);
         }
-        temp_ = file_.path();
-        slot_ = claimSlot(temp_);
+    }
+    if (temp_.empty()) { // the process is ending: wait for it
+        for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     try {
         file_.takeOwnerAndMode(model, modeMask);

@@ -86,5 +86,50 @@ TEST(ToolFeatures, ManyFilesAndFolders) {
     EXPECT_EQ(vekdi({"verify", b}), 0);
 }
 
+TEST(ToolFeatures, ManyFilesAtOnceAsOneByOne) {
+    // Files spread over the threads (one large enough for several) give the
+    // parity files one by one gives, and their lines in the order given.
+    ScratchDir dir;
+    std::vector<std::string> files;
+    std::vector<Bytes> contents;
+    for (int i = 0; i < 24; ++i) {
+        files.push_back(dir.path(std::string("f").append(std::to_string(i * 7 % 24))));
+        contents.push_back(randomBytes(i == 5 ? (9u << 20) + 77 : 1000 + 3001 * static_cast<size_t>(i), 60 + i));
+        writeFile(files.back(), contents.back());
+    }
+    auto many = [&](std::vector<std::string> args, std::string& out) {
+        args.insert(args.end(), {"-j", "4"});
+        args.insert(args.end(), files.begin(), files.end());
+        return vekdiOutput(args, out);
+    };
+    auto lines = [&](const std::vector<std::string>& each, const std::string& summary) {
+        std::string all;
+        for (size_t i = 0; i < files.size(); ++i)
+            if (!each[i].empty()) all.append(files[i]).append(": ").append(each[i]).append("\n");
+        return all.append(summary).append("\n");
+    };
+    std::string out;
+    ASSERT_EQ(many({"protect"}, out), 0);
+    EXPECT_EQ(out, lines(std::vector<std::string>(files.size(), "protected"),
+                         "24 files: 24 protected, 0 not (worst exit status 0)"));
+    for (const std::string& f : files) {
+        ASSERT_EQ(vekdi({"protect", f, "-o", f + ".one"}), 0);
+        EXPECT_TRUE(readFile(f + ".one") == readFile(f + ".vekdi")) << f;
+    }
+    // One file repairable, one beyond repair: each line in its place, the
+    // worst status returned, the repairable one repaired.
+    std::vector<std::string> verdicts(files.size(), "intact");
+    Bytes damaged = contents[3];
+    for (size_t i = 10; i < 2000; ++i) damaged[i] ^= 0x77;
+    writeFile(files[3], damaged);
+    verdicts[3] = "damaged, repairable";
+    writeFile(files[17], randomBytes(contents[17].size(), 99));
+    verdicts[17] = "";
+    EXPECT_EQ(many({"verify"}, out), 2);
+    EXPECT_EQ(out, lines(verdicts, "24 files: 22 intact, 2 not (worst exit status 2)"));
+    EXPECT_EQ(many({"repair", "--in-place"}, out), 2);
+    EXPECT_TRUE(readFile(files[3]) == contents[3]);
+}
+
 } // namespace
 } // namespace vekdi::test

@@ -3,6 +3,7 @@
 // are an input under another name, non-regular files, permissions, in-place
 // repair through links, files changing while read, signals, parity files of
 // other files or of a shorter version of the file, and hostile parity files.
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -234,6 +235,25 @@ TEST(ToolSafety, SignalsRemoveTemporariesAndKillLeavesNoTornFile) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig);
         EXPECT_TRUE(dir.strayTemporaries().empty());
     }
+    // Many files at once: every temporary file under way is removed, even
+    // one being created on another thread as the signal arrives.
+    std::vector<std::string> many{"-q", "protect", "-j", "4", "-R", dir.path("many")};
+    for (int i = 0; i < 600; ++i) writeFile(dir.path("many/" + std::to_string(i)), randomBytes(2000, i));
+    for (int delay : {5, 40, 150}) {
+        SCOPED_TRACE(delay);
+        for (const auto& e : fs::directory_iterator(dir.path("many")))
+            if (e.path().extension() == ".vekdi") fs::remove(e.path());
+        const int pid = startProgram(many);
+        std::string temp;
+        const bool caught = awaitTemporary(dir, pid, &temp);
+        if (caught) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+            ::kill(pid, SIGINT);
+            ::waitpid(pid, nullptr, 0);
+        }
+        EXPECT_TRUE(dir.strayTemporaries().empty());
+    }
+    fs::remove_all(dir.path("many"));
     ASSERT_EQ(vekdi({"protect", f, "--force"}), 0);
     // kill -9 while repair replaces the file: the old file or the whole new one.
     Bytes damaged = original;
@@ -317,6 +337,59 @@ TEST(ToolSafety, DamagedHeaderAndHashTablesOfAnIntactFile) {
     EXPECT_EQ(vekdi({"repair", t.f, t.p, "--in-place"}), 0);
     EXPECT_TRUE(readFile(t.f) == t.original);
 }
+
+#if !defined(_WIN32)
+// What a folder looks like to someone watching it: its names, and the times
+// any creation or removal in it changes.
+std::string folderState(const std::string& dir) {
+    struct stat st {};
+    EXPECT_EQ(::stat(dir.c_str(), &st), 0);
+    std::string state = std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + " " +
+                        std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    for (const std::string& n : names) state += " " + n;
+    return state;
+}
+
+TEST(ToolSafety, VerifyNeverWritesEvenToLearnWhetherARepairHolds) {
+    // Every block hash lost (the table is one segment, damaged in both
+    // copies): only the whole-file hash of the rebuilt file tells, and every
+    // block of the 36 MiB file is rebuilt, more than verify may hold.
+    ScratchDir dir;
+    const std::string ro = dir.path("ro"), f = dir.path("ro/f"), p = dir.path("ro/f.vekdi"), out = dir.path("out");
+    const uint64_t block = 4u << 20;
+    const Bytes original = randomBytes(9 * block - 4321, 41);
+    writeFile(f, original);
+    ASSERT_EQ(vekdi({"protect", f, "-b", std::to_string(block)}), 0);
+    Bytes parity = readFile(p);
+    {
+        tool::File par(p, tool::File::Mode::Read);
+        const tool::Header h = tool::readParityInfo(par).header;
+        ASSERT_EQ(h.layout.stripes, 1u);
+        parity[static_cast<size_t>(h.hashTableA()) + 8] ^= 1;
+        parity[static_cast<size_t>(h.hashTableB()) + 8] ^= 1;
+    }
+    writeFile(p, parity);
+    Bytes damaged = original;
+    for (size_t i = 2 * block + 100; i < 2 * block + 9000; ++i) damaged[i] ^= 0x5a;
+    writeFile(f, damaged);
+    ::chmod(ro.c_str(), 0555);
+    std::string before = folderState(ro);
+    EXPECT_EQ(vekdi({"verify", f}), 1);
+    EXPECT_EQ(folderState(ro), before);
+    EXPECT_EQ(vekdi({"repair", f, "-o", out}), 0);
+    EXPECT_TRUE(readFile(out) == original);
+    // The same bytes of a second block damaged too: beyond repair.
+    for (size_t i = 6 * block + 100; i < 6 * block + 9000; ++i) damaged[i] ^= 0x33;
+    writeFile(f, damaged);
+    before = folderState(ro);
+    EXPECT_EQ(vekdi({"verify", f}), 2);
+    EXPECT_EQ(folderState(ro), before);
+    ::chmod(ro.c_str(), 0755);
+}
+#endif
 
 } // namespace
 } // namespace vekdi::test
