@@ -28,11 +28,11 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "errors.h"
-#include "file_io.h"
-#include "format.h"
-#include "layout.h"
+#include "commands/commands.h"
+#include "base/errors.h"
+#include "files/file_io.h"
+#include "format/format.h"
+#include "format/layout.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

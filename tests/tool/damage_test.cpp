@@ -4,8 +4,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "file_io.h"
-#include "format.h"
+#include "files/file_io.h"
+#include "format/format.h"
 #include "tool_run.h"
 
 namespace vekdi::test {

@@ -3,7 +3,7 @@
 // damage, a deleted file rebuilt from its parity file alone, many files.
 #include <gtest/gtest.h>
 
-#include "file_io.h"
+#include "files/file_io.h"
 #include "tool_run.h"
 
 namespace vekdi::test {

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "file_hash_calls.h"
-#include "format.h"
-#include "layout.h"
+#include "hash/file_hash_calls.h"
+#include "format/format.h"
+#include "format/layout.h"
 #include "vekdi.hpp"
 
 namespace vekdi::tool {

@@ -3,8 +3,8 @@
 // the interesting sizes.
 #include <gtest/gtest.h>
 
-#include "file_io.h"
-#include "format.h"
+#include "files/file_io.h"
+#include "format/format.h"
 #include "tool_run.h"
 
 namespace vekdi::test {

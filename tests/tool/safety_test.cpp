@@ -9,10 +9,10 @@
 #include <thread>
 #include <gtest/gtest.h>
 
-#include "commands.h"
-#include "errors.h"
-#include "file_io.h"
-#include "format.h"
+#include "commands/commands.h"
+#include "base/errors.h"
+#include "files/file_io.h"
+#include "format/format.h"
 #include "tool_run.h"
 
 #if !defined(_WIN32)

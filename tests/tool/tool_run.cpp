@@ -6,7 +6,7 @@
 #include <string_view>
 #include <gtest/gtest.h>
 
-#include "commands.h"
+#include "commands/commands.h"
 
 #if defined(_WIN32)
 #include <process.h>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "layout.h"
+#include "format/layout.h"
 
 namespace vekdi::test {
 

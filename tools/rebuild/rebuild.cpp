@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "rebuild.h"
+#include "rebuild/rebuild.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <vector>
 
-#include "codec.h"
-#include "file_hash.h"
-#include "file_io.h"
-#include "parallel.h"
-#include "stripe_io.h"
+#include "rebuild/codec.h"
+#include "hash/file_hash.h"
+#include "files/file_io.h"
+#include "threads/parallel.h"
+#include "rebuild/stripe_io.h"
 
 
 namespace vekdi::tool {

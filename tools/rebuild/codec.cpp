@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "codec.h"
+#include "rebuild/codec.h"
 
 namespace vekdi::tool {
 

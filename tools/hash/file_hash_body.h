@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "file_hash_calls.h"
+#include "hash/file_hash_calls.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>

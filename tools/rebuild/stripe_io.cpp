@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "stripe_io.h"
+#include "rebuild/stripe_io.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "file_io.h"
+#include "files/file_io.h"
 
 namespace vekdi::tool {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "temp_output.h"
+#include "output/temp_output.h"
 
 #include <atomic>
 #include <chrono>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "errors.h"
+#include "base/errors.h"
 
 #if !defined(_WIN32)
 #include <pthread.h>

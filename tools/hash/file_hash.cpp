@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "file_hash.h"
+#include "hash/file_hash.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,10 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "file_hash_body.h"
-#include "file_io.h"
-#include "format.h"
-#include "parallel.h"
+#include "hash/file_hash_body.h"
+#include "files/file_io.h"
+#include "threads/parallel.h"
 #include "vekdi.hpp"
 
 namespace vekdi::tool {

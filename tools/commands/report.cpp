@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "report.h"
+#include "commands/report.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "errors.h"
+#include "base/errors.h"
 
 namespace vekdi::tool {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "parallel.h"
+#include "threads/parallel.h"
 
 #include <algorithm>
 #include <chrono>

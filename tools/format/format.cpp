@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "format.h"
+#include "format/format.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "errors.h"
-#include "file_hash.h"
-#include "file_io.h"
+#include "base/errors.h"
+#include "hash/file_hash.h"
+#include "files/file_io.h"
 
 
 namespace vekdi::tool {

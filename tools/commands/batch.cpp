@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <new>
 
-#include "commands.h"
-#include "errors.h"
-#include "file_hash.h"
-#include "file_io.h"
-#include "format.h"
-#include "parallel.h"
-#include "report.h"
+#include "commands/commands.h"
+#include "base/errors.h"
+#include "hash/file_hash.h"
+#include "files/file_io.h"
+#include "format/format.h"
+#include "threads/parallel.h"
+#include "commands/report.h"
 
 namespace vekdi::tool {
 

@@ -8,16 +8,16 @@
 #include <cstring>
 #include <vector>
 
-#include "commands.h"
-#include "damage.h"
-#include "errors.h"
-#include "file_hash.h"
-#include "file_io.h"
-#include "format.h"
-#include "parallel.h"
-#include "rebuild.h"
-#include "report.h"
-#include "temp_output.h"
+#include "commands/commands.h"
+#include "rebuild/damage.h"
+#include "base/errors.h"
+#include "hash/file_hash.h"
+#include "files/file_io.h"
+#include "format/format.h"
+#include "threads/parallel.h"
+#include "rebuild/rebuild.h"
+#include "commands/report.h"
+#include "output/temp_output.h"
 
 namespace vekdi::tool {
 

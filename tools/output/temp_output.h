@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "file_io.h"
+#include "files/file_io.h"
 
 namespace vekdi::tool {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "file_io.h"
+#include "files/file_io.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "damage.h"
+#include "rebuild/damage.h"
 
 #include <algorithm>
 #include <exception>
 #include <thread>
 
-#include "file_hash.h"
-#include "file_io.h"
-#include "parallel.h"
+#include "hash/file_hash.h"
+#include "files/file_io.h"
+#include "threads/parallel.h"
 
 
 namespace vekdi::tool {

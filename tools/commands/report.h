@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "file_io.h"
-#include "format.h"
+#include "files/file_io.h"
+#include "format/format.h"
 
 namespace vekdi::tool {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "json_report.h"
+#include "commands/json_report.h"
 
 namespace vekdi::tool {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "format.h"
+#include "format/format.h"
 
 namespace vekdi::tool {
 

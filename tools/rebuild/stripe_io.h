@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "layout.h"
+#include "format/layout.h"
 
 namespace vekdi::tool {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "json_report.h"
+#include "commands/json_report.h"
 
 #include <cstdio>
 

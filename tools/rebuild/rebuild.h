@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "damage.h"
-#include "format.h"
+#include "rebuild/damage.h"
+#include "format/format.h"
 
 namespace vekdi::tool {
 

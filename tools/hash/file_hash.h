@@ -10,12 +10,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "layout.h"
+#include "format/layout.h"
 
 namespace vekdi::tool {
 
 class File;
 class Progress;
+
+// Block hashes are XXH3-64 seeded with the block's place: data block b with
+// seed b, parity block i (counted over all stripes) with seed 2^63 + i.
+inline uint64_t dataHashSeed(uint64_t block) { return block; }
+inline uint64_t parityHashSeed(uint64_t index) { return (uint64_t{1} << 63) | index; }
 
 // XXH3-64 of `len` bytes with `seed`.
 uint64_t hash64(const void* data, size_t len, uint64_t seed);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "commands.h"
+#include "commands/commands.h"
 
-#include "temp_output.h"
+#include "output/temp_output.h"
 
 int main(int argc, char** argv) {
     vekdi::tool::removeTemporariesOnSignals();

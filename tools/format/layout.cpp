@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "layout.h"
+#include "format/layout.h"
 
 #include <algorithm>
 

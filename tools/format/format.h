@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "layout.h"
+#include "format/layout.h"
 
 namespace vekdi::tool {
 
@@ -58,10 +58,6 @@ struct DecodedHeader {
 // Reads one header copy from untrusted bytes.
 DecodedHeader decodeHeader(std::span<const uint8_t> bytes);
 
-// Block hashes are XXH3-64 seeded with the block's place: data block b with
-// seed b, parity block i (counted over all stripes) with seed 2^63 + i.
-inline uint64_t dataHashSeed(uint64_t block) { return block; }
-inline uint64_t parityHashSeed(uint64_t index) { return (uint64_t{1} << 63) | index; }
 uint64_t blockHash(const uint8_t* data, size_t len, uint64_t seed);
 
 // Serialises the hash table: entries in segments, each followed by its hash.

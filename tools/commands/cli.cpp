@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <iostream>
 
-#include "commands.h"
-#include "errors.h"
-#include "file_io.h"
-#include "report.h"
+#include "commands/commands.h"
+#include "base/errors.h"
+#include "files/file_io.h"
+#include "commands/report.h"
 #include "vekdi.h"
 
 

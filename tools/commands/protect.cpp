@@ -11,16 +11,16 @@
 #include <thread>
 #include <vector>
 
-#include "codec.h"
-#include "commands.h"
-#include "errors.h"
-#include "file_hash.h"
-#include "file_io.h"
-#include "format.h"
-#include "parallel.h"
-#include "report.h"
-#include "stripe_io.h"
-#include "temp_output.h"
+#include "rebuild/codec.h"
+#include "commands/commands.h"
+#include "base/errors.h"
+#include "hash/file_hash.h"
+#include "files/file_io.h"
+#include "format/format.h"
+#include "threads/parallel.h"
+#include "commands/report.h"
+#include "rebuild/stripe_io.h"
+#include "output/temp_output.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
