@@ -279,7 +279,8 @@ void foldParity(const BatchTables& t, const V* a, const V* b, V* parityA, V* par
 // calls for, plus the parity received) into rem; returns the lanes where it
 // is zero: the codewords.
 uint64_t remainderLanes(const BatchTables& t, const V* rows, V* rem) {
-    dot(rows, t.k, t.encode.data(), t.r, rem);
+    if (t.fold) foldParity(t, rows, nullptr, rem, nullptr);
+    else dot(rows, t.k, t.encode.data(), t.r, rem);
     for (int j = 0; j < t.r; ++j) rem[j] = _mm512_xor_si512(rem[j], rows[t.k + j]);
     return zeroLanes(rem, t.r);
 }
