@@ -95,7 +95,7 @@ void buildDecodeTables(const Code& c, BatchTables& t) {
 }
 
 // The syndrome form of the encoder (BatchTables::fold), where it takes
-// fewer products than the k r of the matrix form.
+// clearly fewer products than the k r of the matrix form.
 void buildFoldTables(const Code& c, BatchTables& t) {
     const Field& f = c.field;
     const int n = c.n, k = c.k, r = c.r;
@@ -106,7 +106,11 @@ void buildFoldTables(const Code& c, BatchTables& t) {
     };
     int stageOne = 0;
     for (int e = r; e < n; ++e) stageOne += e >= 51 ? 4 : 0;
-    if (stageOne + 51 * r + r * r >= k * r) return;
+    // Its loads and sums cost more per product than the matrix form's: it
+    // pays below about four fifths of the products (encoding RS(120,104),
+    // 81 %: 12 % slower; RS(160,128), 75 %: 6 % faster; RS(204,188), 56 %:
+    // 10-30 % faster).
+    if (5 * (stageOne + 51 * r + r * r) >= 4 * k * r) return;
     // The roots of g, grouped by log mod 5.
     std::vector<int> logs[5];
     int found = 0;
