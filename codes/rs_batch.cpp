@@ -104,6 +104,7 @@ void buildFoldTables(const Code& c, BatchTables& t) {
         for (int bit = 0; bit < 8; ++bit) images[bit] = c.toSymbol[f.mul(c.fromSymbol[1u << bit], factor)];
         return bitMatrix(images);
     };
+    if (r > kMaxDecodeParity) return;  // the kernels keep the syndromes on the stack
     int stageOne = 0;
     for (int e = r; e < n; ++e) stageOne += e >= 51 ? 4 : 0;
     // Its loads and sums cost more per product than the matrix form's: it

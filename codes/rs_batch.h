@@ -34,9 +34,10 @@ struct BatchTables {
     // Parity: matrix (i, j) at encode[i * r + j] maps message symbol i to its
     // share of parity symbol j (both the caller's symbols).
     std::vector<uint64_t> encode;
-    // Encoding through the syndromes (fields of 256 elements, where it takes
-    // fewer products than the matrix above). Every root z of g has z^51 =
-    // beta^s with beta = alpha^51, s = log z mod 5. The message part R(x)
+    // Encoding through the syndromes (fields of 256 elements, r <=
+    // kMaxDecodeParity, where it takes fewer products than the matrix
+    // above). Every root z of g has z^51 = beta^s with beta = alpha^51,
+    // s = log z mod 5. The message part R(x)
     // (exponent e = n - 1 - position) is written as sum over u < 51 of
     // x^u P_u(x^51): stage one evaluates every P_u at beta^s, s < 5, with
     // foldPowers[4 (s - 1) + q - 1] multiplying by beta^(s q); stage two

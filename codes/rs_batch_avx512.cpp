@@ -261,7 +261,7 @@ void foldValues(const BatchTables& t, const V* rows, V (*values)[51]) {
 
 // The parity of one tile (b null) or two through the syndrome form.
 void foldParity(const BatchTables& t, const V* a, const V* b, V* parityA, V* parityB) {
-    alignas(64) V values[2][5][51], syn[2][255];
+    alignas(64) V values[2][5][51], syn[2][kMaxDecodeParity];
     foldValues(t, a, values[0]);
     if (b != nullptr) foldValues(t, b, values[1]);
     for (int s = 0; s < 5; ++s) {
