@@ -34,6 +34,21 @@ struct BatchTables {
     // Parity: matrix (i, j) at encode[i * r + j] maps message symbol i to its
     // share of parity symbol j (both the caller's symbols).
     std::vector<uint64_t> encode;
+    // Encoding through the syndromes (fields of 256 elements, r <=
+    // kMaxDecodeParity, where it takes fewer products than the matrix
+    // above). Every root z of g has z^51 = beta^s with beta = alpha^51,
+    // s = log z mod 5. The message part R(x)
+    // (exponent e = n - 1 - position) is written as sum over u < 51 of
+    // x^u P_u(x^51): stage one evaluates every P_u at beta^s, s < 5, with
+    // foldPowers[4 (s - 1) + q - 1] multiplying by beta^(s q); stage two
+    // gives syndrome z^0 ... z^50 dotted with P_u(beta^s), the roots grouped
+    // by s (group s is syndromes foldGroup[s] ... foldGroup[s + 1] - 1,
+    // matrix (u, jj) of the group at foldSyndrome[51 foldGroup[s] + u size
+    // + jj]); the parity is then foldParity (matrix (j, p) at j r + p), the
+    // inverse Vandermonde of the parity positions, applied to the syndromes.
+    bool fold = false;
+    int foldGroup[6] = {};
+    std::vector<uint64_t> foldPowers, foldSyndrome, foldParity;
     // Decoding (fields of 256 elements, n - k <= kMaxDecodeParity): the
     // remainder of a word modulo the generator (its parity recomputed, plus
     // the parity received) has the word's syndromes. Matrix (p, j) at

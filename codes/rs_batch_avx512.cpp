@@ -238,11 +238,49 @@ void locators(const V* syn, int r, int t, V* lambda, V* length) {
     *length = len;
 }
 
+// Stage one of the syndrome form (BatchTables::fold): values[s][u] =
+// P_u(beta^s), P_u holding the message symbols of exponents u + 51 q.
+void foldValues(const BatchTables& t, const V* rows, V (*values)[51]) {
+    V powers[16];
+    for (int i = 0; i < 16; ++i) powers[i] = _mm512_set1_epi64(static_cast<long long>(t.foldPowers[static_cast<std::size_t>(i)]));
+    const int n = t.n, r = t.r;
+    for (int u = 0; u < 51; ++u) {
+        V acc[5];
+        for (V& a : acc) a = _mm512_setzero_si512();
+        for (int q = 0; q < 5; ++q) {
+            const int e = u + 51 * q;
+            if (e < r || e >= n) continue;
+            const V x = _mm512_load_si512(rows + (n - 1 - e));
+            acc[0] = _mm512_xor_si512(acc[0], x);
+            for (int s = 1; s < 5; ++s)
+                acc[s] = _mm512_xor_si512(acc[s], q == 0 ? x : _mm512_gf2p8affine_epi64_epi8(x, powers[4 * (s - 1) + q - 1], 0));
+        }
+        for (int s = 0; s < 5; ++s) values[s][u] = acc[s];
+    }
+}
+
+// The parity of one tile (b null) or two through the syndrome form.
+void foldParity(const BatchTables& t, const V* a, const V* b, V* parityA, V* parityB) {
+    alignas(64) V values[2][5][51], syn[2][kMaxDecodeParity];
+    foldValues(t, a, values[0]);
+    if (b != nullptr) foldValues(t, b, values[1]);
+    for (int s = 0; s < 5; ++s) {
+        const int first = t.foldGroup[s], size = t.foldGroup[s + 1] - first;
+        if (size == 0) continue;
+        const uint64_t* m = t.foldSyndrome.data() + 51 * static_cast<std::size_t>(first);
+        if (b == nullptr) dot(values[0][s], 51, m, size, syn[0] + first);
+        else dot2(values[0][s], values[1][s], 51, m, size, syn[0] + first, syn[1] + first);
+    }
+    if (b == nullptr) dot(syn[0], t.r, t.foldParity.data(), t.r, parityA);
+    else dot2(syn[0], syn[1], t.r, t.foldParity.data(), t.r, parityA, parityB);
+}
+
 // The remainder of every word modulo the generator (the parity the message
 // calls for, plus the parity received) into rem; returns the lanes where it
 // is zero: the codewords.
 uint64_t remainderLanes(const BatchTables& t, const V* rows, V* rem) {
-    dot(rows, t.k, t.encode.data(), t.r, rem);
+    if (t.fold) foldParity(t, rows, nullptr, rem, nullptr);
+    else dot(rows, t.k, t.encode.data(), t.r, rem);
     for (int j = 0; j < t.r; ++j) rem[j] = _mm512_xor_si512(rem[j], rows[t.k + j]);
     return zeroLanes(rem, t.r);
 }
@@ -252,7 +290,8 @@ void encodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* codeword
     if (words <= kBatchTile) {
         alignas(64) V rows[255], parity[255];
         toRows(messages, k, words, t.k, rows, codewords, n);
-        dot(rows, t.k, t.encode.data(), t.r, parity);
+        if (t.fold) foldParity(t, rows, nullptr, parity, nullptr);
+        else dot(rows, t.k, t.encode.data(), t.r, parity);
         fromRows(parity, t.r, words, codewords + k, n);
         return;
     }
@@ -262,7 +301,8 @@ void encodeTile(const BatchTables& t, const uint8_t* messages, uint8_t* codeword
     const std::size_t skip = static_cast<std::size_t>(kBatchTile);
     toRows(messages, k, kBatchTile, t.k, rows[0], codewords, n);
     toRows(messages + skip * k, k, second, t.k, rows[1], codewords + skip * n, n);
-    dot2(rows[0], rows[1], t.k, t.encode.data(), t.r, parity[0], parity[1]);
+    if (t.fold) foldParity(t, rows[0], rows[1], parity[0], parity[1]);
+    else dot2(rows[0], rows[1], t.k, t.encode.data(), t.r, parity[0], parity[1]);
     fromRows(parity[0], t.r, kBatchTile, codewords + k, n);
     fromRows(parity[1], t.r, second, codewords + skip * n + k, n);
 }
