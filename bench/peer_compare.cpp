@@ -420,9 +420,10 @@ bool runFecCode(const FecParams& p, std::vector<Row>* rows) {
         std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
         vekRsDecode(code, buffer, nullptr, 0, VekRsBerlekampMassey, &report);
     }, decodePeer);
+    vekdi::DecodeResult result;
     addRow(rows, prefix + "decode " + errors + ", vekdi::ReedSolomon", [&](size_t i) {
         std::memcpy(buffer, damaged[i % kSamples].data(), size_t(n));
-        cpp.decode(std::span<uint8_t>(buffer, size_t(n)));
+        cpp.decode(std::span<uint8_t>(buffer, size_t(n)), result);
     }, decodePeer);
     vekRsCodeDestroy(code);
     api->release(ours);

@@ -298,6 +298,16 @@ public:
     /// never reports success with a word that is not a codeword.
     DecodeResult decode(std::span<uint8_t> codeword, std::span<const int> erasures = {},
                         Algorithm algorithm = Algorithm::BerlekampMassey) const {
+        DecodeResult r;
+        decode(codeword, r, erasures, algorithm);
+        return r;
+    }
+
+    /// The same into `result`, whose vectors keep their capacity from call to
+    /// call: a loop that reuses one DecodeResult allocates nothing once its
+    /// vectors have grown. Returns whether the word was corrected.
+    bool decode(std::span<uint8_t> codeword, DecodeResult& result, std::span<const int> erasures = {},
+                Algorithm algorithm = Algorithm::BerlekampMassey) const {
         requireSize(codeword.size(), n_, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
         if (erasures.size() > static_cast<std::size_t>(INT32_MAX))
             throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure list too long");
@@ -306,7 +316,8 @@ public:
                                            static_cast<int>(algorithm), &report);
         if (status != VekCodesOk && status != VekCodesUncorrectable)
             throw Error(fromCodes(status, StatusBadArgument), "vekdi::ReedSolomon::decode");
-        return result(report);
+        fill(report, result);
+        return static_cast<bool>(result);
     }
 
     /// True exactly when the word is a codeword.
@@ -419,16 +430,12 @@ private:
         for (uint8_t b : bytes)
             if (b >= field_.order()) throw Error(StatusOutOfRange, what);
     }
-    static DecodeResult result(const VekRsReport& report) {
-        DecodeResult r;
+    static void fill(const VekRsReport& report, DecodeResult& r) {
         r.erasurePositions.assign(report.erasurePositions, report.erasurePositions + report.erasureCount);
-        if (report.status != VekCodesOk) {
-            r.status = makeErrorCode(StatusDecodeFailure);
-            return r;
-        }
-        r.corrected = report.corrected;
-        r.errorPositions.assign(report.errorPositions, report.errorPositions + report.errorCount);
-        return r;
+        r.status = makeErrorCode(report.status == VekCodesOk ? StatusOk : StatusDecodeFailure);
+        r.corrected = report.status == VekCodesOk ? report.corrected : 0;
+        const int errors = report.status == VekCodesOk ? report.errorCount : 0;
+        r.errorPositions.assign(report.errorPositions, report.errorPositions + errors);
     }
 
     const VekRsCode* code() const {

@@ -132,9 +132,11 @@ TEST(CppReedSolomon, SolutionsThatTouchThePaddingAreFailures) {
 
 // Beyond the capacity a decode either fails, leaving the word alone, or
 // returns a codeword of this (shortened) code; check() agrees with decode().
+// A DecodeResult reused over failures and successes reports what a fresh one does.
 TEST(CppReedSolomon, OverloadedWordsNeverComeBackAsNonCodewords) {
     std::mt19937& gen = rng();
     int failures = 0, miscorrections = 0;
+    DecodeResult reused;
     for (const Case& c : cases()) {
         const ReedSolomon rs = makeCode(c);
         const ReferenceCode ref(c.mask, c.n, c.k, c.fcr, c.step);
@@ -147,8 +149,16 @@ TEST(CppReedSolomon, OverloadedWordsNeverComeBackAsNonCodewords) {
             const auto received = word;
             const bool wasCodeword = rs.check(word);
             ASSERT_EQ(wasCodeword, ref.isCodeword(word));
-            const DecodeResult result =
-                rs.decode(word, d.erasures, i % 2 ? Algorithm::Euclid : Algorithm::BerlekampMassey);
+            const Algorithm algorithm = i % 2 ? Algorithm::Euclid : Algorithm::BerlekampMassey;
+            auto again = word;
+            const bool reusedOk = rs.decode(again, reused, d.erasures, algorithm);
+            const DecodeResult result = rs.decode(word, d.erasures, algorithm);
+            ASSERT_EQ(again, word);
+            ASSERT_EQ(reusedOk, bool(result));
+            ASSERT_EQ(reused.status, result.status);
+            ASSERT_EQ(reused.corrected, result.corrected);
+            ASSERT_EQ(reused.errorPositions, result.errorPositions);
+            ASSERT_EQ(reused.erasurePositions, result.erasurePositions);
             if (!result) {
                 ++failures;
                 ASSERT_EQ(word, received) << describe(c);
