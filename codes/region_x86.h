@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "codes/gfni_operand.h"
 #include "codes/region.h"
 
 namespace vekdi::codes {
@@ -114,9 +115,9 @@ struct Gfni256Ops {
     static V zero() { return _mm256_setzero_si256(); }
     static V bxor(V a, V b) { return _mm256_xor_si256(a, b); }
     static T table(const uint8_t* t) {
-        long long m;
+        uint64_t m;
         std::memcpy(&m, t, 8);
-        return _mm256_set1_epi64x(m);
+        return gfniMatrix256(m);
     }
     using X = __m256i;
     static X split(V x) { return x; }
@@ -146,9 +147,9 @@ struct Avx512GfniOps {
     // The affine products bound the speed here: symmetric blocks save a quarter of them.
     static constexpr bool kSymmetricBlocks = true;
     static T table(const uint8_t* t) {
-        long long m;
+        uint64_t m;
         std::memcpy(&m, t, 8);
-        return _mm512_set1_epi64(m);
+        return gfniMatrix512(m);
     }
     using X = __m512i;
     static X split(V x) { return x; }

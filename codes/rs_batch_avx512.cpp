@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codes/gfni_operand.h"
 #include "codes/rs_batch.h"
 
 namespace vekdi::codes {
@@ -16,9 +17,9 @@ using V = __m512i;
 
 constexpr uint64_t kIdentity = 0x0102040810204080ull;  // the identity in GF2P8AFFINEQB's layout
 
-inline V apply(V x, uint64_t matrix) { return _mm512_gf2p8affine_epi64_epi8(x, _mm512_set1_epi64(static_cast<long long>(matrix)), 0); }
+inline V apply(V x, uint64_t matrix) { return _mm512_gf2p8affine_epi64_epi8(x, gfniMatrix512(matrix), 0); }
 inline V mul(V a, V b) { return _mm512_gf2p8mul_epi8(a, b); }
-inline V inverse(V a) { return _mm512_gf2p8affineinv_epi64_epi8(a, _mm512_set1_epi64(static_cast<long long>(kIdentity)), 0); }
+inline V inverse(V a) { return _mm512_gf2p8affineinv_epi64_epi8(a, gfniMatrix512(kIdentity), 0); }
 constexpr int kMinDirtyLanes = 4;
 
 inline uint64_t laneMask(int lanes) { return lanes >= 64 ? ~uint64_t(0) : (uint64_t(1) << lanes) - 1; }
@@ -168,8 +169,8 @@ void dotBlock2(const V* a, const V* b, int count, const uint64_t* matrices, int 
         const V xb = _mm512_load_si512(b + i), yb = _mm512_load_si512(b + i + 1);
         const uint64_t* m = matrices + static_cast<std::size_t>(i) * stride + j0;
         for (int j = 0; j < J; ++j) {
-            const V mx = _mm512_set1_epi64(static_cast<long long>(m[j]));
-            const V my = _mm512_set1_epi64(static_cast<long long>(m[j + stride]));
+            const V mx = gfniMatrix512(m[j]);
+            const V my = gfniMatrix512(m[j + stride]);
             accA[j] = _mm512_ternarylogic_epi64(accA[j], _mm512_gf2p8affine_epi64_epi8(xa, mx, 0),
                                                 _mm512_gf2p8affine_epi64_epi8(ya, my, 0), 0x96);
             accB[j] = _mm512_ternarylogic_epi64(accB[j], _mm512_gf2p8affine_epi64_epi8(xb, mx, 0),
@@ -242,7 +243,7 @@ void locators(const V* syn, int r, int t, V* lambda, V* length) {
 // P_u(beta^s), P_u holding the message symbols of exponents u + 51 q.
 void foldValues(const BatchTables& t, const V* rows, V (*values)[51]) {
     V powers[16];
-    for (int i = 0; i < 16; ++i) powers[i] = _mm512_set1_epi64(static_cast<long long>(t.foldPowers[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < 16; ++i) powers[i] = gfniMatrix512(t.foldPowers[static_cast<std::size_t>(i)]);
     const int n = t.n, r = t.r;
     for (int u = 0; u < 51; ++u) {
         V acc[5];
