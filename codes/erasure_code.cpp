@@ -262,21 +262,8 @@ VEKDI_CODES_API VekCodesStatus vekErasureCodeShape(const VekErasureCode* code, i
 
 VEKDI_CODES_API VekCodesStatus vekErasureCodeEncode(const VekErasureCode* code, const uint8_t* const* data,
                                                     uint8_t* const* parity, size_t length) {
-    if (code == nullptr || data == nullptr || parity == nullptr) return VekCodesNullPointer;
-    if (!valid(code)) return VekCodesBadCode;
-    const int k = code->k, m = code->m;
-    Range ranges[kMaxShards];
-    for (int j = 0; j < k; ++j) {
-        if (data[j] == nullptr) return VekCodesNullPointer;
-        ranges[j] = range(data[j], length, false);
-    }
-    for (int r = 0; r < m; ++r) {
-        if (parity[r] == nullptr) return VekCodesNullPointer;
-        ranges[k + r] = range(parity[r], length, true);
-    }
-    if (anyOverlap(ranges, k + m)) return VekCodesOverlap;
-    code->kernels->dot(code->matrix, code->tables, static_cast<size_t>(k), m, k, data, parity, length, false);
-    return VekCodesOk;
+    // The share of all k data shards, written over the parity.
+    return vekErasureCodeEncodePart(code, 0, code != nullptr ? code->k : 0, data, parity, length, 0);
 }
 
 VEKDI_CODES_API VekCodesStatus vekErasureCodeReconstruct(const VekErasureCode* code, uint8_t* const* shards,
