@@ -26,6 +26,7 @@
 
 #include <ctime>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -54,9 +55,20 @@ double threadSeconds() {
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
 
+// Seconds each round of a row measures: 0.25, or VEKDI_BENCH_SECONDS (a
+// shorter time for many interleaved runs, bench/compare_builds.py).
+double roundSeconds() {
+    static const double seconds = [] {
+        const char* env = std::getenv("VEKDI_BENCH_SECONDS");
+        const double s = env ? std::atof(env) : 0.0;
+        return s > 0 ? s : 0.25;
+    }();
+    return seconds;
+}
+
 // Nanoseconds of CPU time per call of f(i), i cycling over the samples,
 // measured for at least `seconds`, best of three rounds.
-double timePerCall(const std::function<void(size_t)>& f, double seconds = 0.25) {
+double timePerCall(const std::function<void(size_t)>& f, double seconds = roundSeconds()) {
     double best = 1e30;
     for (int round = 0; round < 3; ++round) {
         long calls = 0;
