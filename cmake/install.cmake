@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: Apache-2.0
 # Installation: the public headers, the libraries (shared and static, each
 # with its allocator layer), a CMake package (find_package(vekdi)) and a
-# pkg-config file. Test hooks (core/vekcore.h) and warning settings stay in
-# the build tree.
+# pkg-config file. The allocator's header with its fault-injection hooks
+# (base/allocator.h) and warning settings stay in the build tree.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS vekdi vekdi_static vekcore vekcore_static vekdi-codes vekdi-codes_static EXPORT vekdiTargets

@@ -4,7 +4,7 @@
 // conditions of the arithmetic).
 #include <cstdint>
 
-#include "frame/slot_byte.h"
+#include "base/slot_byte.h"
 #include "gf/exports.h"
 #include "gf/field.h"
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "frame/record_ids.h"
-#include "frame/record_layout.h"
+#include "base/record_ids.h"
+#include "base/record_layout.h"
 #include "gf/log_arith.h"
 #include "vekdi.h"
 

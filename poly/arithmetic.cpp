@@ -4,7 +4,7 @@
 // recorded degrees and whose degree is normalised last.
 #include <cstdint>
 
-#include "frame/slot_byte.h"
+#include "base/slot_byte.h"
 #include "poly/coefficients.h"
 #include "poly/exports.h"
 

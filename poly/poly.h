@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/record_ids.h"
+#include "base/record_ids.h"
 #include "gf/field.h"
 #include "vekdi.h"
 

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "core/vekcore.h"
+#include "base/allocator.h"
 
 namespace vekdi {
 

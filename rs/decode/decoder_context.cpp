@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame/slot_byte.h"
+#include "base/slot_byte.h"
 #include "rs/code_checks.h"
 #include "rs/decode/decoder.h"
 #include "rs/tower/attach.h"

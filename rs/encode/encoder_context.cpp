@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Encoder context: size query, initialisation (generator polynomial built
 // once) and the scratch-size query.
-#include "frame/slot_byte.h"
+#include "base/slot_byte.h"
 #include "rs/code_checks.h"
 #include "rs/encode/encoder.h"
 #include "rs/exports.h"

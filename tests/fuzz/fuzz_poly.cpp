@@ -16,7 +16,7 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/poly/poly_support.h"
 #include "tests/support/reference_gf.h"
-#include "vekcore.h"
+#include "base/allocator.h"
 #include "vekdi.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/vekcore.h"
+#include "base/allocator.h"
 #include "gf/field.h"
 #include "gf/field_init.h"
 #include "gf/mask_arith.h"

@@ -25,7 +25,9 @@ for f in include/vekdi.h include/vekdi.hpp include/vekdi_version.h include/vekdi
          "$libdir/pkgconfig/vekdi.pc" "$libdir/cmake/vekdi/vekdiConfig.cmake"; do
   [[ -e $prefix/$f ]] || fail "$f is not installed"
 done
-[[ ! -e $prefix/include/vekcore.h ]] || fail "the allocator's test hooks (vekcore.h) are installed"
+for f in vekcore.h allocator.h base/allocator.h; do
+  [[ ! -e $prefix/include/$f ]] || fail "the allocator's fault-injection hooks ($f) are installed"
+done
 if grep -nE -- '-W(all|extra|error)' "$prefix/$libdir"/cmake/vekdi/*.cmake; then
   fail "exported targets carry warning flags"
 fi

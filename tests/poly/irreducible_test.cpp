@@ -6,7 +6,7 @@
 
 #include <numeric>
 
-#include "core/vekcore.h"
+#include "base/allocator.h"
 #include "gf/field.h"
 #include "tests/poly/wrapped_poly.h"
 #include "tests/support/fields.h"

@@ -5,7 +5,7 @@
 // argument checks and the working memory.
 #include <gtest/gtest.h>
 
-#include "core/vekcore.h"
+#include "base/allocator.h"
 #include "gf/field.h"
 #include "poly/prime_divisors.h"
 #include "poly/primitive.h"

@@ -1,10 +1,10 @@
 /* SPDX-License-Identifier: Apache-2.0 */
 /*
- * vekcore: the allocator layer that vekdi takes its temporary working memory
- * from, built as its own small library.
+ * The allocator vekdi takes its temporary working memory from, built as its
+ * own small library (vekcore), with fault-injection hooks for the tests.
  */
-#ifndef VEKCORE_H
-#define VEKCORE_H
+#ifndef VEKDI_BASE_ALLOCATOR_H
+#define VEKDI_BASE_ALLOCATOR_H
 
 #include <stddef.h>
 
@@ -28,7 +28,8 @@ VEKCORE_API void* vekMalloc(int size);
 /* Releases a block obtained from vekMalloc; null is ignored. */
 VEKCORE_API void vekFree(void* ptr);
 
-/* Test hooks. The state lives in this layer, never in vekdi itself.
+/* Fault-injection hooks for the tests. The state lives in this library, never
+ * in vekdi itself.
  * vekcoreFailRequest(n): the n-th vekMalloc request from now (1 = the next)
  * returns null; n <= 0 disarms. vekcoreLiveBlocks(): blocks obtained and not
  * yet freed. vekcoreRequestCount(): vekMalloc calls since the library loaded. */
@@ -40,4 +41,4 @@ VEKCORE_API long vekcoreRequestCount(void);
 }
 #endif
 
-#endif /* VEKCORE_H */
+#endif /* VEKDI_BASE_ALLOCATOR_H */

@@ -2,7 +2,7 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "core/vekcore.h"
+#include "base/allocator.h"
 
 namespace {
 std::atomic<long> liveBlocks{0};
