@@ -75,18 +75,26 @@ PYBIND11_MODULE(_vekdi, m) {
 
     Exceptions& e = exceptions();
     e.error = newException(m, "vekdi.Error", "Error", PyExc_ValueError,
-                           "A bad argument: a size, position, symbol or code parameter vekdi refuses.");
+                           "A bad argument: a size, position, symbol or code parameter vekdi refuses.\n\n"
+                           "argument: the name of the argument refused (as vekdi.hpp names it), or ''.");
+    py::setattr(py::handle(e.error), "argument", py::str(""));
     e.decodeError = newException(m, "vekdi.DecodeError", "DecodeError", PyExc_Exception,
                                  "A received word that could not be corrected (it is left as it was).");
     e.reedSolomonError = newException(m, "vekdi.reedsolo.ReedSolomonError", "ReedSolomonError", PyExc_Exception,
                                       "A chunk that could not be decoded (vekdi.reedsolo's RSCodec).");
 
+    // The C++ interface's errors as Python's: a division by zero is a
+    // ZeroDivisionError, every other vekdi::Error a vekdi.Error (a
+    // ValueError), with the C++ message and the argument's name.
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p) std::rethrow_exception(p);
         } catch (const vekdi::Error& error) {
-            PyErr_SetString(error.status() == StatusDivideByZero ? PyExc_ZeroDivisionError : exceptions().error,
-                            error.what());
+            PyObject* type = error.status() == StatusDivideByZero ? PyExc_ZeroDivisionError : exceptions().error;
+            PyObject* instance = PyObject_CallFunction(type, "s", error.what());
+            if (instance && PyObject_SetAttrString(instance, "argument", py::str(error.argument()).ptr()) == 0)
+                PyErr_SetObject(type, instance);
+            Py_XDECREF(instance);
         }
     });
 
