@@ -145,7 +145,7 @@ public:
     explicit Field(unsigned polynomialMask) : mask_(polynomialMask) {
         const int m = polynomialMask < 2 ? 0 : static_cast<int>(std::bit_width(polynomialMask)) - 1;
         if (m < 1 || m > 8)
-            throw Error(StatusOutOfRange, "vekdi::Field: polynomialMask: its degree must be 1 ... 8", "polynomialMask");
+            throw Error(StatusOutOfRange, "vekdi::Field: polynomial: its degree must be 1 ... 8", "polynomial");
         int size = 0;
         detail::check(veksGFGetSize_8u(m, &size), "vekdi::Field: size query");
         if (size < 0 || static_cast<std::size_t>(size) > record_.size())
@@ -153,7 +153,7 @@ public:
         uint8_t coeffs[9];
         for (int i = 0; i <= m; ++i) coeffs[i] = static_cast<uint8_t>((polynomialMask >> i) & 1u);
         detail::check(veksGFInit_8u(m, coeffs, record()), "vekdi::Field: the polynomial must be irreducible",
-                      {{StatusBadArgument, "polynomialMask"}});
+                      {{StatusBadArgument, "polynomial"}});
         m_ = m;
     }
 

@@ -42,7 +42,8 @@ vekdi::Algorithm algorithmNamed(std::string_view name) {
     if (name == "bm") return vekdi::Algorithm::BerlekampMassey;
     if (name == "euclid") return vekdi::Algorithm::Euclid;
     raiseError("algorithm must be 'bm' (Berlekamp-Massey) or 'euclid' (extended Euclidean), not '" +
-               std::string(name) + "'");
+               std::string(name) + "'",
+               "algorithm");
 }
 
 // Sizes, symbols and positions are checked by vekdi::ReedSolomon (and the C
@@ -54,7 +55,8 @@ vekdi::Algorithm algorithmNamed(std::string_view name) {
 void requireMultiple(std::size_t size, int unit, const char* what) {
     if (size % static_cast<std::size_t>(unit) != 0)
         raiseError(std::string(what) + " holds " + std::to_string(size) + " bytes, not a multiple of " +
-                   std::to_string(unit));
+                   std::to_string(unit),
+                   "codewords");
 }
 
 // Python ints as the int positions the code takes; one that does not fit an
@@ -214,7 +216,8 @@ one object may be used by many threads at once.
                 const int parity = n - k;
                 if (parity < 2 || parity % 2 != 0)
                     raiseError("ccsds(n, k): n - k = " + std::to_string(parity) +
-                               " must be an even number of parity bytes, 2 E (the standard's E is 16 or 8)");
+                               " must be an even number of parity bytes, 2 E (the standard's E is 16 or 8)",
+                               "k");
                 vekdi::CodeOptions options = vekdi::CodeOptions::ccsds();
                 options.fcr = 128 - parity / 2;
                 return ReedSolomon(n, k, options);

@@ -52,7 +52,22 @@ void raise(PyObject* type, const std::string& message) {
     throw py::error_already_set();
 }
 
-void raiseError(const std::string& message) { raise(exceptions().error, message); }
+namespace {
+// Sets `type(message)` with its `argument` attribute as the pending exception.
+void setError(PyObject* type, const char* message, const char* argument) {
+    PyObject* instance = PyObject_CallFunction(type, "s", message);
+    if (!instance) return;
+    PyObject* name = PyUnicode_FromString(argument);
+    if (name && PyObject_SetAttrString(instance, "argument", name) == 0) PyErr_SetObject(type, instance);
+    Py_XDECREF(name);
+    Py_DECREF(instance);
+}
+}  // namespace
+
+void raiseError(const std::string& message, const char* argument) {
+    setError(exceptions().error, message.c_str(), argument);
+    throw py::error_already_set();
+}
 
 namespace {
 
@@ -90,11 +105,8 @@ PYBIND11_MODULE(_vekdi, m) {
         try {
             if (p) std::rethrow_exception(p);
         } catch (const vekdi::Error& error) {
-            PyObject* type = error.status() == StatusDivideByZero ? PyExc_ZeroDivisionError : exceptions().error;
-            PyObject* instance = PyObject_CallFunction(type, "s", error.what());
-            if (instance && PyObject_SetAttrString(instance, "argument", py::str(error.argument()).ptr()) == 0)
-                PyErr_SetObject(type, instance);
-            Py_XDECREF(instance);
+            setError(error.status() == StatusDivideByZero ? PyExc_ZeroDivisionError : exceptions().error, error.what(),
+                     error.argument());
         }
     });
 
