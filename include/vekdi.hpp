@@ -48,6 +48,16 @@
 #include <utility>
 #include <vector>
 
+// The paths that throw stay out of line, so that a call's checks cost a
+// compare and a branch where the arguments are good.
+#if defined(__GNUC__) || defined(__clang__)
+#define VEKDI_HPP_COLD __attribute__((cold, noinline))
+#elif defined(_MSC_VER)
+#define VEKDI_HPP_COLD __declspec(noinline)
+#else
+#define VEKDI_HPP_COLD
+#endif
+
 namespace vekdi {
 
 // ---- Errors ------------------------------------------------------------------
@@ -119,17 +129,16 @@ inline const char* blamed(int status, std::initializer_list<Blame> blame) noexce
 inline std::string place(const char* where, const char* argument) {
     return *argument ? std::string(where) + ": " + argument : std::string(where);
 }
+/// Throws the Error for a status of a C call (StatusOk and VekCodesOk are both 0).
+[[noreturn]] VEKDI_HPP_COLD inline void fail(int status, const char* where, std::initializer_list<Blame> blame) {
+    const char* argument = blamed(status, blame);
+    throw Error(status, place(where, argument), argument);
+}
 inline void check(VekStatus status, const char* where, std::initializer_list<Blame> blame = {}) {
-    if (status != StatusOk) {
-        const char* argument = blamed(status, blame);
-        throw Error(status, place(where, argument), argument);
-    }
+    if (status != StatusOk) fail(status, where, blame);
 }
 inline void checkCodes(VekCodesStatus status, const char* where, std::initializer_list<Blame> blame = {}) {
-    if (status != VekCodesOk) {
-        const char* argument = blamed(status, blame);
-        throw Error(status, place(where, argument), argument);
-    }
+    if (status != VekCodesOk) fail(status, where, blame);
 }
 }  // namespace detail
 
@@ -494,7 +503,10 @@ private:
     }
     // A status of the C call as an Error naming the argument it is about.
     void require(int32_t status, int outOfRange, const char* where, std::initializer_list<detail::Blame> blame) const {
-        if (status == VekCodesOk) return;
+        if (status != VekCodesOk) fail(status, outOfRange, where, blame);
+    }
+    [[noreturn]] VEKDI_HPP_COLD void fail(int32_t status, int outOfRange, const char* where,
+                                         std::initializer_list<detail::Blame> blame) const {
         const char* argument = detail::blamed(status, blame);
         std::string what = detail::place(where, argument);
         if (status == VekCodesBadSymbol)
@@ -502,11 +514,14 @@ private:
         throw Error(fromCodes(status, outOfRange), what, argument);
     }
     static void requireSize(std::size_t size, int expected, const char* where, const char* argument) {
-        if (size != static_cast<std::size_t>(expected))
-            throw Error(StatusBadArgument,
-                        std::string(where) + ": " + argument + " holds " + std::to_string(size) +
-                            " bytes; the code needs " + std::to_string(expected),
-                        argument);
+        if (size != static_cast<std::size_t>(expected)) sizeError(size, expected, where, argument);
+    }
+    [[noreturn]] VEKDI_HPP_COLD static void sizeError(std::size_t size, int expected, const char* where,
+                                                      const char* argument) {
+        throw Error(StatusBadArgument,
+                    std::string(where) + ": " + argument + " holds " + std::to_string(size) +
+                        " bytes; the code needs " + std::to_string(expected),
+                    argument);
     }
     void requireSymbols(std::span<const uint8_t> bytes, const char* where, const char* argument) const {
         if (field_.m() == 8) return;
@@ -698,11 +713,14 @@ private:
         detail::checkCodes(vekErasureCodeShape(code, &k_, &m_, &matrix_), "vekdi::ErasureCode");
     }
     static void count(std::size_t given, int expected, const char* where, const char* argument) {
-        if (given != static_cast<std::size_t>(expected))
-            throw Error(VekCodesBadArgument,
-                        std::string(where) + ": " + argument + " holds " + std::to_string(given) +
-                            " buffers; the code needs " + std::to_string(expected),
-                        argument);
+        if (given != static_cast<std::size_t>(expected)) countError(given, expected, where, argument);
+    }
+    [[noreturn]] VEKDI_HPP_COLD static void countError(std::size_t given, int expected, const char* where,
+                                                       const char* argument) {
+        throw Error(VekCodesBadArgument,
+                    std::string(where) + ": " + argument + " holds " + std::to_string(given) +
+                        " buffers; the code needs " + std::to_string(expected),
+                    argument);
     }
     template <typename Pointer>
     static bool anyNull(std::span<Pointer const> buffers) noexcept {
@@ -720,5 +738,7 @@ private:
 };
 
 }  // namespace vekdi
+
+#undef VEKDI_HPP_COLD
 
 #endif  // C++20
