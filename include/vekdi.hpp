@@ -6,7 +6,8 @@
 /// - vekdi::ReedSolomon: one code: field, encoder and decoder, any 1 <= k < n <= 2^m - 1
 /// - vekdi::DecodeResult: what a decode did (status, corrected symbols and where)
 /// - vekdi::ErasureCode: k data buffers -> m parity buffers; any k independent shards rebuild the rest
-/// - vekdi::Error: bad arguments (a std::system_error in the "vekdi" category)
+/// - vekdi::Error: bad arguments (a std::system_error in the "vekdi" category),
+///   naming the argument refused
 ///
 /// It reaches the libraries only through the C functions (vekdi.h and the
 /// companion's vekdi_codes.h), so it works the same over the shared
@@ -38,6 +39,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <numeric>
 #include <span>
@@ -45,6 +47,16 @@
 #include <system_error>
 #include <utility>
 #include <vector>
+
+// The paths that throw stay out of line, so that a call's checks cost a
+// compare and a branch where the arguments are good.
+#if defined(__GNUC__) || defined(__clang__)
+#define VEKDI_HPP_COLD __attribute__((cold, noinline))
+#elif defined(_MSC_VER)
+#define VEKDI_HPP_COLD __declspec(noinline)
+#else
+#define VEKDI_HPP_COLD
+#endif
 
 namespace vekdi {
 
@@ -54,7 +66,7 @@ namespace vekdi {
 /// (StatusOk, StatusBadArgument, ...) or a VekCodesStatus of vekdi_codes.h
 /// (numbered from -1001 down).
 inline const char* statusText(int status) noexcept {
-    return status <= -1000 ? vekCodesStatusText(status) : vekdiStatusText(status);
+    return status <= -1000 ? vekRsStatusText(status) : vekdiStatusText(status);
 }
 
 namespace detail {
@@ -74,23 +86,59 @@ inline const std::error_category& errorCategory() noexcept {
 /// A std::error_code of the vekdi category for a status code.
 inline std::error_code makeErrorCode(int status) noexcept { return {status, errorCategory()}; }
 
-/// Thrown for bad arguments and failed library calls; code() carries the status.
+/// Thrown for bad arguments and failed library calls; code() carries the
+/// status and argument() names the argument refused.
+///
+/// Who checks what: the C functions check every argument they can see (their
+/// statuses are the codes here); this header checks only what they cannot:
+/// the sizes of spans before their pointers are passed, and counts that must
+/// fit an int. A status of the C call becomes an Error naming the argument
+/// that status is about for that call.
 class Error : public std::system_error {
 public:
     /// An error carrying status, with the status text as what().
     explicit Error(int status) : std::system_error(makeErrorCode(status)) {}
-    /// An error carrying status, with what as what().
+    /// An error carrying status, with what (and the status text) as what().
     Error(int status, const std::string& what) : std::system_error(makeErrorCode(status), what) {}
+    /// The same, naming the argument refused (a string literal: "codeword", "erasures", ...).
+    Error(int status, const std::string& what, const char* argument)
+        : std::system_error(makeErrorCode(status), what), argument_(argument ? argument : "") {}
     /// The status code (StatusBadArgument, StatusOutOfRange, ...).
     int status() const noexcept { return code().value(); }
+    /// The name of the argument refused, as the function declares it
+    /// ("message", "codeword", "erasures", "shards", "k", ...); empty when
+    /// the failure is not one argument's.
+    const char* argument() const noexcept { return argument_; }
+
+private:
+    const char* argument_ = "";
 };
 
 namespace detail {
-inline void check(VekStatus status, const char* what) {
-    if (status != StatusOk) throw Error(status, what);
+/// The argument a status of one C call is about.
+struct Blame {
+    int status;
+    const char* argument;
+};
+inline const char* blamed(int status, std::initializer_list<Blame> blame) noexcept {
+    for (const Blame& b : blame)
+        if (b.status == status) return b.argument;
+    return "";
 }
-inline void checkCodes(VekCodesStatus status, const char* what) {
-    if (status != VekCodesOk) throw Error(status, what);
+/// "where: argument" (or where alone when no argument is named).
+inline std::string place(const char* where, const char* argument) {
+    return *argument ? std::string(where) + ": " + argument : std::string(where);
+}
+/// Throws the Error for a status of a C call (StatusOk and VekCodesOk are both 0).
+[[noreturn]] VEKDI_HPP_COLD inline void fail(int status, const char* where, std::initializer_list<Blame> blame) {
+    const char* argument = blamed(status, blame);
+    throw Error(status, place(where, argument), argument);
+}
+inline void check(VekStatus status, const char* where, std::initializer_list<Blame> blame = {}) {
+    if (status != StatusOk) fail(status, where, blame);
+}
+inline void checkCodes(VekCodesStatus status, const char* where, std::initializer_list<Blame> blame = {}) {
+    if (status != VekCodesOk) fail(status, where, blame);
 }
 }  // namespace detail
 
@@ -105,14 +153,16 @@ public:
     /// The field of polynomialMask; throws Error when its degree is not 1 ... 8 or it is reducible.
     explicit Field(unsigned polynomialMask) : mask_(polynomialMask) {
         const int m = polynomialMask < 2 ? 0 : static_cast<int>(std::bit_width(polynomialMask)) - 1;
-        if (m < 1 || m > 8) throw Error(StatusOutOfRange, "vekdi::Field: the polynomial's degree must be 1 ... 8");
+        if (m < 1 || m > 8)
+            throw Error(StatusOutOfRange, "vekdi::Field: polynomial: its degree must be 1 ... 8", "polynomial");
         int size = 0;
         detail::check(veksGFGetSize_8u(m, &size), "vekdi::Field: size query");
         if (size < 0 || static_cast<std::size_t>(size) > record_.size())
             throw Error(StatusOutOfRange, "vekdi::Field: field context larger than expected");
         uint8_t coeffs[9];
         for (int i = 0; i <= m; ++i) coeffs[i] = static_cast<uint8_t>((polynomialMask >> i) & 1u);
-        detail::check(veksGFInit_8u(m, coeffs, record()), "vekdi::Field: the polynomial must be irreducible");
+        detail::check(veksGFInit_8u(m, coeffs, record()), "vekdi::Field: the polynomial must be irreducible",
+                      {{StatusBadArgument, "polynomial"}});
         m_ = m;
     }
 
@@ -134,13 +184,14 @@ public:
     /// 1 / a; throws Error (StatusDivideByZero) when a is 0.
     uint8_t inv(uint8_t a) const {
         uint8_t r = 0;
-        detail::check(veksGFInv_8u(a, &r, native()), "vekdi::Field::inv");
+        detail::check(veksGFInv_8u(a, &r, native()), "vekdi::Field::inv",
+                      {{StatusDivideByZero, "a"}, {StatusOutOfRange, "a"}});
         return r;
     }
     /// a^e for any signed e (0^e = 0).
     uint8_t pow(uint8_t a, int e) const {
         uint8_t r = 0;
-        detail::check(veksGFPow_8u(a, e, &r, native()), "vekdi::Field::pow");
+        detail::check(veksGFPow_8u(a, e, &r, native()), "vekdi::Field::pow", {{StatusOutOfRange, "a"}});
         return r;
     }
     /// alpha^e for any signed e.
@@ -154,7 +205,8 @@ public:
     /// The logarithm to base alpha, 0 ... 2^m - 2, of a non-zero element.
     int log(uint8_t a) const {
         uint8_t r = 0;
-        detail::check(veksGFLogAlpha_8u(a, &r, native()), "vekdi::Field::log");
+        detail::check(veksGFLogAlpha_8u(a, &r, native()), "vekdi::Field::log",
+                      {{StatusOutOfRange, "a"}, {StatusBadArgument, "a"}, {StatusDivideByZero, "a"}});
         return r;
     }
 
@@ -167,7 +219,10 @@ private:
     template <typename Op>
     uint8_t call(Op op, uint8_t a, uint8_t b, const char* what) const {
         uint8_t r = 0;
-        detail::check(op(a, b, &r, native()), what);
+        const VekStatus status = op(a, b, &r, native());
+        // A divisor of zero, or whichever operand is outside the field.
+        if (status != StatusOk)
+            detail::check(status, what, {{StatusDivideByZero, "b"}, {StatusOutOfRange, a < order() ? "b" : "a"}});
         return r;
     }
 
@@ -236,7 +291,14 @@ public:
                                  options.dualBasis ? 1 : 0};
         VekRsCode* code = nullptr;
         const int32_t status = vekRsCodeCreate(n, k, &o, &code);
-        if (status != VekCodesOk) throw Error(fromCodes(status, StatusOutOfRange), "vekdi::ReedSolomon");
+        if (status != VekCodesOk) {
+            // The C call checks k, then n, then the options.
+            const char* argument = status == VekCodesOutOfRange
+                                       ? (k < 1 || k >= n ? "k" : n >= field_.order() ? "n" : "options")
+                                   : status == VekCodesBadArgument || status == VekCodesBadField ? "options"
+                                                                                                  : "";
+            throw Error(fromCodes(status, StatusOutOfRange), detail::place("vekdi::ReedSolomon", argument), argument);
+        }
         code_.reset(code);
     }
 
@@ -271,10 +333,11 @@ public:
     /// codeword = message (k bytes) followed by its n - k parity bytes. The
     /// message may be the first k bytes of the codeword.
     void encode(std::span<const uint8_t> message, std::span<uint8_t> codeword) const {
-        requireSize(message.size(), k_, "vekdi::ReedSolomon::encode: the message must hold k bytes");
-        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::encode: the codeword must hold n bytes");
+        requireSize(message.size(), k_, "vekdi::ReedSolomon::encode", "message");
+        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::encode", "codeword");
         uint8_t parityBytes[256];
-        require(vekRsParity(code(), message.data(), parityBytes), StatusBadArgument, "vekdi::ReedSolomon::encode");
+        require(vekRsParity(code(), message.data(), parityBytes), StatusBadArgument, "vekdi::ReedSolomon::encode",
+                {{VekCodesBadSymbol, "message"}});
         std::memmove(codeword.data(), message.data(), static_cast<std::size_t>(k_));
         std::memcpy(codeword.data() + k_, parityBytes, static_cast<std::size_t>(n_ - k_));
     }
@@ -286,10 +349,11 @@ public:
     }
     /// Only the n - k parity bytes, for callers whose data and parity live apart.
     void parity(std::span<const uint8_t> message, std::span<uint8_t> out) const {
-        requireSize(message.size(), k_, "vekdi::ReedSolomon::parity: the message must hold k bytes");
-        requireSize(out.size(), n_ - k_, "vekdi::ReedSolomon::parity: the output must hold n - k bytes");
+        requireSize(message.size(), k_, "vekdi::ReedSolomon::parity", "message");
+        requireSize(out.size(), n_ - k_, "vekdi::ReedSolomon::parity", "out");
         uint8_t parityBytes[256];
-        require(vekRsParity(code(), message.data(), parityBytes), StatusBadArgument, "vekdi::ReedSolomon::parity");
+        require(vekRsParity(code(), message.data(), parityBytes), StatusBadArgument, "vekdi::ReedSolomon::parity",
+                {{VekCodesBadSymbol, "message"}});
         std::memcpy(out.data(), parityBytes, out.size());
     }
 
@@ -308,23 +372,26 @@ public:
     /// vectors have grown. Returns whether the word was corrected.
     bool decode(std::span<uint8_t> codeword, DecodeResult& result, std::span<const int> erasures = {},
                 Algorithm algorithm = Algorithm::BerlekampMassey) const {
-        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::decode: the codeword must hold n bytes");
+        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::decode", "codeword");
         if (erasures.size() > static_cast<std::size_t>(INT32_MAX))
-            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasure list too long");
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decode: erasures: list too long", "erasures");
         VekRsReport report;
         const int32_t status = vekRsDecode(code(), codeword.data(), erasures.data(), static_cast<int>(erasures.size()),
                                            static_cast<int>(algorithm), &report);
         if (status != VekCodesOk && status != VekCodesUncorrectable)
-            throw Error(fromCodes(status, StatusBadArgument), "vekdi::ReedSolomon::decode");
+            require(status, StatusBadArgument, "vekdi::ReedSolomon::decode",
+                    {{VekCodesBadSymbol, "codeword"}, {VekCodesOutOfRange, "erasures"},
+                     {VekCodesBadArgument, "algorithm"}});
         fill(report, result);
         return static_cast<bool>(result);
     }
 
     /// True exactly when the word is a codeword.
     bool check(std::span<const uint8_t> codeword) const {
-        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::check: the codeword must hold n bytes");
+        requireSize(codeword.size(), n_, "vekdi::ReedSolomon::check", "codeword");
         int is = 0;
-        require(vekRsCheck(code(), codeword.data(), &is), StatusBadArgument, "vekdi::ReedSolomon::check");
+        require(vekRsCheck(code(), codeword.data(), &is), StatusBadArgument, "vekdi::ReedSolomon::check",
+                {{VekCodesBadSymbol, "codeword"}});
         return is != 0;
     }
 
@@ -333,12 +400,15 @@ public:
     void encodeBlocks(std::span<const uint8_t> messages, std::span<uint8_t> codewords) const {
         const auto k = static_cast<std::size_t>(k_), n = static_cast<std::size_t>(n_);
         if (messages.size() % k != 0)
-            throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: messages must be a multiple of k bytes");
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: messages: not a multiple of k bytes",
+                        "messages");
         const std::size_t words = messages.size() / k;
         if (codewords.size() != words * n)
-            throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: codewords must hold n bytes per message");
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::encodeBlocks: codewords: n bytes per message needed",
+                        "codewords");
         require(vekRsEncodeBlocks(code(), messages.data(), codewords.data(), words), StatusBadArgument,
-              "vekdi::ReedSolomon::encodeBlocks");
+                "vekdi::ReedSolomon::encodeBlocks",
+                {{VekCodesBadSymbol, "messages"}, {VekCodesOverlap, "codewords"}, {VekCodesOutOfRange, "messages"}});
     }
 
     /// Decodes codewords.size() / n words laid end to end, each in place; the
@@ -354,28 +424,40 @@ public:
                                Algorithm algorithm = Algorithm::BerlekampMassey) const {
         const auto n = static_cast<std::size_t>(n_);
         if (codewords.size() % n != 0)
-            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: codewords must be a multiple of n bytes");
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: codewords: not a multiple of n bytes",
+                        "codewords");
         DecodeSummary summary;
         summary.words = codewords.size() / n;
-        // Everything is checked before the first word is touched, as the C
-        // call does; the reports then come in chunks.
-        requireSymbols(codewords, "vekdi::ReedSolomon::decodeBlocks: byte outside the field");
+        // The words go to the C call 64 at a time, and each call checks only
+        // its own: so that a bad argument anywhere writes nothing (as one C
+        // call over all words would), the symbols and erasure positions are
+        // checked here first, with the statuses the C call gives for them.
+        requireSymbols(codewords, "vekdi::ReedSolomon::decodeBlocks", "codewords");
         if (!erasureCounts.empty()) {
             if (erasureCounts.size() != summary.words)
-                throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: one erasure count per word is needed");
+                throw Error(StatusBadArgument,
+                            "vekdi::ReedSolomon::decodeBlocks: erasureCounts: one per word is needed",
+                            "erasureCounts");
             std::size_t offset = 0;
             for (int c : erasureCounts) {
                 if (c < 0 || static_cast<std::size_t>(c) > erasures.size() - offset)
-                    throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: the counts must add up to the erasures");
+                    throw Error(StatusBadArgument,
+                                "vekdi::ReedSolomon::decodeBlocks: erasureCounts: must add up to the erasures",
+                                "erasureCounts");
                 for (int p : erasures.subspan(offset, static_cast<std::size_t>(c)))
                     if (p < 0 || p >= n_)
-                        throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: erasure position outside the codeword");
+                        throw Error(StatusBadArgument,
+                                    "vekdi::ReedSolomon::decodeBlocks: erasures: a position outside the codeword",
+                                    "erasures");
                 offset += static_cast<std::size_t>(c);
             }
             if (offset != erasures.size())
-                throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: the counts must add up to the erasures");
+                throw Error(StatusBadArgument,
+                            "vekdi::ReedSolomon::decodeBlocks: erasureCounts: must add up to the erasures",
+                            "erasureCounts");
         } else if (!erasures.empty()) {
-            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: erasures without counts");
+            throw Error(StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks: erasureCounts: erasures without counts",
+                        "erasureCounts");
         }
         constexpr std::size_t kChunk = 64;  // the library decodes 64 words at a time
         VekRsReport reports[kChunk];
@@ -389,7 +471,7 @@ public:
             require(vekRsDecodeBlocks(code(), codewords.data() + first * n, count,
                                     counts && listed ? erasures.data() + offset : nullptr, counts,
                                     static_cast<int>(algorithm), reports, nullptr),
-                  StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks");
+                    StatusBadArgument, "vekdi::ReedSolomon::decodeBlocks", {{VekCodesBadArgument, "algorithm"}});
             offset += listed;
             for (std::size_t w = 0; w < count; ++w) {
                 if (reports[w].status != VekCodesOk)
@@ -419,16 +501,33 @@ private:
         default: return status;
         }
     }
-    static void require(int32_t status, int outOfRange, const char* what) {
-        if (status != VekCodesOk) throw Error(fromCodes(status, outOfRange), what);
+    // A status of the C call as an Error naming the argument it is about.
+    void require(int32_t status, int outOfRange, const char* where, std::initializer_list<detail::Blame> blame) const {
+        if (status != VekCodesOk) fail(status, outOfRange, where, blame);
     }
-    static void requireSize(std::size_t size, int expected, const char* what) {
-        if (size != static_cast<std::size_t>(expected)) throw Error(StatusBadArgument, what);
+    [[noreturn]] VEKDI_HPP_COLD void fail(int32_t status, int outOfRange, const char* where,
+                                         std::initializer_list<detail::Blame> blame) const {
+        const char* argument = detail::blamed(status, blame);
+        std::string what = detail::place(where, argument);
+        if (status == VekCodesBadSymbol)
+            what += ": a byte is not an element of GF(" + std::to_string(field_.order()) + ")";
+        throw Error(fromCodes(status, outOfRange), what, argument);
     }
-    void requireSymbols(std::span<const uint8_t> bytes, const char* what) const {
+    static void requireSize(std::size_t size, int expected, const char* where, const char* argument) {
+        if (size != static_cast<std::size_t>(expected)) sizeError(size, expected, where, argument);
+    }
+    [[noreturn]] VEKDI_HPP_COLD static void sizeError(std::size_t size, int expected, const char* where,
+                                                      const char* argument) {
+        throw Error(StatusBadArgument,
+                    std::string(where) + ": " + argument + " holds " + std::to_string(size) +
+                        " bytes; the code needs " + std::to_string(expected),
+                    argument);
+    }
+    void requireSymbols(std::span<const uint8_t> bytes, const char* where, const char* argument) const {
         if (field_.m() == 8) return;
         for (uint8_t b : bytes)
-            if (b >= field_.order()) throw Error(StatusOutOfRange, what);
+            if (b >= field_.order())
+                require(VekCodesBadSymbol, StatusOutOfRange, where, {{VekCodesBadSymbol, argument}});
     }
     static void fill(const VekRsReport& report, DecodeResult& r) {
         r.erasurePositions.assign(report.erasurePositions, report.erasurePositions + report.erasureCount);
@@ -439,7 +538,7 @@ private:
     }
 
     const VekRsCode* code() const {
-        if (!code_) throw Error(StatusNullPointer, "vekdi::ReedSolomon: used after being moved from");
+        if (!code_) throw Error(StatusNullPointer, "vekdi::ReedSolomon: used after being moved from", "this");
         return code_.get();
     }
 
@@ -487,15 +586,22 @@ public:
     /// Error for k or m below 1 or k + m above the matrix's limit.
     ErasureCode(int k, int m, Matrix matrix = Matrix::ReedSolomon) {
         VekErasureCode* code = nullptr;
-        detail::checkCodes(vekErasureCodeCreate(k, m, static_cast<int>(matrix), &code), "vekdi::ErasureCode");
+        detail::checkCodes(vekErasureCodeCreate(k, m, static_cast<int>(matrix), &code), "vekdi::ErasureCode",
+                           {{VekCodesBadArgument, k < 1 ? "k" : m < 1 ? "m" : "matrix"}, {VekCodesOutOfRange, "m"}});
         adopt(code);
     }
     /// A code from its parity matrix: m rows of k coefficients, row-major.
     static ErasureCode fromMatrix(int k, int m, std::span<const uint8_t> rows) {
-        if (k < 1 || m < 1 || rows.size() != static_cast<std::size_t>(k) * static_cast<std::size_t>(m))
-            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::fromMatrix: the matrix must hold m x k bytes");
+        // k and m first: with either below one an empty rows span may hand
+        // the C call a null pointer, refused before its count check.
+        if (k < 1 || m < 1)
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::fromMatrix: k and m must be at least 1",
+                        k < 1 ? "k" : "m");
+        if (rows.size() != static_cast<std::size_t>(k) * static_cast<std::size_t>(m))
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::fromMatrix: rows: must hold m x k bytes", "rows");
         VekErasureCode* code = nullptr;
-        detail::checkCodes(vekErasureCodeCreateFromMatrix(k, m, rows.data(), &code), "vekdi::ErasureCode::fromMatrix");
+        detail::checkCodes(vekErasureCodeCreateFromMatrix(k, m, rows.data(), &code), "vekdi::ErasureCode::fromMatrix",
+                           {{VekCodesOutOfRange, "m"}});
         return ErasureCode(code);
     }
 
@@ -510,10 +616,12 @@ public:
 
     /// parity[r] = sum over j of parityMatrix()[r * k + j] * data[j], length bytes each.
     void encode(std::span<const uint8_t* const> data, std::span<uint8_t* const> parity, std::size_t length) const {
-        count(data.size(), k_, "vekdi::ErasureCode::encode: k data buffers are needed");
-        count(parity.size(), m_, "vekdi::ErasureCode::encode: m parity buffers are needed");
-        detail::checkCodes(vekErasureCodeEncode(code_.get(), data.data(), parity.data(), length),
-                           "vekdi::ErasureCode::encode");
+        count(data.size(), k_, "vekdi::ErasureCode::encode", "data");
+        count(parity.size(), m_, "vekdi::ErasureCode::encode", "parity");
+        const VekCodesStatus status = vekErasureCodeEncode(code_.get(), data.data(), parity.data(), length);
+        if (status != VekCodesOk)
+            detail::checkCodes(status, "vekdi::ErasureCode::encode",
+                               {{VekCodesNullPointer, anyNull(data) ? "data" : "parity"}, {VekCodesOverlap, "parity"}});
     }
 
     /// shards: k + m buffers (data, then parity). The shards listed in lost
@@ -521,18 +629,21 @@ public:
     /// Throws Error (VekCodesSingular) with nothing written when the
     /// survivors' rows have rank below k.
     void reconstruct(std::span<uint8_t* const> shards, std::span<const int> lost, std::size_t length) const {
-        count(shards.size(), k_ + m_, "vekdi::ErasureCode::reconstruct: k + m shard buffers are needed");
+        count(shards.size(), k_ + m_, "vekdi::ErasureCode::reconstruct", "shards");
         if (lost.size() > static_cast<std::size_t>(INT32_MAX))
-            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::reconstruct: lost list too long");
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::reconstruct: lost: list too long", "lost");
         detail::checkCodes(vekErasureCodeReconstruct(code_.get(), shards.data(), lost.data(),
                                                      static_cast<int>(lost.size()), length),
-                           "vekdi::ErasureCode::reconstruct");
+                           "vekdi::ErasureCode::reconstruct",
+                           {{VekCodesBadArgument, "lost"}, {VekCodesOutOfRange, "lost"},
+                            {VekCodesTooFewSurvivors, "lost"},
+                            {VekCodesSingular, "lost"}, {VekCodesNullPointer, "shards"}, {VekCodesOverlap, "shards"}});
     }
 
     /// The survivors and coefficients reconstruct() would use for a lost set.
     DecodeMatrix decodeMatrix(std::span<const int> lost) const {
         if (lost.size() > static_cast<std::size_t>(INT32_MAX))
-            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::decodeMatrix: lost list too long");
+            throw Error(VekCodesBadArgument, "vekdi::ErasureCode::decodeMatrix: lost: list too long", "lost");
         DecodeMatrix d;
         d.lost.resize(static_cast<std::size_t>(m_));
         d.survivors.resize(static_cast<std::size_t>(k_));
@@ -540,7 +651,10 @@ public:
         int rows = 0;
         detail::checkCodes(vekErasureCodeDecodeMatrix(code_.get(), lost.data(), static_cast<int>(lost.size()), &rows,
                                                       d.lost.data(), d.survivors.data(), d.matrix.data()),
-                           "vekdi::ErasureCode::decodeMatrix");
+                           "vekdi::ErasureCode::decodeMatrix",
+                           {{VekCodesBadArgument, "lost"}, {VekCodesOutOfRange, "lost"},
+                            {VekCodesTooFewSurvivors, "lost"},
+                            {VekCodesSingular, "lost"}, {VekCodesNullPointer, "lost"}});
         d.lost.resize(static_cast<std::size_t>(rows));
         d.matrix.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(k_));
         return d;
@@ -552,30 +666,40 @@ public:
     /// added, give encode()'s parity; a shard in no part counts as zero.
     void encodePart(int first, std::span<const uint8_t* const> data, std::span<uint8_t* const> parity,
                     std::size_t length, bool accumulate) const {
-        count(parity.size(), m_, "vekdi::ErasureCode::encodePart: m parity buffers are needed");
-        if (data.size() > static_cast<std::size_t>(k_))
-            throw Error(VekCodesOutOfRange, "vekdi::ErasureCode::encodePart: more data buffers than k");
-        detail::checkCodes(vekErasureCodeEncodePart(code_.get(), first, static_cast<int>(data.size()), data.data(),
-                                                    parity.data(), length, accumulate ? 1 : 0),
-                           "vekdi::ErasureCode::encodePart");
+        count(parity.size(), m_, "vekdi::ErasureCode::encodePart", "parity");
+        // More buffers than k are out of range for the C call too; this only
+        // keeps the count an int.
+        if (data.size() > static_cast<std::size_t>(INT32_MAX))
+            throw Error(VekCodesOutOfRange, "vekdi::ErasureCode::encodePart: data: more buffers than k", "data");
+        const VekCodesStatus status =
+            vekErasureCodeEncodePart(code_.get(), first, static_cast<int>(data.size()), data.data(), parity.data(),
+                                     length, accumulate ? 1 : 0);
+        if (status != VekCodesOk)
+            detail::checkCodes(status, "vekdi::ErasureCode::encodePart",
+                               {{VekCodesBadArgument, "data"},
+                                {VekCodesOutOfRange, first < 0 || first >= k_ ? "first" : "data"},
+                                {VekCodesNullPointer, anyNull(data) ? "data" : "parity"},
+                                {VekCodesOverlap, "parity"}});
     }
 
     /// delta = old XOR new bytes of data shard `index`: every parity buffer
     /// (delta.size() bytes each) is brought up to date without reading the
     /// other shards. From zeroed parity, one update per shard encodes.
     void update(int index, std::span<const uint8_t> delta, std::span<uint8_t* const> parity) const {
-        count(parity.size(), m_, "vekdi::ErasureCode::update: m parity buffers are needed");
+        count(parity.size(), m_, "vekdi::ErasureCode::update", "parity");
         detail::checkCodes(vekErasureCodeUpdate(code_.get(), index, delta.data() ? delta.data() : emptyDelta(),
                                                 parity.data(), delta.size()),
-                           "vekdi::ErasureCode::update");
+                           "vekdi::ErasureCode::update",
+                           {{VekCodesOutOfRange, "index"}, {VekCodesNullPointer, "parity"},
+                            {VekCodesOverlap, "parity"}});
     }
 
     /// A scrub: true when the m parity shards hold the parity of the k data shards.
     bool check(std::span<const uint8_t* const> shards, std::size_t length) const {
-        count(shards.size(), k_ + m_, "vekdi::ErasureCode::check: k + m shard buffers are needed");
+        count(shards.size(), k_ + m_, "vekdi::ErasureCode::check", "shards");
         int matches = 0;
         detail::checkCodes(vekErasureCodeCheck(code_.get(), shards.data(), length, &matches),
-                           "vekdi::ErasureCode::check");
+                           "vekdi::ErasureCode::check", {{VekCodesNullPointer, "shards"}});
         return matches != 0;
     }
 
@@ -588,8 +712,19 @@ private:
         code_.reset(code, vekErasureCodeDestroy);
         detail::checkCodes(vekErasureCodeShape(code, &k_, &m_, &matrix_), "vekdi::ErasureCode");
     }
-    static void count(std::size_t given, int expected, const char* what) {
-        if (given != static_cast<std::size_t>(expected)) throw Error(VekCodesBadArgument, what);
+    static void count(std::size_t given, int expected, const char* where, const char* argument) {
+        if (given != static_cast<std::size_t>(expected)) countError(given, expected, where, argument);
+    }
+    [[noreturn]] VEKDI_HPP_COLD static void countError(std::size_t given, int expected, const char* where,
+                                                       const char* argument) {
+        throw Error(VekCodesBadArgument,
+                    std::string(where) + ": " + argument + " holds " + std::to_string(given) +
+                        " buffers; the code needs " + std::to_string(expected),
+                    argument);
+    }
+    template <typename Pointer>
+    static bool anyNull(std::span<Pointer const> buffers) noexcept {
+        return std::find(buffers.begin(), buffers.end(), nullptr) != buffers.end();
     }
     // A non-null pointer for an empty delta (a null one is refused).
     static const uint8_t* emptyDelta() noexcept {
@@ -603,5 +738,7 @@ private:
 };
 
 }  // namespace vekdi
+
+#undef VEKDI_HPP_COLD
 
 #endif  // C++20

@@ -53,8 +53,9 @@ struct Exceptions {
 };
 Exceptions& exceptions();
 
-// Raises vekdi.Error (through the C++ exception that pybind11 translates).
-[[noreturn]] void raiseError(const std::string& message);
+// Raises vekdi.Error with its `argument` attribute set to the argument's
+// name (as vekdi.hpp would name it; "" for none).
+[[noreturn]] void raiseError(const std::string& message, const char* argument = "");
 // Raises the given Python exception class with a message.
 [[noreturn]] void raise(PyObject* type, const std::string& message);
 

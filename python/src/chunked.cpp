@@ -180,11 +180,18 @@ private:
               "Message is too long (" + std::to_string(length) + " when max is " + std::to_string(limit_) + ")");
     }
 
-    // Symbols above the field's largest element (fields below GF(256)).
-    void requireSymbols(const uint8_t* bytes, std::size_t size) const {
-        if (limit_ >= 255) return;
+    // Symbols above the field's largest element (fields below GF(256)). The
+    // chunk loops check here rather than through the code, whose vekdi.Error
+    // is not the IndexError RSCodec users know for it; a decode checks chunk
+    // by chunk, so that an earlier chunk's failure comes first.
+    bool symbolsFit(const uint8_t* bytes, std::size_t size) const {
+        if (limit_ >= 255) return true;
         for (std::size_t i = 0; i < size; ++i)
-            if (bytes[i] > limit_) raise(PyExc_IndexError, "bytearray index out of range");
+            if (bytes[i] > limit_) return false;
+        return true;
+    }
+    void requireSymbols(const uint8_t* bytes, std::size_t size) const {
+        if (!symbolsFit(bytes, size)) raise(PyExc_IndexError, "bytearray index out of range");
     }
 
     // Decodes one chunk into `out` (length bytes) and appends its errata
@@ -201,6 +208,7 @@ private:
         const int pad = static_cast<int>(n - length);
         std::vector<int> positions;
         positions.reserve(erasures.size());
+        // Positions are checked here for the same reason as symbols.
         for (long long p : erasures) {
             if (p < 0) {
                 failure = {PyExc_ValueError, "byte must be in range(0, 256)"};
@@ -216,12 +224,10 @@ private:
             failure = {exceptions().reedSolomonError, "Too many erasures to correct"};
             return false;
         }
-        if (limit_ < 255)
-            for (std::size_t i = 0; i < length; ++i)
-                if (chunk[i] > limit_) {
-                    failure = {PyExc_IndexError, "bytearray index out of range"};
-                    return false;
-                }
+        if (!symbolsFit(chunk, length)) {
+            failure = {PyExc_IndexError, "bytearray index out of range"};
+            return false;
+        }
 
         uint8_t word[256];
         std::memset(word, 0, static_cast<std::size_t>(pad));

@@ -8,6 +8,7 @@
 
 #include <vekdi.hpp>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -41,49 +42,35 @@ vekdi::Algorithm algorithmNamed(std::string_view name) {
     if (name == "bm") return vekdi::Algorithm::BerlekampMassey;
     if (name == "euclid") return vekdi::Algorithm::Euclid;
     raiseError("algorithm must be 'bm' (Berlekamp-Massey) or 'euclid' (extended Euclidean), not '" +
-               std::string(name) + "'");
+               std::string(name) + "'",
+               "algorithm");
 }
 
-void requireSize(std::size_t size, std::size_t expected, const char* what) {
-    if (size != expected)
-        raiseError(std::string(what) + " holds " + std::to_string(size) + " bytes; the code needs " +
-                   std::to_string(expected));
-}
+// Sizes, symbols and positions are checked by vekdi::ReedSolomon (and the C
+// call under it); its vekdi::Error becomes vekdi.Error (module.cpp). What is
+// checked here is only what the C++ interface cannot see: Python's names for
+// the algorithm, and the shape of the per-word erasure lists.
 
+// The whole codewords: the one-list-per-word check below counts words.
 void requireMultiple(std::size_t size, int unit, const char* what) {
     if (size % static_cast<std::size_t>(unit) != 0)
         raiseError(std::string(what) + " holds " + std::to_string(size) + " bytes, not a multiple of " +
-                   std::to_string(unit));
+                   std::to_string(unit),
+                   "codewords");
 }
 
-// Symbols of fields smaller than GF(256) are checked here, so that the
-// message names the place.
-void requireSymbols(const ReedSolomon& code, std::span<const uint8_t> bytes, const char* what) {
-    const int order = code.field().order();
-    if (order == 256) return;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] >= order)
-            raiseError(std::string(what) + ": byte " + std::to_string(i) + " = " + std::to_string(bytes[i]) +
-                       " is not an element of GF(" + std::to_string(order) + ")");
-}
-
-std::vector<int> erasureList(const ReedSolomon& code, const std::vector<long>& erasures) {
+// Python ints as the int positions the code takes; one that does not fit an
+// int is outside every codeword, and stays so (-1) for the code to refuse.
+std::vector<int> erasureList(const std::vector<long>& erasures) {
     std::vector<int> list;
     list.reserve(erasures.size());
-    for (long p : erasures) {
-        if (p < 0 || p >= code.n())
-            raiseError("erasure position " + std::to_string(p) + " is outside the codeword (0 ... " +
-                       std::to_string(code.n() - 1) + ")");
-        list.push_back(static_cast<int>(p));
-    }
+    for (long p : erasures) list.push_back(p < INT32_MIN || p > INT32_MAX ? -1 : static_cast<int>(p));
     return list;
 }
 
 DecodeOutcome decodeInto(const ReedSolomon& code, std::span<uint8_t> word, const std::vector<long>& erasures,
                          std::string_view algorithm, py::object holder) {
-    requireSize(word.size(), static_cast<std::size_t>(code.n()), "the codeword");
-    requireSymbols(code, word, "the codeword");
-    const std::vector<int> list = erasureList(code, erasures);
+    const std::vector<int> list = erasureList(erasures);
     const vekdi::Algorithm which = algorithmNamed(algorithm);
     vekdi::DecodeResult result;
     {
@@ -103,6 +90,7 @@ DecodeOutcome decodeInto(const ReedSolomon& code, std::span<uint8_t> word, const
 void flattenErasures(const py::object& erasures, std::size_t words, std::vector<int>& flat, std::vector<int>& counts) {
     if (erasures.is_none()) return;
     const auto lists = erasures.cast<std::vector<std::vector<int>>>();
+    // A plain ValueError, as this call has always raised for it.
     if (lists.size() != words) throw py::value_error("erasures: one sequence of positions per codeword is needed");
     counts.reserve(words);
     for (const auto& list : lists) {
@@ -114,7 +102,6 @@ void flattenErasures(const py::object& erasures, std::size_t words, std::vector<
 BlocksOutcome decodeBlocksInto(const ReedSolomon& code, std::span<uint8_t> words, std::string_view algorithm,
                                py::object holder, const py::object& erasures) {
     requireMultiple(words.size(), code.n(), "the codewords");
-    requireSymbols(code, words, "the codewords");
     const vekdi::Algorithm which = algorithmNamed(algorithm);
     std::vector<int> flat, counts;
     flattenErasures(erasures, words.size() / static_cast<std::size_t>(code.n()), flat, counts);
@@ -229,7 +216,8 @@ one object may be used by many threads at once.
                 const int parity = n - k;
                 if (parity < 2 || parity % 2 != 0)
                     raiseError("ccsds(n, k): n - k = " + std::to_string(parity) +
-                               " must be an even number of parity bytes, 2 E (the standard's E is 16 or 8)");
+                               " must be an even number of parity bytes, 2 E (the standard's E is 16 or 8)",
+                               "k");
                 vekdi::CodeOptions options = vekdi::CodeOptions::ccsds();
                 options.fcr = 128 - parity / 2;
                 return ReedSolomon(n, k, options);
@@ -255,8 +243,6 @@ E = 8; ccsds(n, n - 32) is libfec's CCSDS code with pad = 255 - n.)doc")
             "encode",
             [](const ReedSolomon& c, py::handle message) {
                 ByteView in(message, false, "message");
-                requireSize(in.size(), static_cast<std::size_t>(c.k()), "the message");
-                requireSymbols(c, in.bytes(), "the message");
                 uint8_t* out = nullptr;
                 py::bytes word = newBytes(static_cast<std::size_t>(c.n()), out);
                 c.encode(in.bytes(), {out, static_cast<std::size_t>(c.n())});
@@ -268,9 +254,6 @@ E = 8; ccsds(n, n - 32) is libfec's CCSDS code with pad = 255 - n.)doc")
             [](const ReedSolomon& c, py::handle message, py::handle codeword) {
                 ByteView in(message, false, "message");
                 ByteView out(codeword, true, "codeword");
-                requireSize(in.size(), static_cast<std::size_t>(c.k()), "the message");
-                requireSize(out.size(), static_cast<std::size_t>(c.n()), "the codeword");
-                requireSymbols(c, in.bytes(), "the message");
                 c.encode(in.bytes(), out.mutableBytes());
             },
             "message"_a, "codeword"_a,
@@ -280,8 +263,6 @@ E = 8; ccsds(n, n - 32) is libfec's CCSDS code with pad = 255 - n.)doc")
             "parity",
             [](const ReedSolomon& c, py::handle message) {
                 ByteView in(message, false, "message");
-                requireSize(in.size(), static_cast<std::size_t>(c.k()), "the message");
-                requireSymbols(c, in.bytes(), "the message");
                 uint8_t* out = nullptr;
                 py::bytes parity = newBytes(static_cast<std::size_t>(c.parityCount()), out);
                 c.parity(in.bytes(), {out, static_cast<std::size_t>(c.parityCount())});
@@ -294,13 +275,15 @@ E = 8; ccsds(n, n - 32) is libfec's CCSDS code with pad = 255 - n.)doc")
                std::string_view algorithm) {
                 uint8_t* out = nullptr;
                 py::bytes word;
+                std::size_t size = 0;
                 {
                     ByteView in(codeword, false, "codeword");
-                    requireSize(in.size(), static_cast<std::size_t>(c.n()), "the codeword");
-                    word = newBytes(in.size(), out);
-                    std::memcpy(out, in.data(), in.size());
+                    size = in.size();
+                    word = newBytes(size, out);
+                    std::memcpy(out, in.data(), size);
                 }
-                return decodeInto(c, {out, static_cast<std::size_t>(c.n())}, erasures, algorithm, word);
+                // The copy's own size: vekdi::ReedSolomon refuses any but n.
+                return decodeInto(c, {out, size}, erasures, algorithm, word);
             },
             "codeword"_a, "erasures"_a = std::vector<long>{}, "algorithm"_a = "bm",
             R"doc(Corrects a received n-byte word and returns a DecodeResult holding the corrected word (new bytes).
@@ -321,8 +304,6 @@ cannot be corrected.)doc")
             "check",
             [](const ReedSolomon& c, py::handle codeword) {
                 ByteView in(codeword, false, "codeword");
-                requireSize(in.size(), static_cast<std::size_t>(c.n()), "the codeword");
-                requireSymbols(c, in.bytes(), "the codeword");
                 return c.check(in.bytes());
             },
             "codeword"_a, "True exactly when the n bytes are a codeword.")
@@ -330,8 +311,6 @@ cannot be corrected.)doc")
             "encode_blocks",
             [](const ReedSolomon& c, py::handle messages) {
                 ByteView in(messages, false, "messages");
-                requireMultiple(in.size(), c.k(), "the messages");
-                requireSymbols(c, in.bytes(), "the messages");
                 const std::size_t words = in.size() / static_cast<std::size_t>(c.k());
                 uint8_t* out = nullptr;
                 py::bytes result = newBytes(words * static_cast<std::size_t>(c.n()), out);
@@ -347,10 +326,6 @@ cannot be corrected.)doc")
             [](const ReedSolomon& c, py::handle messages, py::handle codewords) {
                 ByteView in(messages, false, "messages");
                 ByteView out(codewords, true, "codewords");
-                requireMultiple(in.size(), c.k(), "the messages");
-                requireSize(out.size(), in.size() / static_cast<std::size_t>(c.k()) * static_cast<std::size_t>(c.n()),
-                            "the codewords");
-                requireSymbols(c, in.bytes(), "the messages");
                 py::gil_scoped_release unlocked;
                 c.encodeBlocks(in.bytes(), out.mutableBytes());
             },
@@ -364,7 +339,6 @@ cannot be corrected.)doc")
                 std::size_t size = 0;
                 {
                     ByteView in(codewords, false, "codewords");
-                    requireMultiple(in.size(), c.n(), "the codewords");
                     size = in.size();
                     words = newBytes(size, out);
                     std::memcpy(out, in.data(), size);

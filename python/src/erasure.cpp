@@ -36,7 +36,8 @@ Matrix matrixNamed(std::string_view name) {
     for (const auto& m : kMatrices)
         if (name == m.name) return m.matrix;
     raiseError("matrix must be 'reed-solomon', 'isal-vandermonde', 'isal-cauchy', 'jerasure-vandermonde' or "
-               "'zfec', not '" + std::string(name) + "'");
+               "'zfec', not '" + std::string(name) + "'",
+               "matrix");
 }
 
 // Shards held through the buffer protocol: a sequence of buffers (None
@@ -49,19 +50,20 @@ public:
             const ByteView& v = *views_.back();
             if (v.ndim() != 2 || v.extent(0) != count)
                 raiseError(std::string(what) + ": a single buffer must be 2-D with " + std::to_string(count) +
-                           " rows");
+                               " rows",
+                           what);
             length_ = v.extent(1);
             for (std::size_t i = 0; i < count; ++i) pointers_.push_back(views_.back()->mutableData() + i * length_);
             return;
         }
         const py::sequence items = py::reinterpret_borrow<py::sequence>(object);
         if (!py::isinstance<py::sequence>(object) || items.size() != count)
-            raiseError(std::string(what) + " must hold " + std::to_string(count) + " buffers");
+            raiseError(std::string(what) + " must hold " + std::to_string(count) + " buffers", what);
         bool first = true;
         for (std::size_t i = 0; i < count; ++i) {
             py::handle item = items[i];
             if (item.is_none()) {
-                if (!allowNone) raiseError(std::string(what) + ": shard " + std::to_string(i) + " is None");
+                if (!allowNone) raiseError(std::string(what) + ": shard " + std::to_string(i) + " is None", what);
                 pointers_.push_back(nullptr);
                 continue;
             }
@@ -70,7 +72,8 @@ public:
             if (!first && size != length_)
                 raiseError(std::string(what) + ": every shard must have the same length (" +
                            std::to_string(length_) + " bytes, shard " + std::to_string(i) + " has " +
-                           std::to_string(size) + ")");
+                           std::to_string(size) + ")",
+                           what);
             length_ = size;
             first = false;
             pointers_.push_back(views_.back()->mutableData());
@@ -143,7 +146,7 @@ void bindErasureCode(py::module_& m) {
             [](const PyErasureCode& c, py::handle data, py::handle parity) {
                 Shards d(data, static_cast<std::size_t>(c.code->k()), false, false, "data");
                 Shards p(parity, static_cast<std::size_t>(c.code->m()), true, false, "parity");
-                if (p.length() != d.length()) raiseError("parity shards must have the data shards' length");
+                if (p.length() != d.length()) raiseError("parity shards must have the data shards' length", "parity");
                 const auto in = readOnly(d.pointers());
                 py::gil_scoped_release release;
                 c.code->encode(in, p.pointers(), d.length());
@@ -190,7 +193,7 @@ void bindErasureCode(py::module_& m) {
             [](const PyErasureCode& c, int index, py::handle delta, py::handle parity) {
                 ByteView d(delta, false, "delta");
                 Shards p(parity, static_cast<std::size_t>(c.code->m()), true, false, "parity");
-                if (p.length() != d.size()) raiseError("parity shards must have the delta's length");
+                if (p.length() != d.size()) raiseError("parity shards must have the delta's length", "parity");
                 py::gil_scoped_release release;
                 c.code->update(index, d.bytes(), p.pointers());
             },

@@ -16,7 +16,8 @@ namespace {
 uint8_t element(const vekdi::Field& field, long value, const char* name) {
     if (value < 0 || value >= field.order())
         raiseError(std::string("vekdi.Field: ") + name + " = " + std::to_string(value) + " is not an element of GF(" +
-                   std::to_string(field.order()) + ") (0 ... " + std::to_string(field.order() - 1) + ")");
+                   std::to_string(field.order()) + ") (0 ... " + std::to_string(field.order() - 1) + ")",
+                   name);
     return static_cast<uint8_t>(value);
 }
 
@@ -83,7 +84,7 @@ when the polynomial is primitive, otherwise the smallest element of order
         .def(
             "log",
             [](const Field& f, long a) {
-                if (element(f, a, "a") == 0) raiseError("vekdi.Field.log: 0 has no logarithm");
+                if (element(f, a, "a") == 0) raiseError("vekdi.Field.log: 0 has no logarithm", "a");
                 return f.log(static_cast<uint8_t>(a));
             },
             "a"_a, "The logarithm of a non-zero element to base alpha, 0 ... 2^m - 2.")

@@ -52,7 +52,22 @@ void raise(PyObject* type, const std::string& message) {
     throw py::error_already_set();
 }
 
-void raiseError(const std::string& message) { raise(exceptions().error, message); }
+namespace {
+// Sets `type(message)` with its `argument` attribute as the pending exception.
+void setError(PyObject* type, const char* message, const char* argument) {
+    PyObject* instance = PyObject_CallFunction(type, "s", message);
+    if (!instance) return;
+    PyObject* name = PyUnicode_FromString(argument);
+    if (name && PyObject_SetAttrString(instance, "argument", name) == 0) PyErr_SetObject(type, instance);
+    Py_XDECREF(name);
+    Py_DECREF(instance);
+}
+}  // namespace
+
+void raiseError(const std::string& message, const char* argument) {
+    setError(exceptions().error, message.c_str(), argument);
+    throw py::error_already_set();
+}
 
 namespace {
 
@@ -75,18 +90,23 @@ PYBIND11_MODULE(_vekdi, m) {
 
     Exceptions& e = exceptions();
     e.error = newException(m, "vekdi.Error", "Error", PyExc_ValueError,
-                           "A bad argument: a size, position, symbol or code parameter vekdi refuses.");
+                           "A bad argument: a size, position, symbol or code parameter vekdi refuses.\n\n"
+                           "argument: the name of the argument refused (as vekdi.hpp names it), or ''.");
+    py::setattr(py::handle(e.error), "argument", py::str(""));
     e.decodeError = newException(m, "vekdi.DecodeError", "DecodeError", PyExc_Exception,
                                  "A received word that could not be corrected (it is left as it was).");
     e.reedSolomonError = newException(m, "vekdi.reedsolo.ReedSolomonError", "ReedSolomonError", PyExc_Exception,
                                       "A chunk that could not be decoded (vekdi.reedsolo's RSCodec).");
 
+    // The C++ interface's errors as Python's: a division by zero is a
+    // ZeroDivisionError, every other vekdi::Error a vekdi.Error (a
+    // ValueError), with the C++ message and the argument's name.
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p) std::rethrow_exception(p);
         } catch (const vekdi::Error& error) {
-            PyErr_SetString(error.status() == StatusDivideByZero ? PyExc_ZeroDivisionError : exceptions().error,
-                            error.what());
+            setError(error.status() == StatusDivideByZero ? PyExc_ZeroDivisionError : exceptions().error, error.what(),
+                     error.argument());
         }
     });
 

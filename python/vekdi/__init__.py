@@ -13,8 +13,8 @@
 Classes: Field (element arithmetic), ReedSolomon (one code; single words and
 many words per call), DecodeResult, BlocksResult, ErasureCode (k data
 buffers -> m parity buffers; any k independent shards rebuild the rest). Errors: Error (a
-ValueError) for bad arguments, DecodeError for words that cannot be
-corrected. vekdi.reedsolo is a drop-in for the reedsolo package's RSCodec,
+ValueError) for bad arguments, naming the argument in its `argument`
+attribute; DecodeError for words that cannot be corrected. vekdi.reedsolo is a drop-in for the reedsolo package's RSCodec,
 vekdi.zfec one for the zfec package (Encoder, Decoder, easyfec).
 """
 

@@ -17,7 +17,9 @@ Algorithm = Literal["bm", "euclid"]
 
 __version__: str
 
-class Error(ValueError): ...
+class Error(ValueError):
+    # The name of the C++ argument refused ("codeword", "erasures", "shards", ...), or "".
+    argument: str
 class DecodeError(Exception): ...
 
 class Field:

@@ -112,7 +112,10 @@ def test_inputs_outputs_and_bad_arguments():
         code.encode(numpy.zeros(223, numpy.uint16))
     with pytest.raises(vekdi.Error, match="223"):
         code.encode(message[:-1])
-    with pytest.raises(vekdi.Error, match="erasure position 255"):
+    for short in (word[:-1], b""):
+        with pytest.raises(vekdi.Error, match="codeword"):
+            code.decode(short)
+    with pytest.raises(vekdi.Error, match="erasures"):
         code.decode(word, erasures=[255])
     with pytest.raises(vekdi.Error, match="algorithm"):
         code.decode(word, algorithm="fast")

@@ -6,6 +6,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "vekdi.h"
+#include "vekdi_codes.h"
+
 namespace vekdi::tool {
 
 enum ExitStatus : int {
@@ -19,6 +22,23 @@ enum ExitStatus : int {
     kExitInternal = 7,       // internal error
     kExitNoMemory = 8,       // out of memory
 };
+
+// The exit status for a status of the libraries (vekdi.h, vekdi_codes.h)
+// that reaches the program, the one place that decides it: a stripe whose
+// survivors cannot rebuild it is damage beyond repair (the rebuild reports
+// it as such); the libraries running out of memory is out of memory; any
+// other status refuses an argument the program passed, an internal error.
+constexpr int exitStatusForLibrary(int status) {
+    switch (status) {
+    case StatusDecodeFailure:
+    case VekCodesUncorrectable:
+    case VekCodesTooFewSurvivors:
+    case VekCodesSingular: return kExitNotRepairable;
+    case StatusNoMemory:
+    case VekCodesNoMemory: return kExitNoMemory;
+    default: return kExitInternal;
+    }
+}
 
 // A failure reported as one line on stderr with its exit status.
 class Failure : public std::runtime_error {

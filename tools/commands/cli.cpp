@@ -9,6 +9,7 @@
 #include "files/file_io.h"
 #include "commands/report.h"
 #include "vekdi.h"
+#include "vekdi.hpp"
 
 
 namespace vekdi::tool {
@@ -181,6 +182,11 @@ int runCli(int argc, const char* const* argv) {
     } catch (const std::bad_alloc&) {
         message = "out of memory";
         status = kExitNoMemory;
+    } catch (const vekdi::Error& e) {
+        status = exitStatusForLibrary(e.status());
+        message = status == kExitNoMemory ? "out of memory"
+                  : status == kExitInternal ? std::string("internal error: ") + e.what()
+                                            : std::string(e.what());
     } catch (const std::exception& e) {
         message = std::string("internal error: ") + e.what();
         status = kExitInternal;

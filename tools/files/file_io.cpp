@@ -230,6 +230,7 @@ bool isDirectory(const std::string& path) {
 }
 
 void removeQuietly(const std::string& path) { DeleteFileW(wide(path).c_str()); }
+void removeQuietly(const char* path) { removeQuietly(std::string(path)); }
 
 void replaceFile(const std::string& source, const std::string& target) {
     if (!MoveFileExW(wide(source).c_str(), wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -403,7 +404,8 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void removeQuietly(const std::string& path) { (void)::unlink(path.c_str()); }
+void removeQuietly(const char* path) { (void)::unlink(path); }
+void removeQuietly(const std::string& path) { removeQuietly(path.c_str()); }
 
 void replaceFile(const std::string& source, const std::string& target) {
     if (::rename(source.c_str(), target.c_str()) != 0) fail(target, "cannot replace", errno);
@@ -426,7 +428,7 @@ bool sparseFilesSupported(const std::string& directory) {
         sparse = ::fstat(fd, &st) == 0 && static_cast<uint64_t>(st.st_blocks) * 512 < (uint64_t{1} << 20);
     }
     ::close(fd);
-    ::unlink(probe.c_str());
+    removeQuietly(probe);
     return sparse;
 }
 

@@ -86,8 +86,10 @@ private:
 
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
-// Removes a file, quietly ignoring failures (used on temporary files).
+// Removes a file, quietly ignoring failures: the one way the program removes
+// its temporary files. The const char* form is safe in a signal handler.
 void removeQuietly(const std::string& path);
+void removeQuietly(const char* path);
 // Replaces `target` (existing or not) by `source` in one step.
 void replaceFile(const std::string& source, const std::string& target);
 // A new, exclusively created temporary file beside `target` (owner-only permissions).

@@ -65,7 +65,7 @@ void removeLive() {
             // The open file cannot be deleted here; Windows may keep it.
             (void)s;
 #else
-            (void)::unlink(s.path);
+            removeQuietly(s.path);
 #endif
         }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/errors.h"
 #include "rebuild/codec.h"
 #include "hash/file_hash.h"
 #include "files/file_io.h"
@@ -121,8 +122,11 @@ bool solveErasures(const Context& c, uint64_t s, const std::vector<int>& lost, c
                             shards[static_cast<size_t>(L.k + r)]);
         try {
             c.code.regions().reconstruct(shards, gone, len);
-        } catch (const vekdi::Error&) {
-            return false;  // a singular survivor set: never for this code
+        } catch (const vekdi::Error& e) {
+            // A singular survivor set (never for this code) fails the stripe;
+            // any other status is the program's own fault.
+            if (exitStatusForLibrary(e.status()) != kExitNotRepairable) throw;
+            return false;
         }
         for (int l = 0; l < e; ++l) {
             const uint64_t b = L.blockAt(s, lost[l]);
