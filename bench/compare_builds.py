@@ -65,7 +65,9 @@ def run_gbench(build, text):
                 "--benchmark_min_time=0.05"]
         if text:
             args.append("--benchmark_filter=" + text)
-        out = subprocess.run(args, check=True, capture_output=True, text=True).stdout
+        out = subprocess.run(args, capture_output=True, text=True).stdout
+        if not out.strip():  # no row of this program matches the filter
+            continue
         for b in json.loads(out)["benchmarks"]:
             scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
             rows[program + " " + b["name"]] = b["cpu_time"] * scale
