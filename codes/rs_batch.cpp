@@ -9,7 +9,7 @@
 #include <new>
 #include <utility>
 #include <vector>
-#include "rs/tower/kernels.h"
+#include "simd/tower/kernels.h"
 
 namespace vekdi::codes {
 

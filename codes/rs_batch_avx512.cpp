@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "codes/gfni_operand.h"
+#include "simd/gfni_operand.h"
 #include "codes/rs_batch.h"
 
 namespace vekdi::codes {
