@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "simd/tower/kernels.h"
+#include "simd/cpu_features.h"
 
-#if defined(VEKDI_TOWER_X86)
+#include <cstdint>
+
+#if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
 
-namespace vekdi::tower {
+namespace vekdi::simd {
 
 namespace {
 
-#if defined(VEKDI_TOWER_X86)
+#if defined(__x86_64__) || defined(__i386__)
 // XCR0: which register states the operating system saves on a context switch.
 uint64_t readXcr0() {
     uint32_t eax = 0, edx = 0;
@@ -52,4 +54,4 @@ unsigned cpuFeatures() {
     return features;
 }
 
-}  // namespace vekdi::tower
+}  // namespace vekdi::simd

@@ -14,6 +14,8 @@
 namespace vekdi {
 
 struct TableLaneKernels {
+    const char* name;
+    unsigned requiredFeatures;  // simd::CpuFeature bits
     // The received word as a polynomial, R(x) = sum codeword[n-1-i] x^i for
     // n < order, into `received` (aligned), zero from n to 16*ceil(n/16).
     void (*receive)(uint8_t* received, const uint8_t* codeword, int n);
@@ -79,7 +81,8 @@ constexpr int kTableLanesEuclidMax = 14;
 // The fields these kernels take: 2^2 ... 2^6 elements.
 constexpr bool tableLanesFit(int m) { return m >= 2 && m <= 6; }
 
-// The kernels this machine runs, or null where it has no byte shuffle.
+// The kernels this machine runs, chosen once; null where it has no byte
+// shuffle.
 const TableLaneKernels* tableLaneKernels();
 
 #if defined(__x86_64__) || defined(__i386__)

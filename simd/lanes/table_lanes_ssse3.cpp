@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "gf/field.h"
+#include "simd/cpu_features.h"
 #include "simd/lanes/lane_ops_ssse3.h"
 #include "simd/lanes/table_lanes.h"
 
@@ -380,7 +381,8 @@ void mulLinearRun(uint8_t* p, const uint8_t* cs, int count, int cap, const Field
 
 }  // namespace
 
-const TableLaneKernels tableLanesSsse3 = {receive, mulLinearRun,    syndromes,        roots,           berlekampMassey,
-                                          euclid,  errataSyndromes, valuesAtInverses, decodeWholeSsse3};
+const TableLaneKernels tableLanesSsse3 = {"ssse3",         simd::kCpuSsse3, receive,          mulLinearRun,
+                                          syndromes,       roots,           berlekampMassey,  euclid,
+                                          errataSyndromes, valuesAtInverses, decodeWholeSsse3};
 
 }  // namespace vekdi

@@ -14,7 +14,7 @@ namespace vekdi::codes {
 
 struct RegionKernels {
     const char* name;
-    unsigned requiredFeatures;  // tower::CpuFeature bits
+    unsigned requiredFeatures;  // simd::CpuFeature bits
     std::size_t tableBytes;     // prepared bytes per coefficient (0: the coefficients are read directly)
     // tables[i * tableBytes ...] from coefs[i], i < count.
     void (*prepare)(const uint8_t* coefs, std::size_t count, uint8_t* tables);
@@ -36,7 +36,7 @@ extern const RegionKernels regionAvx512Gfni;
 extern const RegionKernels regionNeon;
 #endif
 
-// Every variant compiled in, slowest first.
+// Every variant compiled in, slowest first (the list of simd/variants.h).
 std::span<const RegionKernels* const> regionVariants();
 bool regionSupported(const RegionKernels& k);
 // The fastest variant the CPU supports, chosen once per process.

@@ -4,34 +4,17 @@
 
 #include "simd/region/gf256.h"
 #include "simd/region/region.h"
-#include "simd/tower/kernels.h"
+#include "simd/variants.h"
 
 namespace vekdi::codes {
 
-namespace {
-constexpr std::array kVariants{
-    &regionPortable,
-#if defined(__x86_64__) || defined(__i386__)
-    &regionSsse3,      &regionAvx2, &regionGfni256, &regionAvx512Gfni,
-#endif
-#if defined(__aarch64__)
-    &regionNeon,
-#endif
-};
-}  // namespace
+std::span<const RegionKernels* const> regionVariants() { return simd::regionVariants(); }
 
-std::span<const RegionKernels* const> regionVariants() { return kVariants; }
-
-bool regionSupported(const RegionKernels& k) { return (k.requiredFeatures & ~tower::cpuFeatures()) == 0; }
+bool regionSupported(const RegionKernels& k) { return simd::cpuHas(k.requiredFeatures); }
 
 const RegionKernels& regionKernels() {
-    static const RegionKernels* const chosen = [] {
-        const RegionKernels* best = &regionPortable;
-        for (const RegionKernels* k : kVariants)
-            if (regionSupported(*k)) best = k;
-        return best;
-    }();
-    return *chosen;
+    static const RegionKernels& chosen = *simd::chooseVariant(simd::regionVariants());
+    return chosen;
 }
 
 namespace {

@@ -3,9 +3,9 @@
 // of the aarch64 base architecture).
 #include <arm_neon.h>
 
+#include "simd/cpu_features.h"
 #include "simd/region/region.h"
 #include "simd/region/region_body.h"
-#include "simd/tower/kernels.h"
 
 namespace vekdi::codes {
 
@@ -39,6 +39,6 @@ void prepareNeon(const uint8_t* coefs, std::size_t count, uint8_t* tables) {
 
 }  // namespace
 
-const RegionKernels regionNeon{"neon", tower::kCpuNeon, NeonOps::kTableBytes, prepareNeon, regionDot<NeonOps>};
+const RegionKernels regionNeon{"neon", simd::kCpuNeon, NeonOps::kTableBytes, prepareNeon, regionDot<NeonOps>};
 
 }  // namespace vekdi::codes

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "simd/cpu_features.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #define VEKDI_TOWER_X86 1
 #endif
@@ -20,25 +22,12 @@ struct FastTableRecord;
 
 namespace vekdi::tower {
 
-// CPU features a variant needs.
-enum CpuFeature : unsigned {
-    kCpuNone = 0,
-    kCpuSsse3 = 1u << 0,
-    kCpuAvx2 = 1u << 1,  // includes the OS saving the 256-bit registers
-    kCpuNeon = 1u << 2,
-    kCpuGfni = 1u << 3,  // Galois-field instructions (with AVX2 for the 256-bit forms)
-    kCpuAvx512 = 1u << 4,  // AVX-512 F, BW and VL, with the OS saving the ZMM and mask registers
-};
-
-// Features of the machine we run on (queried once).
-unsigned cpuFeatures();
-
 // Lengths are in bytes; every loop handles whole groups of 16 elements
 // (16*ceil(len/16) bytes) and runs at least once. Buffers documented as
 // aligned must start on a 16-byte boundary.
 struct TowerKernels {
     const char* name;
-    unsigned requiredFeatures;
+    unsigned requiredFeatures;  // simd::CpuFeature bits
 
     // out[i] = XOR of matrix rows j (lane i mod 16) over the bits j set in
     // in[i]. out, in, matrix aligned; out may equal in.
@@ -139,11 +128,12 @@ struct TowerKernels {
 // r + 1 coefficients within the 64 lanes they are kept in.
 constexpr int kMaxSolverRedundancy = 62;
 
-// Every variant compiled into this build, portable first.
+// Every variant compiled into this build, portable first (the list of
+// simd/variants.h).
 std::span<const TowerKernels* const> towerVariants();
 
 // Whether the machine can run a variant.
-inline bool towerSupported(const TowerKernels& k) { return (k.requiredFeatures & ~cpuFeatures()) == 0; }
+inline bool towerSupported(const TowerKernels& k) { return simd::cpuHas(k.requiredFeatures); }
 
 // The variant this process uses: the last supported one of towerVariants(),
 // chosen on first use and never changed.

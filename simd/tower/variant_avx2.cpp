@@ -6,6 +6,6 @@
 
 namespace vekdi::tower {
 
-constinit const TowerKernels towerAvx2 = makeKernels<Avx2Ops, Ssse3Ops>("avx2", kCpuSsse3 | kCpuAvx2);
+constinit const TowerKernels towerAvx2 = makeKernels<Avx2Ops, Ssse3Ops>("avx2", simd::kCpuSsse3 | simd::kCpuAvx2);
 
 }  // namespace vekdi::tower

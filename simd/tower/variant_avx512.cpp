@@ -8,6 +8,6 @@
 namespace vekdi::tower {
 
 constinit const TowerKernels towerAvx512 =
-    makeKernels<Avx512Ops, Ssse3Ops, Avx2Ops>("avx512", kCpuSsse3 | kCpuAvx2 | kCpuAvx512);
+    makeKernels<Avx512Ops, Ssse3Ops, Avx2Ops>("avx512", simd::kCpuSsse3 | simd::kCpuAvx2 | simd::kCpuAvx512);
 
 }  // namespace vekdi::tower

@@ -1226,6 +1226,6 @@ void wordSyndromes(uint8_t* out, const uint8_t* word, const uint8_t* matrix, con
 }  // namespace gfni
 
 constinit const TowerKernels towerGfni =
-    gfni::withGfniKernels(makeKernels<Avx2Ops, Ssse3Ops>("gfni", kCpuSsse3 | kCpuAvx2 | kCpuGfni));
+    gfni::withGfniKernels(makeKernels<Avx2Ops, Ssse3Ops>("gfni", simd::kCpuSsse3 | simd::kCpuAvx2 | simd::kCpuGfni));
 
 }  // namespace vekdi::tower

@@ -5,6 +5,6 @@
 
 namespace vekdi::tower {
 
-constinit const TowerKernels towerNeon = makeKernels<NeonOps, NeonOps>("neon", kCpuNeon);
+constinit const TowerKernels towerNeon = makeKernels<NeonOps, NeonOps>("neon", simd::kCpuNeon);
 
 }  // namespace vekdi::tower

@@ -5,6 +5,6 @@
 
 namespace vekdi::tower {
 
-constinit const TowerKernels towerPortable = makeKernels<PortableOps, PortableOps>("portable", kCpuNone);
+constinit const TowerKernels towerPortable = makeKernels<PortableOps, PortableOps>("portable", simd::kCpuNone);
 
 }  // namespace vekdi::tower

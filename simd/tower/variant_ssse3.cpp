@@ -5,6 +5,6 @@
 
 namespace vekdi::tower {
 
-constinit const TowerKernels towerSsse3 = makeKernels<Ssse3Ops, Ssse3Ops>("ssse3", kCpuSsse3);
+constinit const TowerKernels towerSsse3 = makeKernels<Ssse3Ops, Ssse3Ops>("ssse3", simd::kCpuSsse3);
 
 }  // namespace vekdi::tower

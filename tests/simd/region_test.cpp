@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
-#include "simd/tower/kernels.h"
+#include "codes/rs_batch.h"
+#include "simd/variants.h"
 #include "tests/support/guarded_bytes.h"
 #include "tests/support/reference_gf.h"
 
@@ -158,6 +160,28 @@ TEST(RegionKernels, DenseAndLongAlignedOutputsMatchPortable) {
         }
     }
     if (compared == 0) GTEST_SKIP() << "only the portable kernel runs on this machine";
+}
+
+// The variant the companion's families run (region and batch kernels): the
+// fastest the machine supports, from the features alone, as for the 41-export
+// library's families in variants_test.
+TEST(Variants, RegionAndBatchKernelsRunTheFastestSupported) {
+    using namespace simd;
+    std::string regionWant = "portable", batchWant = "none";
+#if defined(__x86_64__) || defined(__i386__)
+    if (cpuHas(kCpuSsse3)) regionWant = "ssse3";
+    if (cpuHas(kCpuAvx2)) regionWant = "avx2";
+    if (cpuHas(kCpuAvx2 | kCpuGfni)) regionWant = "avx2-gfni";
+    if (cpuHas(kCpuAvx512 | kCpuGfni)) regionWant = "avx512-gfni";
+#if defined(VEKDI_SIMD_BATCH_AVX512)
+    if (cpuHas(kCpuAvx512 | kCpuGfni)) batchWant = "avx512-gfni";
+#endif
+#elif defined(__aarch64__)
+    regionWant = "neon";
+#endif
+    EXPECT_EQ(regionKernels().name, regionWant);
+    EXPECT_EQ(batchKernels() != nullptr ? batchKernels()->name : "none", batchWant);
+    EXPECT_EQ(regionVariants().front(), &regionPortable);
 }
 
 }  // namespace

@@ -91,24 +91,6 @@ TEST(TowerArithmetic, IsAFieldWithTheStatedModulus) {
     }
 }
 
-TEST(TowerDispatch, ActiveVariantIsTheBestSupported) {
-    const auto runnable = runnableVariants();
-    ASSERT_FALSE(runnable.empty());
-    EXPECT_STREQ(runnable.front()->name, "portable");
-    EXPECT_EQ(&tower::towerActive(), runnable.back());
-#if defined(VEKDI_TOWER_X86)
-    const bool avx2 = __builtin_cpu_supports("avx2");
-    const char* expect = avx2 && __builtin_cpu_supports("gfni") ? "gfni"
-                         : avx2                                ? "avx2"
-                         : __builtin_cpu_supports("ssse3")     ? "ssse3"
-                                                               : "portable";
-    EXPECT_STREQ(tower::towerActive().name, expect);
-#elif defined(VEKDI_TOWER_NEON)
-    EXPECT_EQ(&tower::towerActive(), &tower::towerNeon);
-    EXPECT_STREQ(tower::towerActive().name, "neon");
-#endif
-}
-
 TEST(TowerPrimitives, PointBlocksOfZeroAndOne) {
     for (const TowerKernels* k : runnableVariants()) {
         alignas(16) uint8_t in[16] = {0, 1};

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
-// The batch kernels of codes/rs_batch.h with AVX-512 (F, BW) and GFNI:
+// The batch kernels of batch_kernels.h with AVX-512 (F, BW) and GFNI:
 // compiled with those flags alone and called only where the CPU has them.
 #include <immintrin.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "simd/batch/batch_kernels.h"
+#include "simd/cpu_features.h"
 #include "simd/gfni_operand.h"
-#include "codes/rs_batch.h"
 
 namespace vekdi::codes {
 
@@ -386,6 +387,6 @@ void decodeTile(const BatchTables& t, uint8_t* codewords, int words, uint64_t sk
 
 }  // namespace
 
-const BatchKernels batchAvx512{"avx512-gfni", encodeTile, decodeTile};
+const BatchKernels batchAvx512{"avx512-gfni", simd::kCpuAvx512 | simd::kCpuGfni, encodeTile, decodeTile};
 
 }  // namespace vekdi::codes
