@@ -36,7 +36,7 @@
 #include "rs/decode/arith_fast.h"
 #include "rs/encode/parity_fast.h"
 #include "rs/encode/shift_register.h"
-#include "rs/tower/kernels.h"
+#include "simd/tower/kernels.h"
 
 extern "C" {
 #include <fec.h>

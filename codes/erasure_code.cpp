@@ -6,9 +6,9 @@
 #include <cstring>
 #include <new>
 
-#include "codes/gf256.h"
+#include "simd/region/gf256.h"
 #include "codes/matrices.h"
-#include "codes/region.h"
+#include "simd/region/region.h"
 #include "vekdi_codes.h"
 
 using vekdi::codes::RegionKernels;

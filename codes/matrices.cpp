@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "codes/gf256.h"
+#include "simd/region/gf256.h"
 #include "vekdi_codes.h"
 
 namespace vekdi::codes {

@@ -9,7 +9,7 @@
 #include <new>
 #include <utility>
 #include <vector>
-#include "rs/tower/kernels.h"
+#include "simd/variants.h"
 
 namespace vekdi::codes {
 
@@ -174,13 +174,7 @@ void buildFoldTables(const Code& c, BatchTables& t) {
 }  // namespace
 
 const BatchKernels* batchKernels() {
-    static const BatchKernels* const chosen = []() -> const BatchKernels* {
-#if defined(VEKDI_CODES_BATCH_AVX512)
-        const unsigned need = tower::kCpuAvx512 | tower::kCpuGfni;
-        if ((tower::cpuFeatures() & need) == need) return &batchAvx512;
-#endif
-        return nullptr;
-    }();
+    static const BatchKernels* const chosen = simd::chooseVariant(simd::batchVariants());
     return chosen;
 }
 

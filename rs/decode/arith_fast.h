@@ -12,7 +12,7 @@
 #include "poly/poly.h"
 #include "rs/decode/decoder.h"
 #include "rs/decode/errata.h"
-#include "rs/tower/kernels.h"
+#include "simd/tower/kernels.h"
 
 namespace vekdi {
 

@@ -25,7 +25,7 @@
 #include "rs/decode/berlekamp_massey.h"
 #include "rs/decode/decoder.h"
 #include "rs/decode/errata.h"
-#include "rs/decode/table_lanes.h"
+#include "simd/lanes/table_lanes.h"
 
 namespace vekdi {
 

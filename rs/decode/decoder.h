@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "poly/poly.h"
-#include "rs/tower/decoder_tables.h"
+#include "simd/tower/decoder_tables.h"
 
 // Header of eleven words (44 bytes with 32-bit pointers), then the inline
 // area: root-power table at the first 16-byte boundary, then (with a

@@ -7,7 +7,7 @@
 #include "base/slot_byte.h"
 #include "rs/code_checks.h"
 #include "rs/decode/decoder.h"
-#include "rs/tower/attach.h"
+#include "simd/tower/attach.h"
 #include "rs/exports.h"
 
 namespace vekdi {

@@ -12,8 +12,8 @@
 #include <cstdint>
 
 #include "rs/decode/decoder.h"
-#include "rs/decode/table_lanes.h"
-#include "rs/tower/kernels.h"
+#include "simd/lanes/table_lanes.h"
+#include "simd/tower/kernels.h"
 #include "vekdi.h"
 
 namespace vekdi {

@@ -26,7 +26,7 @@
 //   mul, inverse              single elements
 //   dot, mulConst, mulAddConst, polyMul, mulLinear
 //                             runs of elements with the meaning of the tower
-//                             kernels (rs/tower/kernels.h). A policy may touch
+//                             kernels (simd/tower/kernels.h). A policy may touch
 //                             whole groups of 16 (16*ceil(len/16) bytes), so
 //                             every buffer is padded and kept zero above its
 //                             polynomial's degree.

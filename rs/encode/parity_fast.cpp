@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "rs/encode/parity_fast.h"
 
-#include "rs/tower/fast_tables.h"
+#include "simd/tower/fast_tables.h"
 
 namespace vekdi {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "rs/encode/encoder.h"
-#include "rs/tower/kernels.h"
+#include "simd/tower/kernels.h"
 
 namespace vekdi {
 

@@ -36,7 +36,7 @@ ABOVE = {"python": [], "tools": [], "examples": [], "bench": [], "tests": ["tool
 # must not include each other. A room is a path prefix (the longest match
 # wins); files of the floor in no room are free within their floor.
 ROOMS = {
-    "rs": [["rs/tower/"], ["rs/encode/", "rs/decode/"]],
+    "rs": [["rs/encode/", "rs/decode/"]],
     # The tool's order; format/ and hash/ share format/layout.h, which sits
     # below hash/ while the rest of format/ reads the hashes.
     "tools": [["tools/base/"], ["tools/files/"], ["tools/threads/"], ["tools/format/layout."],

@@ -15,9 +15,9 @@
 #include "rs/encode/encoder.h"
 #include "rs/encode/parity_fast.h"
 #include "rs/encode/shift_register.h"
-#include "rs/tower/fast_tables.h"
-#include "rs/tower/kernels.h"
-#include "rs/tower/tower_arith.h"
+#include "simd/tower/fast_tables.h"
+#include "simd/tower/kernels.h"
+#include "simd/tower/tower_arith.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "vekdi.h"
 

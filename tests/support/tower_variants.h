@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "rs/tower/kernels.h"
-#include "rs/tower/tower_arith.h"
+#include "simd/tower/kernels.h"
+#include "simd/tower/tower_arith.h"
 #include "tests/support/guarded_bytes.h"
 
 namespace vekdi::test {

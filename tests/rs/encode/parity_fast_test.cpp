@@ -7,7 +7,7 @@
 #include <numeric>
 
 #include "rs/encode/parity_fast.h"
-#include "rs/tower/fast_tables.h"
+#include "simd/tower/fast_tables.h"
 #include "rs/encode/shift_register.h"
 #include "tests/support/rs_code.h"
 #include "tests/support/tower_variants.h"
