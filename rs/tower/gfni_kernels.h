@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The kernels the GFNI variant computes with the Galois-field instructions
-// on 256-bit vectors (defined in variant_gfni.cpp), for every variant that
-// pairs them with other vector widths. Call only where the CPU has AVX2 and
-// GFNI.
+// on 256-bit vectors (defined in gfni/, one unit per algorithm), for every
+// variant that pairs them with other vector widths. Call only where the CPU
+// has AVX2 and GFNI.
 #pragma once
 
 #include <cstdint>
