@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "rs/tower/attach.h"
 
-#include "rs/tower/fast_tables.h"
+#include "rs/tower/tower_records.h"
 #include "rs/tower/primitives.h"
 
 namespace vekdi::tower {
 
 DecoderTables attachTables(uint32_t generatorMask, uint8_t* rootPowers, int r) {
     DecoderTables tables{};
-    const FastTableRecord* rec = fastTableLookup(generatorMask);
+    const TowerRecord* rec = findTowerRecord(generatorMask);
     if (rec == nullptr) return tables;
     const int area = (r + 15) & ~15;  // R16(r)
     tables.toTower = rec->toTower;

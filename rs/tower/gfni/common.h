@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "rs/tower/fast_tables.h"
+#include "rs/tower/tower_records.h"
 #include "rs/tower/gfni_kernels.h"
 #include "rs/tower/kernel_body.h"
 #include "rs/tower/ops_x86.h"
@@ -61,7 +61,7 @@ using Base = Body<Avx2Ops, Ssse3Ops>;
 struct AesBasis {
     __m256i toAes, toTower;
     AesBasis() {
-        const FastTableRecord* aes = fastTableLookup(0x11B);  // GF(2)[x]/(x^8 + x^4 + x^3 + x + 1)
+        const TowerRecord* aes = findTowerRecord(0x11B);  // GF(2)[x]/(x^8 + x^4 + x^3 + x + 1)
         toAes = _mm256_set1_epi64x(static_cast<long long>(affineOperand(aes->fromTower)));
         toTower = _mm256_set1_epi64x(static_cast<long long>(affineOperand(aes->toTower)));
     }

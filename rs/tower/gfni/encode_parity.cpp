@@ -52,7 +52,7 @@ void evalMessage(__m256i* out, const __m256i* x, const uint8_t* m, int blocks) {
 // beside it.
 template <int NV>
 void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
-                      uint8_t ratio, const FastTableRecord& field) {
+                      uint8_t ratio, const TowerRecord& field) {
     constexpr int S = NV == 1 ? 8 : NV == 2 ? 4 : NV <= 4 ? 2 : 1;
     const __m256i toAes = _mm256_set1_epi64x(static_cast<long long>(field.toGfni));
     const __m256i fromAes = _mm256_set1_epi64x(static_cast<long long>(field.fromGfni));
@@ -141,7 +141,7 @@ void encodeParityWith(uint8_t* parity, const uint8_t* message, int k, int r, con
 }
 
 void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
-                  uint8_t ratio, const FastTableRecord& field) {
+                  uint8_t ratio, const TowerRecord& field) {
     switch ((r + 31) / 32) {
         case 1: return encodeParityWith<1>(parity, message, k, r, generator, root, ratio, field);
         case 2: return encodeParityWith<2>(parity, message, k, r, generator, root, ratio, field);
@@ -159,7 +159,7 @@ void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const u
 namespace gfni {
 
 void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
-                  uint8_t ratio, const FastTableRecord& field) {
+                  uint8_t ratio, const TowerRecord& field) {
     tower::encodeParity(parity, message, k, r, generator, root, ratio, field);
 }
 
