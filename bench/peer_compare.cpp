@@ -33,8 +33,8 @@
 
 #include "bench/bench_code.h"
 #include "rs/decode/drivers.h"
-#include "rs/decode/arith_fast.h"
-#include "rs/encode/parity_fast.h"
+#include "rs/decode/arith_tower.h"
+#include "rs/encode/parity_tower.h"
 #include "rs/encode/shift_register.h"
 #include "simd/tower/kernels.h"
 
@@ -202,7 +202,7 @@ bool run(int k, std::vector<Row>* rows) {
     for (const tower::TowerKernels* v : tower::towerVariants()) {
         if (!tower::towerSupported(*v) || v->encodeParity == nullptr) continue;
         addRow(rows, prefix + "encode/" + v->name,
-               [&, v](size_t i) { rsEncodeParityFast(ours, messages[i % messages.size()].data(), code.encoder(), *v); },
+               [&, v](size_t i) { rsEncodeParityTower(ours, messages[i % messages.size()].data(), code.encoder(), *v); },
                peerEncode);
     }
 #if defined(VEKDI_HAVE_ISAL)

@@ -9,8 +9,8 @@
 
 #include "bench/bench_code.h"
 #include "rs/decode/drivers.h"
-#include "rs/decode/arith_fast.h"
-#include "rs/encode/parity_fast.h"
+#include "rs/decode/arith_tower.h"
+#include "rs/encode/parity_tower.h"
 #include "rs/encode/shift_register.h"
 #include "simd/tower/kernels.h"
 
@@ -68,7 +68,7 @@ void parity(benchmark::State& state, int k, const tower::TowerKernels* variant) 
     uint8_t out[255];
     size_t i = 0;
     for (auto _ : state) {
-        rsEncodeParityFast(out, messages[i++ % messages.size()].data(), code.encoder(), *variant);
+        rsEncodeParityTower(out, messages[i++ % messages.size()].data(), code.encoder(), *variant);
         benchmark::DoNotOptimize(out);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * k);

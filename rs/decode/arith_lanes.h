@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// The decode pipeline's arithmetic for every field without the built-in fast
-// tables (see rs/decode/pipeline.h for what a policy provides), the one the
+// The decode pipeline's arithmetic for every field without a built-in tower
+// record (see rs/decode/pipeline.h for what a policy provides), the one the
 // decode exports run there:
 //
 // - the two long steps, the syndromes and the Chien search, sixteen elements

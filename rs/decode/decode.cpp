@@ -27,11 +27,12 @@ VekStatus rsCheckDecodeArgs(const int* list, int count, const uint8_t* codeword,
 }
 
 VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
-                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast) {
+                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver laneDriver,
+                          RSDecodeDriver towerDriver) {
     RSDecoder header;
     const VekStatus st = rsCheckDecodeArgs(erasures, count, codeword, decoder, buffer, bufferSize, &header);
     if (st != StatusOk) return st;
-    const RSDecodeDriver driver = decoderHasFastTables(&header) ? fast : generic;
+    const RSDecodeDriver driver = decoderHasTowerRecord(&header) ? towerDriver : laneDriver;
     return driver(erasures, count, codeword, &header, buffer);
 }
 

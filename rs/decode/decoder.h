@@ -12,7 +12,7 @@
 
 // Header of eleven words (44 bytes with 32-bit pointers), then the inline
 // area: root-power table at the first 16-byte boundary, then (with a
-// fast-table record) the Chien point blocks and the syndrome point blocks.
+// tower record) the Chien point blocks and the syndrome point blocks.
 struct VEKDI_RECORD VeksRSDecoder_8u {
     uint32_t id;  // vekdi::kDecoderId
     int32_t n;
@@ -54,7 +54,7 @@ inline constexpr int eeBufferSize(int n, int k) {
     return r16(n) + r16(2 * r + 1) + 2 * r16(r + 1) + 7 * r16(r) + 15;
 }
 
-inline bool decoderHasFastTables(const RSDecoder* d) { return d->tower.toTower != nullptr; }
+inline bool decoderHasTowerRecord(const RSDecoder* d) { return d->tower.toTower != nullptr; }
 
 // A decoder context may sit at any address, so its header is read and written
 // as bytes; the decode routines work on an aligned copy of the header (its

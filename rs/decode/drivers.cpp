@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "rs/decode/drivers.h"
 
-#include "rs/decode/arith_fast.h"
+#include "rs/decode/arith_tower.h"
 #include "rs/decode/arith_generic.h"
 #include "rs/decode/arith_lanes.h"
 #include "rs/decode/berlekamp_massey.h"
@@ -40,12 +40,12 @@ VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, con
 
 VekStatus rsDecodeBMFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,
                              const tower::TowerKernels& k) {
-    return rsDecodeWith<BerlekampMassey>(FastArith(d, k), erasures, count, codeword, buffer);
+    return rsDecodeWith<BerlekampMassey>(TowerArith(d, k), erasures, count, codeword, buffer);
 }
 
 VekStatus rsDecodeEEFastWith(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer,
                              const tower::TowerKernels& k) {
-    return rsDecodeWith<Euclid>(FastArith(d, k), erasures, count, codeword, buffer);
+    return rsDecodeWith<Euclid>(TowerArith(d, k), erasures, count, codeword, buffer);
 }
 
 VekStatus rsDecodeBMFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer) {

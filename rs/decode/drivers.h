@@ -32,11 +32,11 @@ VekStatus rsCheckDecodeArgs(const int* list, int count, const uint8_t* codeword,
 using RSDecodeDriver = VekStatus (*)(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
                                      uint8_t* buffer);
 
-// The whole body of a decode export: its checks, then the tower driver when
-// the context carries the fast tables, else the `generic` one (the exports
-// pass the lane drivers).
+// The whole body of a decode export: its checks, then `towerDriver` when the
+// context carries a tower record, else `laneDriver`.
 VekStatus rsDecodeChecked(const int* erasures, int count, uint8_t* codeword, const RSDecoder* decoder,
-                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver generic, RSDecodeDriver fast);
+                          uint8_t* buffer, int (*bufferSize)(int, int), RSDecodeDriver laneDriver,
+                          RSDecodeDriver towerDriver);
 
 // Logarithm-table arithmetic: every field (the reference the others are
 // tested against).
@@ -44,8 +44,8 @@ VekStatus rsDecodeBMGeneric(const int* erasures, int count, uint8_t* codeword, c
 VekStatus rsDecodeEEGeneric(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 
 // The same with syndromes and Chien search sixteen lanes at a time
-// (rs/decode/arith_lanes.h): every field, what the exports run without the
-// fast tables.
+// (rs/decode/arith_lanes.h): every field, what the exports run without a
+// tower record.
 VekStatus rsDecodeBMLanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 
@@ -56,7 +56,8 @@ VekStatus rsDecodeEELanes(const int* erasures, int count, uint8_t* codeword, con
 bool rsDecodeWholeLanes(VekStatus* status, const int* erasures, int count, uint8_t* codeword, const RSDecoder* d,
                         const TableLaneKernels* t);
 
-// Tower kernels: contexts with the fast tables, the process's active variant.
+// Tower kernels ("Fast": GF(256) with a built-in tower record): contexts with
+// a tower record, the process's active variant.
 VekStatus rsDecodeBMFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 VekStatus rsDecodeEEFast(const int* erasures, int count, uint8_t* codeword, const RSDecoder* d, uint8_t* buffer);
 

@@ -5,10 +5,10 @@
 //   -> Chien search -> errata locator -> Forney's error values -> acceptance
 //
 // parameterised by an arithmetic policy A (GenericArith: the field's
-// logarithm tables, every field; FastArith: the tower kernels, the GF(256)
-// fields with built-in tables) and a key-equation solver (BerlekampMassey or
-// Euclid). Every step after the syndromes works in the policy's domain; only
-// acceptance goes back to the field's own tables.
+// logarithm tables, every field; TowerArith: the tower kernels, the GF(256)
+// fields with a built-in tower record) and a key-equation solver
+// (BerlekampMassey or Euclid). Every step after the syndromes works in the
+// policy's domain; only acceptance goes back to the field's own tables.
 //
 // A policy provides, over its domain (the field itself, or another basis with
 // the same exponents of alpha):

@@ -6,7 +6,7 @@
 
 #include "rs/exports.h"
 #include "rs/code_checks.h"
-#include "rs/encode/parity_fast.h"
+#include "rs/encode/parity_tower.h"
 #include "rs/encode/encoder.h"
 #include "rs/encode/shift_register.h"
 
@@ -47,7 +47,7 @@ VekStatus veksRSEncode_8u(const uint8_t* message, uint8_t* codeword, const VeksR
     // with r * (k + r); the shift register's grows with k * r and is the
     // cheaper one for the shortest messages (measured: up to k = 7 at r = 248).
     const bool vectorPays = k >= 8 && k * r >= 1024;
-    if (!vectorPays || !rsEncodeParityFast(reg, message, encoder, tower::towerActive()))
+    if (!vectorPays || !rsEncodeParityTower(reg, message, encoder, tower::towerActive()))
         rsShiftRegisterParity(reg, gLogs, message, encoder);
     std::memmove(codeword, message, size_t(k));
     std::memcpy(codeword + k, reg, size_t(r));

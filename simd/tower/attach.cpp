@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "simd/tower/attach.h"
 
-#include "simd/tower/fast_tables.h"
+#include "simd/tower/tower_records.h"
 #include "simd/tower/primitives.h"
 
 namespace vekdi::tower {
 
 DecoderTables attachTables(uint32_t generatorMask, uint8_t* rootPowers, int r) {
     DecoderTables tables{};
-    const FastTableRecord* rec = fastTableLookup(generatorMask);
+    const TowerRecord* rec = findTowerRecord(generatorMask);
     if (rec == nullptr) return tables;
     const int area = (r + 15) & ~15;  // R16(r)
     tables.toTower = rec->toTower;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The kernels the GFNI variant computes with the Galois-field instructions
-// on 256-bit vectors (defined in variant_gfni.cpp), for every variant that
-// pairs them with other vector widths. Call only where the CPU has AVX2 and
-// GFNI.
+// on 256-bit vectors (defined in gfni/, one unit per algorithm), for every
+// variant that pairs them with other vector widths. Call only where the CPU
+// has AVX2 and GFNI.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@ void evalPolyBlocks(uint8_t* out, const uint8_t* coeffs, int count, const uint8_
 void evalGeometric(uint8_t* out, const uint8_t* coeffs, int count, const uint8_t* blocks, int blockCount,
                    uint8_t ratio);
 void encodeParity(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator, uint8_t root,
-                  uint8_t ratio, const FastTableRecord& field);
+                  uint8_t ratio, const TowerRecord& field);
 void errataSyndromes(uint8_t* out, const uint8_t* exps, const uint8_t* logs, int count, int b, int r,
                      const uint8_t* towerPow);
 uint8_t dot(const uint8_t* a, const uint8_t* b, int len);

@@ -17,7 +17,7 @@
 #endif
 
 namespace vekdi {
-struct FastTableRecord;
+struct TowerRecord;
 }
 
 namespace vekdi::tower {
@@ -60,14 +60,14 @@ struct TowerKernels {
     // p aligned, coefficients above the degree inside those groups zero.
     void (*mulLinear)(uint8_t* p, int len, uint8_t c);
 
-    // Optional (null when the variant has no fast form): the r parity bytes
+    // Optional (null when the variant has no such kernel): the r parity bytes
     // (1 <= r <= 254, k >= 1) of a systematic Reed-Solomon code over the
     // field GF(256) of a built-in record: parity = the coefficients, highest
     // power first, of M(x) x^r mod g(x) with M(x) = message[0] x^(k-1) + ...
     // + message[k-1]. generator: g_0 ... g_r (monic), whose roots are
     // root * ratio^j for j < r (distinct); everything in the field's basis.
     void (*encodeParity)(uint8_t* parity, const uint8_t* message, int k, int r, const uint8_t* generator,
-                         uint8_t root, uint8_t ratio, const FastTableRecord& field);
+                         uint8_t root, uint8_t ratio, const TowerRecord& field);
 
     // Optional: the syndromes of an error pattern in the tower basis,
     // out[j - 1] = XOR over i of towerPow[(logs[i] + (b + j - 1) * exps[i]) mod 255]

@@ -3,7 +3,7 @@
 // portable one, on the same inputs. Each primitive is called within its
 // documented preconditions with outputs in guarded areas; then whole decodes
 // of a GF(256) code (Berlekamp-Massey and Euclid) run through each variant's
-// table-driven driver and through the generic driver, and the fast parity
+// table-driven driver and through the generic driver, and the parity
 // kernels are compared with the shift register. Outputs must be identical.
 #include <algorithm>
 #include <cstdint>
@@ -13,9 +13,9 @@
 #include "rs/decode/decoder.h"
 #include "rs/decode/drivers.h"
 #include "rs/encode/encoder.h"
-#include "rs/encode/parity_fast.h"
+#include "rs/encode/parity_tower.h"
 #include "rs/encode/shift_register.h"
-#include "simd/tower/fast_tables.h"
+#include "simd/tower/tower_records.h"
 #include "simd/tower/kernels.h"
 #include "simd/tower/tower_arith.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -112,7 +112,7 @@ void primitives(FuzzedDataProvider& in) {
 
     // Syndromes of an error pattern, against the defining sum.
     const int r = in.ConsumeIntegralInRange(1, 254), errata = in.ConsumeIntegralInRange(0, 40), base = in.ConsumeIntegralInRange(0, 254);
-    const uint8_t* pow = vekdi::fastTableRecords()[size_t(in.ConsumeIntegralInRange(0, vekdi::kFastTableCount - 1))].towerPow;
+    const uint8_t* pow = vekdi::towerRecords()[size_t(in.ConsumeIntegralInRange(0, vekdi::kTowerRecordCount - 1))].towerPow;
     std::vector<uint8_t> exps(size_t(errata) + 1), logs(size_t(errata) + 1);
     for (int i = 0; i < errata; ++i) {
         exps[size_t(i)] = uint8_t(in.ConsumeIntegralInRange(0, 254));
@@ -132,8 +132,8 @@ void primitives(FuzzedDataProvider& in) {
 
 // A GF(256) code with a built-in record; parity and decodes through every variant.
 void code(FuzzedDataProvider& in) {
-    const vekdi::FastTableRecord& rec =
-        vekdi::fastTableRecords()[size_t(in.ConsumeIntegralInRange(0, vekdi::kFastTableCount - 1))];
+    const vekdi::TowerRecord& rec =
+        vekdi::towerRecords()[size_t(in.ConsumeIntegralInRange(0, vekdi::kTowerRecordCount - 1))];
     uint8_t gen[9];
     for (int i = 0; i <= 8; ++i) gen[i] = (rec.key >> i) & 1;
     const int n = 255, r = in.ConsumeIntegralInRange(1, 254), k = n - r;
@@ -155,9 +155,9 @@ void code(FuzzedDataProvider& in) {
     std::vector<uint8_t> parity(size_t(r) + 16, 0x5A), logs(size_t(r) + 16, 0);
     vekdi::rsShiftRegisterParity(parity.data(), logs.data(), message.data(), encoder);
     for (const TowerKernels* kv : runnable()) {
-        Area fast(size_t(r), 0);
-        if (vekdi::rsEncodeParityFast(fast.data(), message.data(), encoder, *kv))
-            FUZZ_CHECK(fast.canaryIntact() && std::equal(fast.data(), fast.data() + r, parity.begin()));
+        Area tower(size_t(r), 0);
+        if (vekdi::rsEncodeParityTower(tower.data(), message.data(), encoder, *kv))
+            FUZZ_CHECK(tower.canaryIntact() && std::equal(tower.data(), tower.data() + r, parity.begin()));
     }
 
     std::vector<uint8_t> word(message);

@@ -178,7 +178,7 @@ TEST(RSDecode, BeyondCapabilityBothDecodersAgreeAndNeverLie) {
     EXPECT_GT(failed, 0);
 }
 
-// The lane drivers (what the exports run without the fast tables; up to
+// The lane drivers (what the exports run without a tower record; up to
 // GF(16) the whole decode in one call first), with the table kernels this
 // machine has and with the bit planes alone, against the
 // plain logarithm-table drivers, on every generator of every field from

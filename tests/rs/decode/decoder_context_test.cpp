@@ -102,11 +102,11 @@ TEST(RSDecoderContext, RootPowersAtFirstBoundaryForEveryPlacement) {
     }
 }
 
-TEST(RSDecoderContext, SmallFieldsCarryNoFastTables) {
+TEST(RSDecoderContext, SmallFieldsCarryNoTowerRecord) {
     for (auto [m, mask] : {std::pair{3, 0xBu}, {5, 0x25u}, {7, 0x83u}}) {
         RSCode code(m, mask, 2, 1);
         const RSDecoder h = loadDecoderHeader(code.decoder());
-        EXPECT_FALSE(decoderHasFastTables(&h));
+        EXPECT_FALSE(decoderHasTowerRecord(&h));
         EXPECT_EQ(h.tower.fromTower, nullptr);
         EXPECT_EQ(h.tower.syndromeBlocks, nullptr);
         EXPECT_EQ(h.tower.chienBlocks, nullptr);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "simd/tower/fast_tables.h"
+#include "simd/tower/tower_records.h"
 
 #include <array>
 #include <utility>
@@ -12,7 +12,7 @@ namespace vekdi {
 namespace {
 
 // The tables of one record, each 16-byte aligned.
-struct alignas(16) FastTableData {
+struct alignas(16) TowerRecordData {
     alignas(16) uint8_t toTower[128];
     alignas(16) uint8_t fromTower[128];
     alignas(16) uint8_t towerPow[256];
@@ -27,7 +27,7 @@ struct KeyInfo {
 
 // Generator polynomials in table order with the alpha and gamma the
 // construction below must arrive at (checked at compile time).
-constexpr KeyInfo kKeys[kFastTableCount] = {
+constexpr KeyInfo kKeys[kTowerRecordCount] = {
     {0x11B, 0x03, 0x2D}, {0x139, 0x03, 0x20}, {0x13F, 0x03, 0x61}, {0x177, 0x03, 0x24}, {0x17B, 0x09, 0x93},
     {0x18B, 0x06, 0x20}, {0x19F, 0x03, 0x94}, {0x1A3, 0x03, 0x84}, {0x1B1, 0x06, 0x29}, {0x1BD, 0x07, 0x24},
     {0x1D7, 0x07, 0x24}, {0x1DD, 0x06, 0x29}, {0x1F3, 0x06, 0x20}, {0x1F9, 0x03, 0x93}, {0x11D, 0x02, 0x2D},
@@ -68,15 +68,15 @@ template <size_t... I>
 constexpr bool keysFollowTheRule(std::index_sequence<I...>) {
     return (kKeyFollowsTheRule<I> && ...);
 }
-static_assert(keysFollowTheRule(std::make_index_sequence<kFastTableCount>{}),
+static_assert(keysFollowTheRule(std::make_index_sequence<kTowerRecordCount>{}),
               "alpha and gamma of every record follow from its key");
 
 // The tables of record I (one constant evaluation each).
 template <size_t I>
-constexpr FastTableData kData = [] {
+constexpr TowerRecordData kData = [] {
     const uint32_t key = kKeys[I].key;
     const uint8_t alpha = kKeys[I].alpha, gamma = kKeys[I].gamma;
-    FastTableData d{};
+    TowerRecordData d{};
     uint8_t fieldExp[256] = {};
     uint8_t fieldLog[256] = {};
     uint8_t e = 1, t = 1;
@@ -139,23 +139,23 @@ constexpr uint64_t kFromGfni = [] {
 }();
 
 template <size_t... I>
-constexpr std::array<FastTableRecord, kFastTableCount> makeRecords(std::index_sequence<I...>) {
-    return {FastTableRecord{kKeys[I].key, uint32_t(kKeys[I].alpha) | (uint32_t(kKeys[I].gamma) << 8),
+constexpr std::array<TowerRecord, kTowerRecordCount> makeRecords(std::index_sequence<I...>) {
+    return {TowerRecord{kKeys[I].key, uint32_t(kKeys[I].alpha) | (uint32_t(kKeys[I].gamma) << 8),
                             kData<I>.toTower, kData<I>.fromTower, kData<I>.towerPow, kData<I>.towerLog,
                             kToGfni<I>, kFromGfni<I>}...};
 }
 
-constinit const std::array<FastTableRecord, kFastTableCount> kRecords =
-    makeRecords(std::make_index_sequence<kFastTableCount>{});
+constinit const std::array<TowerRecord, kTowerRecordCount> kRecords =
+    makeRecords(std::make_index_sequence<kTowerRecordCount>{});
 
 }  // namespace
 
-const FastTableRecord* fastTableLookup(uint32_t generatorMask) {
-    for (const FastTableRecord& r : kRecords)
+const TowerRecord* findTowerRecord(uint32_t generatorMask) {
+    for (const TowerRecord& r : kRecords)
         if (r.key == generatorMask) return &r;
     return nullptr;
 }
 
-std::span<const FastTableRecord, kFastTableCount> fastTableRecords() { return kRecords; }
+std::span<const TowerRecord, kTowerRecordCount> towerRecords() { return kRecords; }
 
 }  // namespace vekdi

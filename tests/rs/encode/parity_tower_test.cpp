@@ -6,8 +6,8 @@
 
 #include <numeric>
 
-#include "rs/encode/parity_fast.h"
-#include "simd/tower/fast_tables.h"
+#include "rs/encode/parity_tower.h"
+#include "simd/tower/tower_records.h"
 #include "rs/encode/shift_register.h"
 #include "tests/support/rs_code.h"
 #include "tests/support/tower_variants.h"
@@ -38,13 +38,13 @@ std::vector<std::vector<uint8_t>> messages(int k, std::mt19937& gen) {
     return out;
 }
 
-TEST(FastEncoder, ParityMatchesLongDivisionForEveryField) {
+TEST(TowerEncoder, ParityMatchesLongDivisionForEveryField) {
     std::mt19937 gen(31);
     int checked = 0;
     std::vector<int> everyR(254);
     std::iota(everyR.begin(), everyR.end(), 1);
     const std::vector<int> someR = {1, 2, 7, 15, 16, 17, 31, 32, 33, 64, 65, 97, 128, 200, 254};
-    for (const FastTableRecord& rec : fastTableRecords()) {
+    for (const TowerRecord& rec : towerRecords()) {
         // Every redundancy for the common field, a spread for the others.
         for (int r : rec.key == 0x11D ? everyR : someR) {
             const uint8_t root = uint8_t(1 + gen() % 255);
@@ -54,14 +54,14 @@ TEST(FastEncoder, ParityMatchesLongDivisionForEveryField) {
                 const auto expected = code.referenceEncode(m);
                 for (const tower::TowerKernels* k : runnableVariants()) {
                     std::vector<uint8_t> parity(size_t(r) + 16, 0x5A);
-                    const bool fast = rsEncodeParityFast(parity.data(), m.data(), enc.get(), *k);
-                    ASSERT_EQ(fast, k->encodeParity != nullptr) << k->name;
-                    if (fast) {
+                    const bool byKernel = rsEncodeParityTower(parity.data(), m.data(), enc.get(), *k);
+                    ASSERT_EQ(byKernel, k->encodeParity != nullptr) << k->name;
+                    if (byKernel) {
                         ASSERT_TRUE(std::equal(parity.begin(), parity.begin() + r, expected.begin() + (255 - r)))
                             << k->name << " key " << rec.key << " r " << r;
                         ++checked;
                     }
-                    for (size_t i = size_t(fast ? r : 0); i < parity.size(); ++i) ASSERT_EQ(parity[i], 0x5A);
+                    for (size_t i = size_t(byKernel ? r : 0); i < parity.size(); ++i) ASSERT_EQ(parity[i], 0x5A);
                 }
                 // The shift register every other machine uses gives the same parity.
                 std::vector<uint8_t> reg(size_t(r) + 16, 0x5A);
@@ -76,12 +76,12 @@ TEST(FastEncoder, ParityMatchesLongDivisionForEveryField) {
             }
         }
     }
-    bool anyFast = false;
-    for (const tower::TowerKernels* k : runnableVariants()) anyFast |= k->encodeParity != nullptr;
-    EXPECT_TRUE(!anyFast || checked > 0);
+    bool anyKernel = false;
+    for (const tower::TowerKernels* k : runnableVariants()) anyKernel |= k->encodeParity != nullptr;
+    EXPECT_TRUE(!anyKernel || checked > 0);
 }
 
-TEST(FastEncoder, FieldsWithoutRecordsKeepTheShiftRegister) {
+TEST(TowerEncoder, FieldsWithoutRecordsKeepTheShiftRegister) {
     const TestField f(4, 0x13);
     std::vector<uint64_t> store(16);
     auto* e = reinterpret_cast<RSEncoder*>(store.data());
@@ -89,7 +89,7 @@ TEST(FastEncoder, FieldsWithoutRecordsKeepTheShiftRegister) {
     const uint8_t message[11] = {1, 2, 3};
     uint8_t parity[4] = {7, 7, 7, 7};
     for (const tower::TowerKernels* k : runnableVariants()) {
-        EXPECT_FALSE(rsEncodeParityFast(parity, message, e, *k));
+        EXPECT_FALSE(rsEncodeParityTower(parity, message, e, *k));
         EXPECT_EQ(parity[0], 7);
     }
 }

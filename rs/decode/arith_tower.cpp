@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "rs/decode/arith_fast.h"
+#include "rs/decode/arith_tower.h"
 
 #include <cstring>
 
@@ -22,7 +22,7 @@ void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, 
     s->degree = polyNormalDegree(out, count);
 }
 
-bool FastArith::wordSyndromes(PolyGF* s, const uint8_t* codeword) const {
+bool TowerArith::wordSyndromes(PolyGF* s, const uint8_t* codeword) const {
     if (k.wordSyndromes == nullptr) return false;
     const int r = d->n - d->k;
     const int written = r16(r);  // the kernel writes whole blocks; the values past r are not syndromes
@@ -59,7 +59,7 @@ int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks,
     return found;
 }
 
-void FastArith::valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,
+void TowerArith::valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyGF* w, const PolyGF* dPoly,
                                  const uint8_t* positions, int count, uint8_t* work) const {
     const int c = r16(d->n - d->k);
     uint8_t* blocks = work;
@@ -70,7 +70,7 @@ void FastArith::valuesAtInverses(uint8_t* wValues, uint8_t* dValues, const PolyG
     k.evalPairAt(wValues, w->coeffs, w->degree + 1, dValues, dPoly->coeffs, dPoly->degree + 1, inverses, count, blocks);
 }
 
-bool FastArith::explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {
+bool TowerArith::explains(const ErrataList& errata, int b, const uint8_t* syndromes, int r) const {
     if (k.errataSyndromes == nullptr)
         return rsErrataMatchesSyndromes(errata, logs.pow, int(logs.period), b, syndromes, r);
     uint8_t pattern[256];

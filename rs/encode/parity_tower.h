@@ -12,7 +12,7 @@ namespace vekdi {
 
 // Writes the r parity bytes of the k message bytes and returns true, or
 // returns false (writing nothing) when the field has no record or the
-// variant has no fast parity kernel.
-bool rsEncodeParityFast(uint8_t* parity, const uint8_t* message, const RSEncoder* e, const tower::TowerKernels& k);
+// variant has no parity kernel.
+bool rsEncodeParityTower(uint8_t* parity, const uint8_t* message, const RSEncoder* e, const tower::TowerKernels& k);
 
 }  // namespace vekdi

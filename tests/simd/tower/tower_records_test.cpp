@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "simd/tower/fast_tables.h"
+#include "simd/tower/tower_records.h"
 #include "simd/tower/tower_arith.h"
 #include "tests/support/fields.h"
 #include "tests/support/reference_gf.h"
@@ -20,21 +20,21 @@ uint8_t applyMatrix(const uint8_t* matrix, uint8_t v) {
     return r;
 }
 
-TEST(FastTables, OneRecordPerIrreduciblePolynomialOfDegree8) {
+TEST(TowerRecords, OneRecordPerIrreduciblePolynomialOfDegree8) {
     std::set<uint32_t> keys;
-    for (const FastTableRecord& r : fastTableRecords()) keys.insert(r.key);
+    for (const TowerRecord& r : towerRecords()) keys.insert(r.key);
     const auto irreducible = irreducibleMasks(8);
     EXPECT_EQ(keys, std::set<uint32_t>(irreducible.begin(), irreducible.end()));
-    EXPECT_EQ(fastTableRecords()[0].key, 0x11Bu);
-    EXPECT_EQ(fastTableRecords()[14].key, 0x11Du);
+    EXPECT_EQ(towerRecords()[0].key, 0x11Bu);
+    EXPECT_EQ(towerRecords()[14].key, 0x11Du);
     for (uint32_t mask = 0; mask < 0x400; ++mask)
-        EXPECT_EQ(fastTableLookup(mask) != nullptr, keys.count(mask) == 1) << mask;
-    EXPECT_EQ(fastTableLookup(0x11D), &fastTableRecords()[14]);
-    EXPECT_EQ(fastTableLookup(0x13), nullptr);  // GF(16) has none
+        EXPECT_EQ(findTowerRecord(mask) != nullptr, keys.count(mask) == 1) << mask;
+    EXPECT_EQ(findTowerRecord(0x11D), &towerRecords()[14]);
+    EXPECT_EQ(findTowerRecord(0x13), nullptr);  // GF(16) has none
 }
 
-TEST(FastTables, WorkedExampleOfKey11B) {
-    const FastTableRecord* r = fastTableLookup(0x11B);
+TEST(TowerRecords, WorkedExampleOfKey11B) {
+    const TowerRecord* r = findTowerRecord(0x11B);
     ASSERT_NE(r, nullptr);
     const uint8_t to[8] = {0x01, 0x2C, 0x4D, 0x47, 0x36, 0xDD, 0x3E, 0xE7};
     const uint8_t from[8] = {0x01, 0x5C, 0xE0, 0x50, 0x1E, 0xB2, 0xB5, 0x3A};
@@ -51,10 +51,10 @@ TEST(FastTables, WorkedExampleOfKey11B) {
     EXPECT_EQ(r->descriptor, 0x2D03u);
 }
 
-class FastTableRecordTest : public ::testing::TestWithParam<int> {};
+class TowerRecordTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(FastTableRecordTest, IsAFieldIsomorphismSendingAlphaToGamma) {
-    const FastTableRecord& r = fastTableRecords()[GetParam()];
+TEST_P(TowerRecordTest, IsAFieldIsomorphismSendingAlphaToGamma) {
+    const TowerRecord& r = towerRecords()[GetParam()];
     const uint8_t alpha = r.descriptor & 0xFF, gamma = (r.descriptor >> 8) & 0xFF;
     EXPECT_EQ(r.descriptor >> 16, 0u);
     EXPECT_EQ(alpha, smallestGenerator(r.key, 8));
@@ -91,7 +91,7 @@ TEST_P(FastTableRecordTest, IsAFieldIsomorphismSendingAlphaToGamma) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(All30, FastTableRecordTest, ::testing::Range(0, kFastTableCount));
+INSTANTIATE_TEST_SUITE_P(All30, TowerRecordTest, ::testing::Range(0, kTowerRecordCount));
 
 }  // namespace
 }  // namespace vekdi::test

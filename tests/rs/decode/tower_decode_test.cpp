@@ -10,10 +10,10 @@
 #include <numeric>
 
 #include "rs/decode/drivers.h"
-#include "rs/decode/arith_fast.h"
+#include "rs/decode/arith_tower.h"
 #include "rs/decode/berlekamp_massey.h"
 #include "simd/tower/tower_arith.h"
-#include "simd/tower/fast_tables.h"
+#include "simd/tower/tower_records.h"
 #include "rs/decode/pipeline.h"
 #include "tests/support/rs_code.h"
 #include "tests/support/tower_variants.h"
@@ -86,7 +86,7 @@ Word makeWord(const RSCode& code, Kind kind, std::mt19937& gen) {
 }
 
 using Driver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*);
-using FastDriver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*, const tower::TowerKernels&);
+using TowerDriver = VekStatus (*)(const int*, int, uint8_t*, const RSDecoder*, uint8_t*, const tower::TowerKernels&);
 
 struct Outcome {
     VekStatus status;
@@ -114,7 +114,7 @@ void compareAll(const RSCode& code, const Word& w, Tally* tally, std::mt19937& g
     const int offset = int(gen() % 16);
     struct Pair {
         Driver generic;
-        FastDriver fast;
+        TowerDriver tower;
         int size;
         VekStatus (*exported)(const int*, int, uint8_t*, const VeksRSDecoder_8u*, uint8_t*);
         const char* name;
@@ -129,7 +129,7 @@ void compareAll(const RSCode& code, const Word& w, Tally* tally, std::mt19937& g
             // The long mode runs the slow portable reference on every eighth word.
             if (kLongMode && variant == &tower::towerPortable && tally->words % 8 != 0) continue;
             const Outcome got = runWith(w, p.size, offset, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
-                return p.fast(l, c, cw, &h, buf, *variant);
+                return p.tower(l, c, cw, &h, buf, *variant);
             });
             ASSERT_EQ(got, ref) << p.name << " " << variant->name << " r=" << code.r() << " key=" << std::hex
                                 << code.field()->generatorMask;
@@ -153,7 +153,7 @@ void runSweep(int wordsPerCase) {
     std::mt19937 gen(2024);
     Tally tally;
     int choice = 0, cell = 0;
-    for (const FastTableRecord& rec : fastTableRecords()) {
+    for (const TowerRecord& rec : towerRecords()) {
         for (int r : kRedundancies) {
             // The quick mode takes every third (field, redundancy) cell along the
             // diagonals: each field meets several redundancies and each redundancy
@@ -165,7 +165,7 @@ void runSweep(int wordsPerCase) {
             const RSCode code(8, rec.key, 255 - r, roots[choice++ % 4], int(gen() % 16));
             ASSERT_NE(code.decoder(), nullptr);
             const RSDecoder h = code.header();
-            ASSERT_TRUE(decoderHasFastTables(&h));
+            ASSERT_TRUE(decoderHasTowerRecord(&h));
             for (int kind = 0; kind < int(Kind::kCount); ++kind) {
                 for (int i = 0; i < wordsPerCase; ++i) {
                     const Word w = makeWord(code, Kind(kind), gen);
@@ -182,12 +182,12 @@ void runSweep(int wordsPerCase) {
                 tally.failures);
 }
 
-TEST(FastDecoders, MatchGenericOnEveryFieldRedundancyAndWordKind) {
+TEST(TowerDecoders, MatchGenericOnEveryFieldRedundancyAndWordKind) {
     runSweep(iterations(2, 450) / kSanitizerDivisor + 1);  // long mode: over 10^6 words
 }
 
 // Within the capability every decoder restores the transmitted codeword.
-TEST(FastDecoders, CorrectEverythingWithinCapability) {
+TEST(TowerDecoders, CorrectEverythingWithinCapability) {
     std::mt19937 gen(7);
     for (int r : {2, 16, 17, 32, 33}) {
         const RSCode code(8, 0x11D, 255 - r, 2);
@@ -200,9 +200,9 @@ TEST(FastDecoders, CorrectEverythingWithinCapability) {
             });
             ASSERT_EQ(ref.status, StatusOk);
             ASSERT_TRUE(code.isCodeword(ref.bytes));
-            for (auto fast : {rsDecodeBMFast, rsDecodeEEFast}) {
+            for (auto driver : {rsDecodeBMFast, rsDecodeEEFast}) {
                 const Outcome got = runWith(w, eeBufferSize(255, 255 - r), 3, [&](const int* l, int c, uint8_t* cw, uint8_t* buf) {
-                    return fast(l, c, cw, &h, buf);
+                    return driver(l, c, cw, &h, buf);
                 });
                 ASSERT_EQ(got, ref);
             }
@@ -211,7 +211,7 @@ TEST(FastDecoders, CorrectEverythingWithinCapability) {
 }
 
 // Contexts at every address offset modulo 16 decode identically.
-TEST(FastDecoders, ContextOffsetsGiveIdenticalResults) {
+TEST(TowerDecoders, ContextOffsetsGiveIdenticalResults) {
     std::mt19937 gen(99);
     const RSCode base(8, 0x11D, 255 - 32, 2, 0);
     std::vector<Word> words;
@@ -237,8 +237,8 @@ TEST(FastDecoders, ContextOffsetsGiveIdenticalResults) {
 // The context's point blocks: Chien blocks are gamma^0 ... gamma^255 in
 // order, starting with the block of 1 and ending with lane 15 = 1; the
 // syndrome blocks describe the root powers in the tower basis.
-TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
-    for (const FastTableRecord& rec : fastTableRecords()) {
+TEST(TowerDecoders, InitialisationBuildsThePointBlocks) {
+    for (const TowerRecord& rec : towerRecords()) {
         const RSCode code(8, rec.key, 255 - 17, 3, 5);
         const RSDecoder h = code.header();
         ASSERT_EQ(h.tower.toTower, rec.toTower);
@@ -274,12 +274,12 @@ TEST(FastDecoders, InitialisationBuildsThePointBlocks) {
     auto* ctx = reinterpret_cast<VeksRSDecoder_8u*>(store.data());
     ASSERT_EQ(::veksRSDecodeInit_8u(15, 11, f16.get(), 2, ctx), StatusOk);
     const RSDecoder small = loadDecoderHeader(ctx);
-    EXPECT_FALSE(decoderHasFastTables(&small));
+    EXPECT_FALSE(decoderHasTowerRecord(&small));
 }
 
 // Forney's step forms a value wherever the derivative is nonzero and reports
 // how many it formed; a position where it vanishes is not skipped silently.
-TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
+TEST(TowerDecodeKernels, ErrorValuesCountOnlyFormablePositions) {
     const RSCode code(8, 0x11D, 255 - 8, 2);
     const RSDecoder h = code.header();
     for (const tower::TowerKernels* k : runnableVariants()) {
@@ -293,7 +293,7 @@ TEST(FastKernels, ErrorValuesCountOnlyFormablePositions) {
         alignas(16) uint8_t scratch[7 * 16];
         uint8_t e[3], lg[3];
         ErrataList errata{e, lg, 0};
-        EXPECT_EQ(rsErrorValues(FastArith(&h, *k), &errata, &dPoly, &wPoly, exps, 3, scratch), 2) << k->name;
+        EXPECT_EQ(rsErrorValues(TowerArith(&h, *k), &errata, &dPoly, &wPoly, exps, 3, scratch), 2) << k->name;
         ASSERT_EQ(errata.count, 2);
         EXPECT_EQ(errata.exps[0], 10);
         EXPECT_EQ(errata.exps[1], 30);
@@ -310,9 +310,9 @@ std::vector<const tower::TowerKernels*> runnableWith(Kernel tower::TowerKernels:
 }
 
 // The syndromes of an error pattern, against the defining sum.
-TEST(FastKernels, ErrataSyndromesFollowTheDefinition) {
+TEST(TowerDecodeKernels, ErrataSyndromesFollowTheDefinition) {
     std::mt19937 gen(5);
-    const uint8_t* pow = fastTableLookup(0x11D)->towerPow;
+    const uint8_t* pow = findTowerRecord(0x11D)->towerPow;
     const auto variants = runnableWith(&tower::TowerKernels::errataSyndromes);
     if (variants.empty()) GTEST_SKIP() << "no variant this machine runs has the errataSyndromes kernel";
     for (const tower::TowerKernels* k : variants) {
@@ -342,7 +342,7 @@ TEST(FastKernels, ErrataSyndromesFollowTheDefinition) {
 // against the step-by-step one on the same kernels: syndromes of a few errors (discrepancies that vanish
 // early) and of garbage, erasure locators of every degree, every redundancy
 // the kernel takes and one past it.
-TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
+TEST(TowerDecodeKernels, WholeBerlekampMasseyFollowsTheSteps) {
     std::mt19937 gen(9);
     const auto variants = runnableWith(&tower::TowerKernels::berlekampMassey);
     if (variants.empty()) GTEST_SKIP() << "no variant this machine runs has the berlekampMassey kernel";
@@ -371,8 +371,8 @@ TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
                 polyWrap(&whole, code.field(), lam[0], r16(r + 1), gammaDegree);
                 polyWrap(&stepped, code.field(), lam[1], r16(r + 1), gammaDegree);
                 for (int i = 0; i < 2; ++i) polyWrap(&w[i], code.field(), omega[i], r16(r + 1), 0);
-                rsBerlekampMassey(FastArith(&h, *k), &whole, &w[0], &s);
-                rsBerlekampMassey(FastArith(&h, steps), &stepped, &w[1], &s);
+                rsBerlekampMassey(TowerArith(&h, *k), &whole, &w[0], &s);
+                rsBerlekampMassey(TowerArith(&h, steps), &stepped, &w[1], &s);
                 const std::string where = std::string(k->name) + " r " + std::to_string(r) + " trial " + std::to_string(trial);
                 ASSERT_EQ(whole.degree, stepped.degree) << where;
                 ASSERT_EQ(w[0].degree, w[1].degree) << where;
@@ -386,7 +386,7 @@ TEST(FastKernels, WholeBerlekampMasseyFollowsTheSteps) {
 // A variant's root finder against the scan of its values: locators with
 // planted roots (all of them distinct positions, up to 255) and random
 // polynomials with few or no roots.
-TEST(FastKernels, ChienRootsListTheZerosOfTheValues) {
+TEST(TowerDecodeKernels, ChienRootsListTheZerosOfTheValues) {
     std::mt19937 gen(11);
     const RSCode code(8, 0x11D, 1, 2);
     const RSDecoder h = code.header();
@@ -425,7 +425,7 @@ TEST(FastKernels, ChienRootsListTheZerosOfTheValues) {
 // all-ones words (exactly 255 bytes on the heap: the sanitizer build sees
 // any read past them), with the context's basis change and with a matrix
 // that differs from lane to lane.
-TEST(FastKernels, WordSyndromesMatchTheReceivedWordsSyndromes) {
+TEST(TowerDecodeKernels, WordSyndromesMatchTheReceivedWordsSyndromes) {
     std::mt19937 gen(17);
     alignas(16) uint8_t random[128];
     for (auto& v : random) v = uint8_t(gen());
@@ -444,12 +444,12 @@ TEST(FastKernels, WordSyndromesMatchTheReceivedWordsSyndromes) {
                     PolyGF received, syn;
                     polyWrap(&received, code.field(), area, 256, 254);
                     polyWrap(&syn, code.field(), expected, 288, 0);
-                    const FastArith portable(&h, tower::towerPortable);
+                    const TowerArith portable(&h, tower::towerPortable);
                     rsReceive(portable, received.coeffs, word.data(), 255);
                     portable.syndromes(&syn, &received);
                     polyWrap(&syn, code.field(), own, 288, 0);
                     std::memset(own, 0, sizeof own);
-                    ASSERT_TRUE(FastArith(&h, *k).wordSyndromes(&syn, word.data()));
+                    ASSERT_TRUE(TowerArith(&h, *k).wordSyndromes(&syn, word.data()));
                     ASSERT_TRUE(std::equal(own, own + r + 1, expected)) << k->name << " r " << r << " trial " << trial;
                 }
             }
@@ -460,14 +460,14 @@ TEST(FastKernels, WordSyndromesMatchTheReceivedWordsSyndromes) {
 // A variant's reversed conversion against a reversal and its conversion,
 // for a basis change (the same matrix in every lane) and a matrix that is
 // not, at lengths around the vector width.
-TEST(FastKernels, ConvertReversedIsReversalThenConversion) {
+TEST(TowerDecodeKernels, ConvertReversedIsReversalThenConversion) {
     std::mt19937 gen(13);
     alignas(16) uint8_t random[128];
     for (auto& v : random) v = uint8_t(gen());
     const auto variants = runnableWith(&tower::TowerKernels::convertReversed);
     if (variants.empty()) GTEST_SKIP() << "no variant this machine runs has the convertReversed kernel";
     for (const tower::TowerKernels* k : variants) {
-        for (const uint8_t* matrix : {fastTableLookup(0x11D)->toTower, static_cast<const uint8_t*>(random)}) {
+        for (const uint8_t* matrix : {findTowerRecord(0x11D)->toTower, static_cast<const uint8_t*>(random)}) {
             for (int len : {1, 15, 31, 32, 33, 64, 100, 255}) {
                 std::vector<uint8_t> in(static_cast<size_t>(len));
                 for (auto& v : in) v = uint8_t(gen());

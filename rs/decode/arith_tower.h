@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 // The decode pipeline's arithmetic in the tower basis through a vector
 // variant of the tower kernels, sixteen elements per step, for decoder
-// contexts that carry the fast tables (decoderHasFastTables). See
+// contexts that carry a tower record (decoderHasTowerRecord). See
 // rs/decode/pipeline.h for what a policy provides. Logarithms are to the base
-// of alpha's tower image, so they equal the field's own.
+// of alpha's tower image, so they equal the field's own. (In the routine
+// names rsSyndromesFast, rsChienSearchFast, ... "Fast" means this: GF(256)
+// with a built-in tower record.)
 #pragma once
 
 #include <cstdint>
@@ -30,12 +32,12 @@ void rsSyndromesFast(PolyGF* s, const PolyGF* r, const uint8_t* syndromeBlocks, 
 int rsChienSearchFast(uint8_t* out, const PolyGF* l, const uint8_t* chienBlocks, uint8_t gamma,
                       const tower::TowerKernels& k);
 
-struct FastArith {
+struct TowerArith {
     const RSDecoder* d;
     const tower::TowerKernels& k;
     LogArith logs;
 
-    FastArith(const RSDecoder* decoder, const tower::TowerKernels& kernels)
+    TowerArith(const RSDecoder* decoder, const tower::TowerKernels& kernels)
         : d(decoder), k(kernels), logs{decoder->tower.pow, decoder->tower.log, 255} {}
 
     void toDomain(uint8_t* c, int len) const { k.convert(c, c, len, d->tower.toTower); }

@@ -10,7 +10,7 @@
 
 namespace vekdi {
 
-struct FastTableRecord {
+struct TowerRecord {
     uint32_t key;                // generator polynomial as a bit mask, bit 8 set
     uint32_t descriptor;         // low byte alpha, second byte gamma (the tower image of alpha)
     const uint8_t* toTower;      // 8 rows of 16 bytes: row j = 16 copies of phi(x^j)
@@ -24,12 +24,12 @@ struct FastTableRecord {
     uint64_t fromGfni;
 };
 
-inline constexpr int kFastTableCount = 30;
+inline constexpr int kTowerRecordCount = 30;
 
 // The record whose key equals the generator mask, or null.
-const FastTableRecord* fastTableLookup(uint32_t generatorMask);
+const TowerRecord* findTowerRecord(uint32_t generatorMask);
 
 // All records in table order.
-std::span<const FastTableRecord, kFastTableCount> fastTableRecords();
+std::span<const TowerRecord, kTowerRecordCount> towerRecords();
 
 }  // namespace vekdi

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "rs/encode/parity_fast.h"
+#include "rs/encode/parity_tower.h"
 
-#include "simd/tower/fast_tables.h"
+#include "simd/tower/tower_records.h"
 
 namespace vekdi {
 
-bool rsEncodeParityFast(uint8_t* parity, const uint8_t* message, const RSEncoder* e, const tower::TowerKernels& k) {
+bool rsEncodeParityTower(uint8_t* parity, const uint8_t* message, const RSEncoder* e, const tower::TowerKernels& k) {
     if (k.encodeParity == nullptr) return false;
     const FieldGF* f = e->field;
-    const FastTableRecord* rec = fastTableLookup(f->generatorMask);
+    const TowerRecord* rec = findTowerRecord(f->generatorMask);
     if (rec == nullptr) return false;
     const int r = e->n - e->k;
     const uint8_t* g = e->generator->coeffs;
