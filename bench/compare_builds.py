@@ -51,7 +51,7 @@ def run_ec(build, _text):
     rows = {}
     for line in out.splitlines():
         fields = line.split()
-        if len(fields) >= 4 and fields[0].startswith("("):
+        if len(fields) >= 8 and fields[0].startswith("(") and fields[3][0].isdigit():
             rows[" ".join(fields[:3])] = float(fields[3])
             rows[" ".join(fields[:3]) + " (Jerasure's matrix)"] = float(fields[7])
     return rows, True
