@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Bit-mask arithmetic modulo a generator polynomial, independent of any
 // tables and usable at compile time: the table builder, field initialisation
-// and the built-in fast-table records all choose and power alpha with it.
+// and the built-in tower records all choose and power alpha with it.
 #pragma once
 
 #include <bit>
