@@ -134,6 +134,19 @@ inline std::string place(const char* where, const char* argument) {
     const char* argument = blamed(status, blame);
     throw Error(status, place(where, argument), argument);
 }
+/// Throws Error(status) naming the argument when a span holds `given` units
+/// (bytes, buffers) where the call needs `expected`.
+[[noreturn]] VEKDI_HPP_COLD inline void countError(std::size_t given, int expected, int status, const char* unit,
+                                                   const char* where, const char* argument) {
+    throw Error(status,
+                std::string(where) + ": " + argument + " holds " + std::to_string(given) + " " + unit +
+                    "; the code needs " + std::to_string(expected),
+                argument);
+}
+inline void requireCount(std::size_t given, int expected, int status, const char* unit, const char* where,
+                         const char* argument) {
+    if (given != static_cast<std::size_t>(expected)) countError(given, expected, status, unit, where, argument);
+}
 inline void check(VekStatus status, const char* where, std::initializer_list<Blame> blame = {}) {
     if (status != StatusOk) fail(status, where, blame);
 }
@@ -514,14 +527,7 @@ private:
         throw Error(fromCodes(status, outOfRange), what, argument);
     }
     static void requireSize(std::size_t size, int expected, const char* where, const char* argument) {
-        if (size != static_cast<std::size_t>(expected)) sizeError(size, expected, where, argument);
-    }
-    [[noreturn]] VEKDI_HPP_COLD static void sizeError(std::size_t size, int expected, const char* where,
-                                                      const char* argument) {
-        throw Error(StatusBadArgument,
-                    std::string(where) + ": " + argument + " holds " + std::to_string(size) +
-                        " bytes; the code needs " + std::to_string(expected),
-                    argument);
+        detail::requireCount(size, expected, StatusBadArgument, "bytes", where, argument);
     }
     void requireSymbols(std::span<const uint8_t> bytes, const char* where, const char* argument) const {
         if (field_.m() == 8) return;
@@ -713,14 +719,7 @@ private:
         detail::checkCodes(vekErasureCodeShape(code, &k_, &m_, &matrix_), "vekdi::ErasureCode");
     }
     static void count(std::size_t given, int expected, const char* where, const char* argument) {
-        if (given != static_cast<std::size_t>(expected)) countError(given, expected, where, argument);
-    }
-    [[noreturn]] VEKDI_HPP_COLD static void countError(std::size_t given, int expected, const char* where,
-                                                       const char* argument) {
-        throw Error(VekCodesBadArgument,
-                    std::string(where) + ": " + argument + " holds " + std::to_string(given) +
-                        " buffers; the code needs " + std::to_string(expected),
-                    argument);
+        detail::requireCount(given, expected, VekCodesBadArgument, "buffers", where, argument);
     }
     template <typename Pointer>
     static bool anyNull(std::span<Pointer const> buffers) noexcept {
