@@ -6,8 +6,10 @@ row, the median of each side and the change.
     bench/compare_builds.py BEFORE_BUILD AFTER_BUILD [--runs 5] [--suite NAME]...
                             [--filter TEXT] [--limit PERCENT]
 
-Runs alternate (before, after, before, after, ...) so that a change in the
-machine's load falls on both sides. The suites:
+Each suite is cut into small pieces (the rows of one code, one program), and
+each piece runs on both sides back to back, in alternating order from run to
+run, so that both sides of a row are measured within seconds of each other
+and a change in the machine's load falls on both. The suites:
 
   peer   bench/vekdi_peer_compare [--filter TEXT]: vekdi's ns per call, each
          round VEKDI_BENCH_SECONDS long (--seconds, default 0.1)
@@ -57,17 +59,15 @@ def run_ec(build, _text):
     return rows, True
 
 
-def run_gbench(build, text):
-    """CPU ns per iteration of every Google Benchmark row."""
+def run_gbench(build, piece):
+    """CPU ns per iteration of every Google Benchmark row of one program."""
+    program, text = piece
+    args = [str(Path(build) / "bench" / program), "--benchmark_format=json", "--benchmark_min_time=0.05"]
+    if text:
+        args.append("--benchmark_filter=" + text)
+    out = subprocess.run(args, capture_output=True, text=True).stdout
     rows = {}
-    for program in GBENCH:
-        args = [str(Path(build) / "bench" / program), "--benchmark_format=json",
-                "--benchmark_min_time=0.05"]
-        if text:
-            args.append("--benchmark_filter=" + text)
-        out = subprocess.run(args, capture_output=True, text=True).stdout
-        if not out.strip():  # no row of this program matches the filter
-            continue
+    if out.strip():  # nothing when no row of this program matches the filter
         for b in json.loads(out)["benchmarks"]:
             scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
             rows[program + " " + b["name"]] = b["cpu_time"] * scale
@@ -75,6 +75,30 @@ def run_gbench(build, text):
 
 
 SUITES = {"peer": run_peer, "ec": run_ec, "gbench": run_gbench}
+
+
+def peer_pieces(build, text):
+    """The codes of vekdi_peer_compare's rows (its filter takes them), read
+    from a quick listing run of the before side; the filter alone when one
+    is given."""
+    if text:
+        return [text]
+    env = dict(os.environ, VEKDI_BENCH_SECONDS="0.001")
+    out = subprocess.run([str(Path(build) / "bench/vekdi_peer_compare")],
+                         check=True, capture_output=True, text=True, env=env).stdout
+    pieces = []
+    for line in out.splitlines():
+        m = re.match(r"(.*?) (encode|decode|batch)\b", line)
+        if m and line.split()[-1].endswith("x") and m.group(1) not in pieces:
+            pieces.append(m.group(1))
+    return pieces
+
+
+def gbench_pieces(_build, text):
+    return [(program, text) for program in GBENCH]
+
+
+PIECES = {"peer": peer_pieces, "ec": lambda _b, text: [text], "gbench": gbench_pieces}
 
 
 def main():
@@ -92,12 +116,17 @@ def main():
     for suite in a.suite or ["peer", "ec", "gbench"]:
         samples = {"before": {}, "after": {}}
         higher_better = False
+        # Small pieces, each run on both sides back to back (the order
+        # alternating from run to run), so that both sides of a row are
+        # measured within seconds of each other.
+        pieces = PIECES[suite](a.before, a.filter)
         for i in range(a.runs):
-            for side in ("before", "after"):
-                rows, higher_better = SUITES[suite](getattr(a, side), a.filter)
-                for name, value in rows.items():
-                    samples[side].setdefault(name, []).append(value)
-                print(f"{suite}: run {i + 1} of {a.runs}, {side} done", file=sys.stderr)
+            for piece in pieces:
+                for side in (("before", "after") if i % 2 == 0 else ("after", "before")):
+                    rows, higher_better = SUITES[suite](getattr(a, side), piece)
+                    for name, value in rows.items():
+                        samples[side].setdefault(name, []).append(value)
+            print(f"{suite}: run {i + 1} of {a.runs} done", file=sys.stderr)
         unit = "GB/s" if higher_better else "ns"
         print(f"\n## {suite} (median of {a.runs} interleaved runs, {unit})\n")
         print(f"| row | before | after | change |")
