@@ -15,7 +15,7 @@
 #include <memory>
 #include <numeric>
 #include <optional>
-#include <regex>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -327,7 +327,8 @@ const std::map<std::string, Case>& cases() {
 TEST(ErrorMap, EveryStatusHasARowAndEveryCaseIsKnown) {
     const std::vector<Row> rows = tableRows();
     ASSERT_FALSE(rows.empty()) << "no error map in " << VEKDI_ARCHITECTURE_DOC;
-    for (const auto& [name, value] : statusValues()) {
+    for (const auto& status : statusValues()) {
+        const std::string& name = status.first;
         const bool listed = std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return r.status == name; });
         EXPECT_TRUE(listed) << name << " has no row";
     }
@@ -337,8 +338,17 @@ TEST(ErrorMap, EveryStatusHasARowAndEveryCaseIsKnown) {
     }
 }
 
+// The status and argument of a C++ cell "Error(StatusX, argument)", or
+// nothing when the cell names no Error.
+std::optional<std::pair<std::string, std::string>> errorCell(const std::string& cell) {
+    const std::size_t open = cell.find("Error(");
+    const std::size_t comma = cell.find(", ", open);
+    const std::size_t close = cell.find(')', comma);
+    if (open == std::string::npos || comma == std::string::npos || close == std::string::npos) return std::nullopt;
+    return std::pair{cell.substr(open + 6, comma - open - 6), cell.substr(comma + 2, close - comma - 2)};
+}
+
 TEST(ErrorMap, EachRowHoldsThroughCAndCpp) {
-    const std::regex error(R"(Error\((\w+), (\w+)\))");
     for (const Row& row : tableRows()) {
         if (row.caseName == "—" || !cases().count(row.caseName)) continue;
         SCOPED_TRACE(row.status + " / " + row.caseName);
@@ -349,8 +359,8 @@ TEST(ErrorMap, EachRowHoldsThroughCAndCpp) {
             continue;
         }
         ASSERT_TRUE(c.cpp) << "the C++ column names an outcome the test cannot provoke";
-        std::smatch expected;
-        const bool throws = std::regex_search(row.cpp, expected, error);
+        const auto expected = errorCell(row.cpp);
+        const bool throws = expected.has_value();
         try {
             const std::optional<bool> decoded = c.cpp();
             EXPECT_FALSE(throws) << "no Error thrown";
@@ -358,9 +368,9 @@ TEST(ErrorMap, EachRowHoldsThroughCAndCpp) {
             EXPECT_EQ(decoded, std::optional<bool>(false));
         } catch (const vekdi::Error& e) {
             ASSERT_TRUE(throws) << "unexpected " << e.what();
-            EXPECT_EQ(e.status(), statusValues().at(expected[1].str())) << e.what();
+            EXPECT_EQ(e.status(), statusValues().at(expected->first)) << e.what();
             EXPECT_EQ(e.code().category(), vekdi::errorCategory());
-            EXPECT_STREQ(e.argument(), expected[2].str().c_str()) << e.what();
+            EXPECT_EQ(std::string(e.argument()), expected->second) << e.what();
         }
     }
 }
